@@ -1,0 +1,110 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <istream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "core/object.h"
+#include "core/ov_string.h"
+
+// Raised by CArchive when a file cannot be read or written; the message says why.
+class CArchiveException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The tagged little-endian byte stream that catalogue files are made of: length-prefixed
+// strings, counts, and objects written with their class so that reading recreates them.
+//
+// One archive either stores or loads. Loading trusts nothing in the input: every length and
+// count is checked against the bytes that remain before anything is allocated for it, object
+// references must name objects of the expected class that were read completely, and nesting is
+// bounded, so a malformed file fails with a CArchiveException and never with a crash, a hang or
+// a runaway allocation.
+class CArchive {
+public:
+    // Receives the written bytes; returns false when they could not be written.
+    using Sink = std::function<bool(const char* data, std::size_t size)>;
+
+    explicit CArchive(Sink sink);               // stores
+    explicit CArchive(std::string_view bytes);  // loads from memory (the bytes must outlive it)
+    explicit CArchive(std::istream& in);        // loads from a stream, from its current place
+    ~CArchive();
+    CArchive(const CArchive&) = delete;
+    CArchive& operator=(const CArchive&) = delete;
+
+    bool IsStoring() const { return m_storing; }
+    bool IsLoading() const { return !m_storing; }
+
+    // Storing. Flush hands the buffered bytes to the sink; the destructor does not.
+    void WriteByte(std::uint8_t value);
+    void WriteWord(std::uint16_t value);
+    void WriteDWord(std::uint32_t value);
+    void WriteCount(std::size_t count);
+    void WriteString(std::string_view text);
+    void WriteObject(const CObject* object);
+    void Flush();
+
+    // Loading.
+    std::uint8_t ReadByte();
+    std::uint16_t ReadWord();
+    std::uint32_t ReadDWord();
+    // A count of elements that each take at least minElementBytes bytes in the file.
+    std::size_t ReadCount(std::size_t minElementBytes);
+    // The next string; the view stays valid until the next read.
+    std::string_view ReadStringView();
+    std::string ReadString() { return std::string(ReadStringView()); }
+    OvString ReadOvString() { return OvString(ReadStringView()); }
+    // Reads a text that often repeats the previous one read through the same slot (the folder of
+    // consecutive files); a repeat shares the previous text's memory.
+    enum SharedSlot { FolderSlot, DriveSlot, SlotCount };
+    OvString ReadSharedString(SharedSlot slot);
+
+    // Reads an object of class `expected`, or, when expected is null, of any collection class.
+    // A null object is an error unless allowNull.
+    std::shared_ptr<CObject> ReadObject(const OvRuntimeClass* expected, bool allowNull = false);
+    template <class T>
+    std::shared_ptr<T> ReadObject() {
+        return std::static_pointer_cast<T>(ReadObject(T::ThisClass(), false));
+    }
+
+    // Bytes of the input not yet read.
+    std::uint64_t BytesLeft() const;
+
+    static constexpr int kMaxDepth = 32;
+
+private:
+    void Fail(const std::string& why) const;
+    void Need(std::size_t n);
+    void PutBytes(const char* data, std::size_t n);
+    std::size_t ReadStringLength(bool* wide);
+    std::uint32_t NextIndex();
+
+    bool m_storing;
+
+    // storing
+    Sink m_sink;
+    std::string m_out;
+    std::unordered_map<const CObject*, std::uint32_t> m_storedObjects;
+    std::vector<std::pair<const OvRuntimeClass*, std::uint32_t>> m_storedClasses;
+
+    // loading
+    const char* m_cur = nullptr;
+    const char* m_end = nullptr;
+    std::istream* m_in = nullptr;
+    std::uint64_t m_streamLeft = 0;
+    std::vector<char> m_buffer;
+    std::string m_scratch;
+    std::vector<std::shared_ptr<CObject>> m_loadedObjects;  // by index; null for class indexes
+    std::unordered_map<std::uint32_t, const OvRuntimeClass*> m_loadedClasses;
+    std::vector<std::uint32_t> m_reading;  // indexes of objects whose data is being read
+    OvString m_shared[SlotCount];
+
+    std::uint32_t m_nMapCount = 1;  // the next index for a class or an object
+};

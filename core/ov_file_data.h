@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/object.h"
+#include "core/ov_string.h"
+
+// A file found on a disc.
+class COvFileData final : public CObject {
+    OV_DECLARE_SERIAL(COvFileData)
+public:
+    std::vector<std::string> m_lstCategories;  // categories attached to the file
+    OvString m_strDrive;     // the drive of the folder, lower case, no backslash: "d:"
+    OvString m_strSize;      // size in bytes, decimal text
+    OvString m_strFolder;    // folder path, lower case, drive included, ending in "\"
+    OvString m_strFileName;  // name with extension, as found on the disc
+
+    void Serialize(CArchive& ar) override;
+};

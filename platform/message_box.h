@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+// Every message the program shows the user goes through OvMessageBox, so that the program can
+// show it as a dialog and tests can read its exact text and answer it from a script.
+namespace ov2 {
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgResult { Ok, Cancel, Yes, No, Retry };
+
+struct MessageRequest {
+    std::string text;  // UTF-8
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+};
+
+using MessageBoxHandler = std::function<MsgResult(const MessageRequest&)>;
+
+// Shows a message and returns the user's answer.
+MsgResult OvMessageBox(std::string_view text, MsgButtons buttons = MsgButtons::Ok,
+                       MsgIcon icon = MsgIcon::None);
+
+// Installs the handler that shows messages and returns the previous one. An empty handler
+// restores the default, which prints the message to standard error and answers with the
+// button that changes nothing (Cancel, else No, else OK).
+MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+// The answer that changes nothing for a set of buttons.
+MsgResult SafeAnswer(MsgButtons buttons);
+
+}  // namespace ov2
