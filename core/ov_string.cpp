@@ -23,9 +23,10 @@ OvString::OvString(std::string_view text) {
 }
 
 OvString& OvString::operator=(const OvString& other) noexcept {
+    const std::uintptr_t bits = other.m_bits;  // other may be this text itself
     other.Retain();
     Release();
-    m_bits = other.m_bits;
+    m_bits = bits;
     return *this;
 }
 
