@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs the Debian packages that building and testing Ov2 need, when any is missing.
+set -eu
+
+packages="g++ cmake ninja-build ccache pkg-config qt6-base-dev libgtest-dev libbenchmark-dev clang libclang-rt-14-dev"
+
+missing=""
+for p in $packages; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+[ -z "$missing" ] && exit 0
+
+echo "Installing:$missing"
+if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+# shellcheck disable=SC2086
+$sudo apt-get install -y -q --no-install-recommends $missing
