@@ -1,0 +1,266 @@
+#include "core/ov2_doc.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <algorithm>
+
+#include "core/archive.h"
+#include "core/catalogue_file.h"
+#include "core/command_ids.h"
+#include "core/map_string_to_string.h"
+#include "platform/message_box.h"
+
+using namespace ov2::cmd;
+
+const char* const COv2Doc::kDefaultCddbServer = "freedb.local (Central Server)";
+
+namespace {
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+// Commands whose work is done by parts of the program that do not exist yet; they keep their
+// ids, guards and routing but stay disabled.
+bool IsPending(int nID) {
+    switch (nID) {
+        case kSettings: case kConvertOldFiles: case kConvertAccel: case kCdScan: case kFindGaps:
+        case kCddb: case kLend: case kGetBack: case kGetBackAccel: case kShowAvailable:
+        case kShowAvailableAccel: case kShowLent: case kShowLentAccel: case kCdSearch:
+        case kCdSearchAccel: case kFileSearch: case kHelp: case kTipsAndTricks:
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+COv2Doc::COv2Doc()
+    : m_pCurrentDisc(std::make_unique<COvDisc>()), m_pDatabase(std::make_unique<COvDiscDatabase>()) {}
+
+COv2Doc::~COv2Doc() = default;
+
+// ---------------------------------------------------------------- views
+
+void COv2Doc::AddView(COvView* view) { m_views.push_back(view); }
+
+void COv2Doc::RemoveView(COvView* view) { std::erase(m_views, view); }
+
+COvView* COv2Doc::FindView(std::string_view className) const {
+    static constexpr std::string_view kKnown[] = {"COv2View", "CLeftView", "CCommandsView", "CCategoriesView"};
+    if (std::find(std::begin(kKnown), std::end(kKnown), className) == std::end(kKnown)) return nullptr;
+    for (COvView* view : m_views)
+        if (className == view->GetViewClassName()) return view;
+    return nullptr;
+}
+
+void COv2Doc::UpdateAllViews() {
+    for (COvView* view : m_views) view->OnInitialUpdate();
+}
+
+// ---------------------------------------------------------------- the catalogue
+
+void COv2Doc::DeleteContents() {
+    // The working copy lets go of the file records first; the records of the discs go with the
+    // last disc or copy that holds them.
+    m_pCurrentDisc = std::make_unique<COvDisc>();
+    m_pDatabase = std::make_unique<COvDiscDatabase>();
+    InitDefaultSettings();
+}
+
+void COv2Doc::InitDefaultSettings() {
+    auto& settings = m_pDatabase->m_pSettings->m_map;
+    if (!settings.IsEmpty()) return;
+    settings.SetAt("SearchCombo", std::make_shared<CStringList>());
+    settings.SetAt("LendCombo", std::make_shared<CStringList>());
+    auto cddb = std::make_shared<CMapStringToString>();
+    cddb->m_map.SetAt("active", kDefaultCddbServer);
+    settings.SetAt("CDDB", std::move(cddb));
+}
+
+void COv2Doc::SetCurrentDisc(const COvDisc* disc) {
+    if (!disc) {
+        *m_pCurrentDisc = COvDisc();
+        return;
+    }
+    if (disc != m_pCurrentDisc.get()) *m_pCurrentDisc = *disc;
+}
+
+void COv2Doc::Serialize(CArchive& ar) { m_pDatabase->Serialize(ar); }
+
+void COv2Doc::SetModifiedFlag(bool modified) {
+    if (m_bModified == modified) return;
+    m_bModified = modified;
+    if (m_titleChanged) m_titleChanged();
+}
+
+// ---------------------------------------------------------------- new, open, save
+
+void COv2Doc::SetTitle(const QString& title) {
+    m_strTitle = title;
+    if (m_titleChanged) m_titleChanged();
+}
+
+void COv2Doc::SetPathName(const QString& path) {
+    m_strPathName = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    SetTitle(path.isEmpty() ? QStringLiteral("Untitled") : QFileInfo(path).fileName());
+}
+
+bool COv2Doc::OnNewDocument() {
+    DeleteContents();
+    m_bModified = false;
+    SetPathName(QString());
+    UpdateAllViews();
+    return true;
+}
+
+bool COv2Doc::OnOpenDocument(const QString& path) {
+    DeleteContents();
+    std::string error;
+    const bool ok = ReadCatalogueFile(path.toStdString(), *m_pDatabase, &error);
+    if (!ok) {
+        // What a failed read left is not a catalogue: start again from an empty one.
+        DeleteContents();
+        m_bModified = false;
+        SetPathName(QString());
+        UpdateAllViews();
+        ov2::OvMessageBox("Failed to open document.\n\n" + Utf8(path) + ": " + error, ov2::MsgButtons::Ok,
+                          ov2::MsgIcon::Error);
+        return false;
+    }
+    m_bModified = false;
+    SetPathName(path);
+    m_recentFiles.Add(path);
+    UpdateAllViews();
+    return true;
+}
+
+bool COv2Doc::OnSaveDocument(const QString& path) {
+    // A save goes to a temporary file that replaces the catalogue only when complete, so a
+    // failed or interrupted save leaves the old file as it was.
+    QSaveFile file(path);
+    std::string error;
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok) {
+        ok = WriteCatalogue(*m_pDatabase, [&file](const char* data, std::size_t size) {
+            return file.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
+        }, &error);
+        ok = ok && file.commit();
+    }
+    if (!ok) {
+        const QString reason = file.errorString().isEmpty() ? QString::fromStdString(error) : file.errorString();
+        file.cancelWriting();
+        ov2::OvMessageBox("Failed to save document.\n\n" + Utf8(path) + ": " + Utf8(reason), ov2::MsgButtons::Ok,
+                          ov2::MsgIcon::Error);
+        return false;
+    }
+    SetPathName(path);
+    m_recentFiles.Add(path);
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool COv2Doc::SaveModified() {
+    if (!m_bModified) return true;
+    switch (ov2::OvMessageBox("Save changes to " + Utf8(m_strTitle) + "?", ov2::MsgButtons::YesNoCancel,
+                              ov2::MsgIcon::Warning)) {
+        case ov2::MsgResult::Yes: return DoFileSave();
+        case ov2::MsgResult::No: return true;
+        default: return false;
+    }
+}
+
+bool COv2Doc::DoFileSave() { return DoSave(m_strPathName); }
+
+bool COv2Doc::DoSave(const QString& path) {
+    QString target = path;
+    if (target.isEmpty()) {
+        if (!m_askSavePath) return false;
+        target = m_askSavePath(m_strTitle);
+        if (target.isEmpty()) return false;
+    }
+    return OnSaveDocument(target);
+}
+
+bool COv2Doc::OnFileNew() { return SaveModified() && OnNewDocument(); }
+
+bool COv2Doc::OpenFile(const QString& path) {
+    if (path.isEmpty() || !SaveModified()) return false;
+    return OnOpenDocument(path);
+}
+
+// ---------------------------------------------------------------- commands
+
+bool COv2Doc::RouteToView(std::string_view className, int nID) {
+    COvView* view = FindView(className);
+    return view && view->OnViewCommand(nID);
+}
+
+bool COv2Doc::IsCommandEnabled(int nID) const {
+    if (IsPending(nID)) return false;
+    if (nID == kLargeIcons) return m_bLargeIcons == 0;
+    if (nID == kSmallIcons) return m_bLargeIcons != 0;
+    return true;
+}
+
+bool COv2Doc::OnCtrlEnter() {
+    const int target = m_nEnterTarget;
+    if (target != 4) m_nEnterTarget = 0;
+    switch (target) {
+        case 1: return RouteToView("CLeftView", kChangeNumber);
+        case 2: return RouteToView("COv2View", kFileOpenFile);
+        case 3: return RouteToView("CLeftView", kShowCd);
+        case 4: return RouteToView("CLeftView", kFileSearchButton);
+        case 5: return RouteToView("CLeftView", kLendButton);
+        case 6: return RouteToView("CLeftView", kSaveArtist);
+        case 7: return RouteToView("CCategoriesView", kCreateCategory);
+        case 9: return RouteToView("CCategoriesView", kSaveNotes);
+        default: return false;
+    }
+}
+
+bool COv2Doc::OnDeleteKey() {
+    switch (m_nDeleteTarget) {
+        case 1:
+            m_nDeleteTarget = 0;
+            return OnCommand(kDeleteCd);
+        case 2:
+            m_nDeleteTarget = 0;
+            return RouteToView("CCategoriesView", kDeleteCategory);
+        case 3:
+            m_nDeleteTarget = 0;
+            return RouteToView("CCategoriesView", kRemoveAttachedCategory);
+        default:
+            return false;
+    }
+}
+
+bool COv2Doc::OnCommand(int nID) {
+    const bool empty = m_pDatabase->IsEmpty();
+    switch (nID) {
+        case kFileNew: return OnFileNew();
+        case kFileOpen: return m_askOpenPath && OpenFile(m_askOpenPath());
+        case kFileSave: return DoFileSave();
+        case kFileSaveAs: return DoSave(QString());
+        case kFileMru1: case kFileMru1 + 1: case kFileMru1 + 2: case kFileMru1 + 3: {
+            const int i = nID - kFileMru1;
+            return i < m_recentFiles.Files().size() && OpenFile(m_recentFiles.Files()[i]);
+        }
+        case kCtrlEnter: return OnCtrlEnter();
+        case kDelete: return OnDeleteKey();
+        case kLargeIcons: case kSmallIcons:
+            m_bLargeIcons = nID == kLargeIcons ? 1 : 0;
+            RouteToView("COv2View", nID);
+            return true;
+        // Guarded commands do nothing, silently, while the catalogue holds no disc.
+        case kFindGaps: case kDeleteCd: case kCddb: case kCdInfo:
+            return !empty && RouteToView("CLeftView", nID);
+        case kConvertOldFiles: case kConvertAccel: case kSettings: case kHelp: case kTipsAndTricks:
+            return false;  // their parts of the program are not there yet
+        case kCdScan: case kLend: case kGetBack: case kGetBackAccel: case kShowAvailable:
+        case kShowAvailableAccel: case kShowLent: case kShowLentAccel: case kCdSearch:
+        case kCdSearchAccel: case kFileSearch:
+            return RouteToView("CLeftView", nID);
+        default:
+            return false;
+    }
+}

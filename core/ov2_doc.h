@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/disc_database.h"
+#include "core/ov_view.h"
+#include "core/recent_file_list.h"
+
+class CArchive;
+
+// The program's one document: the open catalogue, the working copy of the disc that the panels
+// show, the targets of Ctrl+Enter and Del, and the new/open/save cycle. It is the first receiver
+// of the menu commands and hands most of them on to the views, which it finds by class name.
+class COv2Doc {
+public:
+    COv2Doc();
+    ~COv2Doc();
+    COv2Doc(const COv2Doc&) = delete;
+    COv2Doc& operator=(const COv2Doc&) = delete;
+
+    // What Del acts on: 1 the selected disc, 2 the selected category, 3 the selected category
+    // attached to a disc; 0 nothing.
+    int m_nDeleteTarget = 0;
+    // What Ctrl+Enter acts on: 1 change number, 2 open file, 3 show disc, 4 file search, 5 lend,
+    // 6 save artist and quality, 7 create category, 9 save notes; 0 nothing.
+    int m_nEnterTarget = 0;
+    std::vector<std::string> m_lstSelectedCategories;  // chosen for a search by category
+    std::unique_ptr<COvDisc> m_pCurrentDisc;            // the working copy
+    std::unique_ptr<COvDiscDatabase> m_pDatabase;       // the catalogue
+    int m_bLargeIcons = 0;
+
+    // The display name of the central freedb server, the default of the "CDDB" setting.
+    static const char* const kDefaultCddbServer;
+
+    // ---- views
+    void AddView(COvView* view);
+    void RemoveView(COvView* view);
+    // The first view of that class ("COv2View", "CLeftView", "CCommandsView", "CCategoriesView");
+    // none for any other name or while no such view exists.
+    COvView* FindView(std::string_view className) const;
+    template <class View>
+    View* FindView() const {
+        return dynamic_cast<View*>(FindView(View::kClassName));
+    }
+    // The initial update of every view, for a new or opened catalogue.
+    void UpdateAllViews();
+
+    // ---- the catalogue
+    // Empties the catalogue and the working copy, then gives the new catalogue its default
+    // settings.
+    void DeleteContents();
+    // Fills an empty settings map with "SearchCombo", "LendCombo" and "CDDB".
+    void InitDefaultSettings();
+    // Makes the working copy show the disc: shares its file records, copies its categories and
+    // texts. A null disc empties the working copy.
+    void SetCurrentDisc(const COvDisc* disc);
+    void Serialize(CArchive& ar);
+
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool modified = true);
+
+    // ---- the single-document cycle
+    QString GetTitle() const { return m_strTitle; }
+    QString GetPathName() const { return m_strPathName; }
+    CRecentFileList& RecentFiles() { return m_recentFiles; }
+
+    // Each returns false when it did not happen (cancelled or failed; failures are reported).
+    bool OnNewDocument();
+    bool OnOpenDocument(const QString& path);
+    bool OnSaveDocument(const QString& path);
+    // Asks "Save changes to <title>?" when the catalogue is modified; false when the user
+    // cancels or the save fails.
+    bool SaveModified();
+    // Save, asking for a path when the catalogue has none; Save As, always asking.
+    bool DoFileSave();
+    bool DoSave(const QString& path);
+    // New, Open (after the save prompt), Open of a recent file.
+    bool OnFileNew();
+    bool OpenFile(const QString& path);
+
+    // Where the program asks the user for a file name; tests answer instead. An empty result
+    // cancels.
+    std::function<QString()> m_askOpenPath;
+    std::function<QString(const QString& suggestedName)> m_askSavePath;
+    // Told when the title or the modified flag changes, for the window caption.
+    std::function<void()> m_titleChanged;
+
+    // ---- commands
+    // Runs a command of the menus or accelerators; false when nobody handled it.
+    bool OnCommand(int nID);
+    // Whether a menu item may be chosen now.
+    bool IsCommandEnabled(int nID) const;
+
+private:
+    void SetPathName(const QString& path);
+    void SetTitle(const QString& title);
+    bool RouteToView(std::string_view className, int nID);
+    bool OnCtrlEnter();
+    bool OnDeleteKey();
+
+    std::vector<COvView*> m_views;
+    bool m_bModified = false;
+    QString m_strTitle;
+    QString m_strPathName;
+    CRecentFileList m_recentFiles;
+};

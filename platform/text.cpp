@@ -1,0 +1,74 @@
+#include "platform/text.h"
+
+#include <QStringDecoder>
+#include <algorithm>
+
+namespace ov2 {
+namespace {
+
+bool IsAscii(std::string_view bytes) {
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The characters of Windows-1252 at 0x80..0x9F; the rest of the code page is Latin-1. The five
+// unassigned bytes map to the C1 controls of the same value.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+// The UTF-8 text of valid UTF-8 bytes; a null QString otherwise.
+QString DecodeUtf8(std::string_view bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (decoder.hasError()) return {};
+    return text.isNull() ? QString(QLatin1String("")) : text;
+}
+
+}  // namespace
+
+QString DecodeText(std::string_view bytes) {
+    if (IsAscii(bytes)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QString text = DecodeUtf8(bytes);
+    if (!text.isNull()) return text;
+    text.reserve(static_cast<qsizetype>(bytes.size()));
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text += QChar(b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char16_t(b));
+    }
+    return text;
+}
+
+std::string EncodeText(const QString& text) { return text.toStdString(); }
+
+std::string LowerText(std::string_view bytes) {
+    if (IsAscii(bytes)) {
+        std::string lower(bytes);
+        std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
+        return lower;
+    }
+    const QString text = DecodeUtf8(bytes);
+    if (text.isNull()) {
+        std::string lower(bytes);
+        std::transform(lower.begin(), lower.end(), lower.begin(), AsciiLower);
+        return lower;
+    }
+    return text.toLower().toStdString();
+}
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+    if (IsAscii(a) && IsAscii(b)) {
+        const std::size_t n = std::min(a.size(), b.size());
+        for (std::size_t i = 0; i < n; ++i) {
+            const char x = AsciiLower(a[i]), y = AsciiLower(b[i]);
+            if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
+        }
+        return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+    }
+    const std::string x = LowerText(a), y = LowerText(b);
+    return x < y ? -1 : x > y ? 1 : 0;
+}
+
+}  // namespace ov2

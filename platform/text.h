@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <string_view>
+
+// Record texts are bytes. Catalogues made on Linux hold UTF-8; catalogues made on Windows hold
+// the Windows-1252 code page. These turn record bytes into display text and back, and compare
+// them the way a user expects.
+namespace ov2 {
+
+// UTF-8 when the bytes are valid UTF-8, else Windows-1252.
+QString DecodeText(std::string_view bytes);
+// What the user typed, as record bytes (UTF-8).
+std::string EncodeText(const QString& text);
+
+// Lower case: Unicode rules for UTF-8 text, ASCII rules otherwise (the bytes of other code pages
+// stay as they are). ASCII text takes a fast path without decoding.
+std::string LowerText(std::string_view bytes);
+// Comparison without regard to case, by the same rules; <0, 0 or >0.
+int CompareNoCase(std::string_view a, std::string_view b);
+inline bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+
+}  // namespace ov2
