@@ -136,17 +136,49 @@ void CArchive::WriteString(std::string_view text) {
     PutBytes(text.data(), n);
 }
 
+// The first slot to look at for an object: its address multiplied by 2^64/phi, high bits
+// folded in, since the low bits of aligned addresses hardly vary.
+static std::size_t HomeSlot(const CObject* object, std::size_t mask) {
+    std::uint64_t h = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(object)) * 0x9E3779B97F4A7C15ull;
+    return static_cast<std::size_t>(h ^ (h >> 32)) & mask;
+}
+
+const std::uint32_t* CArchive::FindStored(const CObject* object) const {
+    if (m_storedObjects.empty()) return nullptr;
+    const std::size_t mask = m_storedObjects.size() - 1;
+    for (std::size_t i = HomeSlot(object, mask);; i = (i + 1) & mask) {
+        const StoredObject& slot = m_storedObjects[i];
+        if (slot.object == object) return &slot.index;
+        if (!slot.object) return nullptr;  // the table always keeps free slots
+    }
+}
+
+void CArchive::AddStored(const CObject* object, std::uint32_t index) {
+    if ((m_storedObjectCount + 1) * 2 > m_storedObjects.size()) {
+        std::vector<StoredObject> old(std::max<std::size_t>(1024, m_storedObjects.size() * 2), StoredObject{nullptr, 0});
+        old.swap(m_storedObjects);
+        m_storedObjectCount = 0;
+        for (const StoredObject& slot : old)
+            if (slot.object) AddStored(slot.object, slot.index);
+    }
+    const std::size_t mask = m_storedObjects.size() - 1;
+    std::size_t i = HomeSlot(object, mask);
+    while (m_storedObjects[i].object) i = (i + 1) & mask;
+    m_storedObjects[i] = StoredObject{object, index};
+    ++m_storedObjectCount;
+}
+
 void CArchive::WriteObject(const CObject* object) {
     if (!object) {
         WriteWord(kNullTag);
         return;
     }
-    if (auto it = m_storedObjects.find(object); it != m_storedObjects.end()) {
-        if (it->second < kBigObjectTag) {
-            WriteWord(static_cast<std::uint16_t>(it->second));
+    if (const std::uint32_t* stored = FindStored(object)) {
+        if (*stored < kBigObjectTag) {
+            WriteWord(static_cast<std::uint16_t>(*stored));
         } else {
             WriteWord(kBigObjectTag);
-            WriteDWord(it->second);
+            WriteDWord(*stored);
         }
         return;
     }
@@ -169,7 +201,7 @@ void CArchive::WriteObject(const CObject* object) {
         WriteWord(kBigObjectTag);
         WriteDWord(kBigClassTag | known->second);
     }
-    m_storedObjects.emplace(object, NextIndex());
+    AddStored(object, NextIndex());
     const_cast<CObject*>(object)->Serialize(*this);
 }
 

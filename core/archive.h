@@ -91,7 +91,17 @@ private:
     // storing
     Sink m_sink;
     std::string m_out;
-    std::unordered_map<const CObject*, std::uint32_t> m_storedObjects;
+    // The objects written so far and their indexes, in an open-addressing table keyed by
+    // address: a catalogue writes a million file records, and a hash node per record cost more
+    // than all the rest of a save.
+    struct StoredObject {
+        const CObject* object;  // null: a free slot
+        std::uint32_t index;
+    };
+    std::vector<StoredObject> m_storedObjects;  // a power of two of slots, at most half used
+    std::size_t m_storedObjectCount = 0;
+    const std::uint32_t* FindStored(const CObject* object) const;
+    void AddStored(const CObject* object, std::uint32_t index);
     std::vector<std::pair<const OvRuntimeClass*, std::uint32_t>> m_storedClasses;
 
     // loading
