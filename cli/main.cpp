@@ -1,1 +1,139 @@
-int main() { return 0; }
+// ov2cat: looks into catalogue files from the command line, and makes them from JSON.
+
+#include <QByteArray>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QString>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "cli/catalogue_json.h"
+#include "core/catalogue_file.h"
+#include "core/disc_database.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: ov2cat dump FILE.ovd            the catalogue as JSON on standard output\n"
+    "       ov2cat build FILE.json OUT.ovd  a catalogue made from JSON of the dump's shape\n"
+    "       ov2cat stat FILE.ovd            the numbers of discs, files and categories\n";
+
+int Usage() {
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+// Reports a failure as one line on standard error and gives the exit code of a failure. The
+// reason may quote bytes from the file (a class name) and a file name may hold any byte, so
+// control characters are shown as escapes and the message stays one line.
+int Fail(std::string_view file, std::string_view reason) {
+    std::string line = "ov2cat: ";
+    auto append = [&line](std::string_view text) {
+        for (char c : text) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte < 0x20 || byte == 0x7F) {
+                char escape[5];
+                std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+                line += escape;
+            } else {
+                line += c;
+            }
+        }
+    };
+    append(file);
+    line += ": ";
+    append(reason);
+    line += '\n';
+    std::fputs(line.c_str(), stderr);
+    return 1;
+}
+
+int Fail(std::string_view file, const QString& reason) { return Fail(file, reason.toUtf8().toStdString()); }
+
+// Standard output may be a full disk or a closed pipe: that is a failure, not a success.
+int WriteOut(std::string_view bytes) {
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
+        return Fail("standard output", std::string_view(std::strerror(errno)));
+    return 0;
+}
+
+bool Read(const char* file, COvDiscDatabase& database) {
+    std::string error;
+    if (ReadCatalogueFile(file, database, &error)) return true;
+    Fail(file, error);
+    return false;
+}
+
+int Dump(const char* file) {
+    COvDiscDatabase database;
+    if (!Read(file, database)) return 1;
+    QJsonObject json;
+    QString error;
+    if (!CatalogueToJson(database, &json, &error)) return Fail(file, error);
+    const QByteArray text = QJsonDocument(json).toJson(QJsonDocument::Indented);
+    return WriteOut(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
+}
+
+int Stat(const char* file) {
+    COvDiscDatabase database;
+    if (!Read(file, database)) return 1;
+    std::size_t files = 0;
+    for (const auto& disc : database.m_lstDiscs) files += disc->m_lstFiles.size();
+    const std::string line = "discs " + std::to_string(database.m_lstDiscs.size()) + " files " +
+                             std::to_string(files) + " categories " +
+                             std::to_string(database.m_pCategories->m_strings.size()) + "\n";
+    return WriteOut(line);
+}
+
+int Build(const char* jsonFile, const char* outFile) {
+    QFile source(QFile::decodeName(jsonFile));
+    if (!source.open(QIODevice::ReadOnly)) return Fail(jsonFile, source.errorString());
+    const QByteArray text = source.readAll();
+    if (source.error() != QFileDevice::NoError) return Fail(jsonFile, source.errorString());
+
+    QJsonParseError parseError;
+    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
+    if (document.isNull())
+        return Fail(jsonFile, QStringLiteral("%1 at offset %2").arg(parseError.errorString()).arg(parseError.offset));
+    if (!document.isObject()) return Fail(jsonFile, QStringLiteral("expected an object"));
+    COvDiscDatabase database;
+    QString shapeError;
+    if (!CatalogueFromJson(document.object(), database, &shapeError)) return Fail(jsonFile, shapeError);
+
+    std::string bytes;
+    std::string error;
+    const bool written = WriteCatalogue(database, [&bytes](const char* data, std::size_t size) {
+        bytes.append(data, size);
+        return true;
+    }, &error);
+    if (!written) return Fail(outFile, error);
+    // The JSON can describe what the reader refuses (a "CDDB" that is no map, objects nested
+    // deeper than the reader follows); such a file would be a catalogue nobody can open.
+    COvDiscDatabase check;
+    if (!ReadCatalogue(bytes, check, &error))
+        return Fail(jsonFile, "the catalogue would not be readable: " + error);
+
+    // Written beside the target and renamed over it only when complete.
+    QSaveFile target(QFile::decodeName(outFile));
+    if (!target.open(QIODevice::WriteOnly) ||
+        target.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
+        !target.commit())
+        return Fail(outFile, target.errorString());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string_view verb = argc > 1 ? argv[1] : "";
+    if (verb == "dump" && argc == 3) return Dump(argv[2]);
+    if (verb == "stat" && argc == 3) return Stat(argv[2]);
+    if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
+    return Usage();
+}

@@ -1,0 +1,299 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/catalogue_file.h"
+#include "core/disc_database.h"
+#include "core/map_string_to_ob.h"
+#include "core/map_string_to_string.h"
+#include "core/ob_list.h"
+#include "core/string_list.h"
+#include "tests/support/sample_catalogue.h"
+#include "tests/support/temp_dir.h"
+
+namespace ov2::test {
+namespace {
+
+using namespace std::string_literals;
+
+struct Result {
+    int exitCode = -1;  // -1 when the program crashed
+    std::string out;
+    std::string err;
+};
+
+Result Ov2cat(const std::vector<std::string>& args, const QString& stdoutFile = {}) {
+    QStringList arguments;
+    for (const std::string& arg : args) arguments << QString::fromStdString(arg);
+    QProcess process;
+    if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
+    process.start(QStringLiteral(OV2CAT_PATH), arguments);
+    EXPECT_TRUE(process.waitForFinished(60000)) << "ov2cat did not finish";
+    Result result;
+    result.out = process.readAllStandardOutput().toStdString();
+    result.err = process.readAllStandardError().toStdString();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << "ov2cat crashed: " << result.err;
+    if (process.exitStatus() == QProcess::NormalExit) result.exitCode = process.exitCode();
+    return result;
+}
+
+// Exit 1, nothing on standard output, exactly one line on standard error that names `file`.
+void ExpectOneLineFailure(const Result& r, const std::string& file) {
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_TRUE(r.err.ends_with('\n')) << r.err;
+    EXPECT_NE(r.err.find(file), std::string::npos) << r.err;
+}
+
+std::string Dump(const std::filesystem::path& file) {
+    const Result r = Ov2cat({"dump", file.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    return r.out;
+}
+
+// Writes the database with the program's writer, dumps it and builds it again from the dump;
+// the rebuilt file's bytes.
+std::string DumpAndBuild(COvDiscDatabase& database, const TempDir& dir) {
+    WriteFileBytes(dir / "original.ovd", CatalogueBytes(database));
+    WriteFileBytes(dir / "dump.json", Dump(dir / "original.ovd"));
+    const Result r = Ov2cat({"build", (dir / "dump.json").string(), (dir / "rebuilt.ovd").string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out + r.err, "");
+    return ReadFileBytes(dir / "rebuilt.ovd");
+}
+
+template <class T>
+std::shared_ptr<T> Collection(auto fill) {
+    auto object = std::make_shared<T>();
+    fill(*object);
+    return object;
+}
+
+// Three keys that OvHashMap keeps in one bucket.
+std::vector<std::string> KeysOfOneBucket() {
+    std::map<std::uint32_t, std::vector<std::string>> buckets;
+    for (int i = 0;; ++i) {
+        std::string key = "key" + std::to_string(i);
+        auto& keys = buckets[OvHashMap<int>::Bucket(key)];
+        keys.push_back(key);
+        if (keys.size() == 3) return keys;
+    }
+}
+
+TEST(Ov2catRoundTrip, OddByteTextsSurviveDumpAndBuildAndShowAsLatin1CodePoints) {
+    TempDir dir;
+    COvDiscDatabase database;
+    auto disc = MakeDisc("1", "Caf\xE9 \xFF\x80",
+                         {MakeFile("\x81\x9F.mp3", "d:\\m\xFCsik\\", "123", {"\0"s, ""}),
+                          MakeFile("", "d:\\", "", {})},
+                         {"\tm\xFCsik"});
+    disc->m_strArtist = "a\0b"s;
+    disc->m_strNotes = "line one\r\nline two\r\n";
+    disc->m_strQuality = "";
+    disc->m_strSavedAt = "\t";
+    disc->m_lstCategories = {"\xA0", ""};
+    database.AddTail(disc);
+    database.AddTail(MakeDisc("2", ""));
+    database.m_pCategories->m_strings = {"Rock", "J\xE4zz", ""};
+    AddDefaultSettings(database, "\xE9t\xE9\r\n");
+    database.m_pSettings->m_map.SetAt("Extra", Collection<CObList>([](CObList& list) {
+        list.m_objects.push_back(nullptr);
+        list.m_objects.push_back(Collection<CStringList>([](CStringList& s) { s.m_strings = {"x\0y"s}; }));
+        list.m_objects.push_back(Collection<CMapStringToOb>([](CMapStringToOb& map) {
+            map.m_map.SetAt("none", nullptr);
+            map.m_map.SetAt("texts", Collection<CMapStringToString>([](CMapStringToString& m) {
+                m.m_map.SetAt("\xFE", "\x01\x7F");
+            }));
+        }));
+    }));
+
+    EXPECT_EQ(DumpAndBuild(database, dir), CatalogueBytes(database));
+
+    // The round trip alone would also pass with any reversible encoding: each byte must stand
+    // as the code point of its value.
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(ReadFileBytes(dir / "dump.json"))).object();
+    const QJsonObject first = json[QStringLiteral("discs")][0].toObject();
+    EXPECT_EQ(first[QStringLiteral("name")].toString(), QStringLiteral("Caf\u00e9 \u00ff\u0080"));
+    EXPECT_EQ(first[QStringLiteral("artist")].toString(), QStringLiteral("a") + QChar(0) + QStringLiteral("b"));
+    EXPECT_EQ(first[QStringLiteral("notes")].toString(), QStringLiteral("line one\r\nline two\r\n"));
+    EXPECT_EQ(first[QStringLiteral("files")][0][QStringLiteral("folder")].toString(), QStringLiteral("d:\\m\u00fcsik\\"));
+    EXPECT_EQ(json[QStringLiteral("categories")][1].toString(), QStringLiteral("J\u00e4zz"));
+    const QJsonArray settings = json[QStringLiteral("settings")].toArray();
+    ASSERT_EQ(settings.size(), 4);
+    const auto extraAt = std::find_if(settings.begin(), settings.end(), [](const QJsonValue& setting) {
+        return setting[QStringLiteral("key")].toString() == QStringLiteral("Extra");
+    });
+    ASSERT_NE(extraAt, settings.end());
+    const QJsonObject extra = extraAt->toObject();
+    EXPECT_EQ(extra[QStringLiteral("type")].toString(), QStringLiteral("CObList"));
+    EXPECT_TRUE(extra[QStringLiteral("value")][0].isNull());
+}
+
+TEST(Ov2catRoundTrip, MapsWithKeysOfOneBucketKeepTheirByteOrder) {
+    const std::vector<std::string> keys = KeysOfOneBucket();
+    auto makeDatabase = [&keys](COvDiscDatabase& database, bool reversed) {
+        std::vector<std::string> order = keys;
+        if (reversed) std::reverse(order.begin(), order.end());
+        AddDefaultSettings(database);
+        auto cddb = std::static_pointer_cast<CMapStringToString>(*database.m_pSettings->m_map.Lookup("CDDB"));
+        cddb->m_map.SetAt("server", "freedb.example");
+        cddb->m_map.SetAt("port", "8880");
+        auto objects = std::make_shared<CMapStringToOb>();
+        for (const std::string& key : order) {
+            database.m_pSettings->m_map.SetAt(key, std::make_shared<CStringList>());
+            cddb->m_map.SetAt(key, "v" + key);
+            objects->m_map.SetAt(key, nullptr);
+        }
+        database.m_pSettings->m_map.SetAt("Objects", objects);
+    };
+    COvDiscDatabase inOrder, reversed;
+    makeDatabase(inOrder, false);
+    makeDatabase(reversed, true);
+    // Otherwise this test could not tell whether build restores the order within a bucket.
+    ASSERT_NE(CatalogueBytes(inOrder), CatalogueBytes(reversed));
+
+    TempDir first, second;
+    EXPECT_EQ(DumpAndBuild(inOrder, first), CatalogueBytes(inOrder));
+    EXPECT_EQ(DumpAndBuild(reversed, second), CatalogueBytes(reversed));
+}
+
+TEST(Ov2catStat, CountsDiscsFilesOfAllDiscsAndCategories) {
+    TempDir dir;
+    COvDiscDatabase database;
+    database.AddTail(MakeDisc("1", "empty"));
+    database.AddTail(MakeDisc("2", "two", {MakeFile("a", "d:\\", "1"), MakeFile("b", "d:\\", "2")}));
+    std::vector<std::shared_ptr<COvFileData>> five;
+    for (int i = 0; i < 5; ++i) five.push_back(MakeFile("f" + std::to_string(i), "e:\\x\\", "9"));
+    database.AddTail(MakeDisc("3", "five", five));
+    database.m_pCategories->m_strings = {"a", "b", "c", "d"};
+    AddDefaultSettings(database);
+    WriteFileBytes(dir / "full.ovd", CatalogueBytes(database));
+    COvDiscDatabase empty;
+    WriteFileBytes(dir / "empty.ovd", CatalogueBytes(empty));
+
+    const Result full = Ov2cat({"stat", (dir / "full.ovd").string()});
+    EXPECT_EQ(full.exitCode, 0);
+    EXPECT_EQ(full.out, "discs 3 files 7 categories 4\n");
+    EXPECT_EQ(full.err, "");
+    EXPECT_EQ(Ov2cat({"stat", (dir / "empty.ovd").string()}).out, "discs 0 files 0 categories 0\n");
+}
+
+TEST(Ov2catReadErrors, EveryUnreadableFileGivesOneLineNamingItAndExitOne) {
+    TempDir dir;
+    COvDiscDatabase database;
+    database.AddTail(MakeDisc("1", "one", {MakeFile("a", "d:\\", "1")}));
+    AddDefaultSettings(database);
+    const std::string good = CatalogueBytes(database);
+    WriteFileBytes(dir / "truncated.ovd", good.substr(0, good.size() - 1));
+    // An unknown class whose name holds a line break: the reason quotes it.
+    WriteFileBytes(dir / "newline.ovd", "\x01\x00\xFF\xFF\x00\x00\x09\x00" "Bad\nClass"s);
+    std::filesystem::create_directory(dir / "folder.ovd");
+
+    for (const char* name : {"missing.ovd", "truncated.ovd", "newline.ovd", "folder.ovd"}) {
+        SCOPED_TRACE(name);
+        const std::string path = (dir / name).string();
+        COvDiscDatabase probe;
+        std::string reason;
+        ASSERT_FALSE(ReadCatalogueFile(path, probe, &reason));
+        for (const char* verb : {"dump", "stat"}) {
+            SCOPED_TRACE(verb);
+            const Result r = Ov2cat({verb, path});
+            ExpectOneLineFailure(r, path);
+            if (reason.find('\n') == std::string::npos) {
+                EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+            }
+        }
+    }
+}
+
+TEST(Ov2catWriteErrors, DumpToAFullDeviceFails) {
+    TempDir dir;
+    COvDiscDatabase database;
+    AddDefaultSettings(database);
+    WriteFileBytes(dir / "c.ovd", CatalogueBytes(database));
+    const Result r = Ov2cat({"dump", (dir / "c.ovd").string()}, QStringLiteral("/dev/full"));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+}
+
+// A small valid document; the tests replace NAME, SIZE and SETTINGS.
+constexpr const char* kDocument = R"({"discs":[{"number":"1","name":NAME,"artist":"","quality":"",
+  "notes":"","location":"home","savedAt":"","lendDate":"","folderTree":"1 x\r\n","categories":[],
+  "files":[{"fileName":"a","folder":"d:\\","size":SIZE,"drive":"d:","categories":[]}]}],
+  "categories":["c"],"settings":[SETTINGS]})";
+
+std::string Document(std::string name, std::string size, std::string settings) {
+    std::string text = kDocument;
+    for (auto [from, to] : {std::pair{"NAME"s, name}, {"SIZE"s, size}, {"SETTINGS"s, settings}})
+        text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
+TEST(Ov2catBuild, RefusesBadDocumentsAndLeavesTheTargetAlone) {
+    TempDir dir;
+    const std::string out = (dir / "out.ovd").string();
+    const std::string cddb = R"({"key":"CDDB","type":"CMapStringToString","value":[["active","x"]]})";
+    struct Case {
+        const char* what;
+        std::string json;
+        const char* reason;  // part of the message
+    };
+    const std::vector<Case> cases = {
+        {"a disc name above U+00FF", Document(R"("\u0101")", R"("1")", cddb), "U+0101"},
+        {"a map key above U+00FF",
+         Document(R"("n")", R"("1")", R"({"key":"CDDB","type":"CMapStringToString","value":[["\u20ac","x"]]})"),
+         "U+20AC"},
+        {"no JSON", "{\"discs\":[", "offset"},
+        {"a number for a text", Document(R"("n")", "123", cddb), "discs[0].files[0].size"},
+        {"an unknown settings type", Document(R"("n")", R"("1")", R"({"key":"K","type":"CFoo","value":[]})"), "CFoo"},
+        {"a key missing", R"({"discs":[],"categories":[]})", "settings"},
+        {"a key twice", Document(R"("n")", R"("1")", cddb + "," + cddb), "settings[0].key"},
+        {"a setting the reader refuses",
+         Document(R"("n")", R"("1")", R"({"key":"CDDB","type":"CStringList","value":[]})"), "would not be readable"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFileBytes(out, "the previous catalogue");
+        WriteFileBytes(dir / "in.json", c.json);
+        const Result r = Ov2cat({"build", (dir / "in.json").string(), out});
+        ExpectOneLineFailure(r, (dir / "in.json").string());
+        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
+        EXPECT_EQ(ReadFileBytes(out), "the previous catalogue");
+    }
+
+    // The same document with good values is built, so the refusals above are the values'.
+    WriteFileBytes(dir / "in.json", Document(R"("Caf\u00e9")", R"("1")", cddb));
+    const Result good = Ov2cat({"build", (dir / "in.json").string(), out});
+    EXPECT_EQ(good.exitCode, 0) << good.err;
+    EXPECT_EQ(Ov2cat({"stat", out}).out, "discs 1 files 1 categories 1\n");
+
+    const std::string nowhere = (dir / "no" / "such" / "folder.ovd").string();
+    ExpectOneLineFailure(Ov2cat({"build", (dir / "in.json").string(), nowhere}), nowhere);
+    ExpectOneLineFailure(Ov2cat({"build", (dir / "none.json").string(), out}), (dir / "none.json").string());
+}
+
+TEST(Ov2catUsage, MissingOrUnknownVerbsAndWrongArgumentCountsExitTwo) {
+    const std::vector<std::vector<std::string>> calls = {
+        {}, {"frobnicate"}, {"frobnicate", "a"}, {"dump"}, {"dump", "a", "b"}, {"stat"}, {"build", "a.json"},
+        {"build", "a", "b", "c"}};
+    for (const auto& args : calls) {
+        const Result r = Ov2cat(args);
+        EXPECT_EQ(r.exitCode, 2) << args.size();
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("usage: ov2cat"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace ov2::test
