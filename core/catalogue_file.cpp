@@ -31,8 +31,10 @@ bool ReadCatalogue(std::string_view bytes, COvDiscDatabase& database, std::strin
 
 bool ReadCatalogueFile(const std::filesystem::path& path, COvDiscDatabase& database, std::string* error) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error) *error = std::strerror(errno);
+    std::error_code ignored;
+    if (!in || std::filesystem::is_directory(path, ignored)) {
+        // A folder opens for reading on Linux; it is no catalogue all the same.
+        if (error) *error = std::strerror(in ? EISDIR : errno);
         database.RemoveAll();
         return false;
     }

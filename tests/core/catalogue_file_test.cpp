@@ -183,6 +183,8 @@ TEST(CatalogueFile, MissingFileIsAReadErrorNamingTheCause) {
     EXPECT_FALSE(ReadCatalogueFile(dir / "absent.ovd", db, &error));
     EXPECT_EQ(error, "No such file or directory");
     EXPECT_TRUE(db.IsEmpty());
+    EXPECT_FALSE(ReadCatalogueFile(dir.path(), db, &error));
+    EXPECT_EQ(error, "Is a directory");
 }
 
 }  // namespace
