@@ -1,6 +1,7 @@
 // Saving and loading a large catalogue: 1,000 discs of 1,000 files each.
 //
-//   bench_catalogue                              the benchmarks (save, load, peak memory of a load)
+//   bench_catalogue                              the benchmarks (save, load, peak memory of a load,
+//                                                and loads of catalogues with many settings)
 //   bench_catalogue --write-catalogue FILE       writes the generated catalogue, for profiling
 //   bench_catalogue --measure-load FILE          loads FILE and prints the peak resident memory;
 //                                                BM_LoadPeakMemory runs this in a fresh process
@@ -19,10 +20,14 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bench/catalogue_generator.h"
+#include "core/archive.h"
 #include "core/catalogue_file.h"
 #include "core/disc_database.h"
+#include "core/hash_map.h"
+#include "core/string_list.h"
 
 namespace {
 
@@ -198,6 +203,53 @@ void BM_LoadPeakMemory(benchmark::State& state) {
     state.counters["fresh_load_s"] = loadSeconds;
 }
 BENCHMARK(BM_LoadPeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// A catalogue with no discs and `entries` settings entries, each a CStringList, under keys that
+// all fall into one bucket of the settings map (crowded) or spread over all of them. A file of
+// a few hundred KB; how its load time grows with the entries shows what a map entry costs.
+std::string ManySettings(std::size_t entries, bool crowded) {
+    std::string bytes;
+    CArchive ar([&bytes](const char* data, std::size_t size) {
+        bytes.append(data, size);
+        return true;
+    });
+    ar.WriteCount(0);  // discs
+    ar.WriteCount(0);  // categories
+    ar.WriteCount(entries);
+    std::vector<std::shared_ptr<CStringList>> lists;
+    for (std::size_t i = 0; lists.size() < entries; ++i) {
+        const std::string key = "key" + std::to_string(i);
+        if (crowded && OvHashMap<int>::Bucket(key) != 0) continue;
+        lists.push_back(std::make_shared<CStringList>());
+        ar.WriteString(key);
+        ar.WriteObject(lists.back().get());
+    }
+    ar.Flush();
+    return bytes;
+}
+
+void BM_LoadManySettings(benchmark::State& state) {
+    const std::size_t entries = static_cast<std::size_t>(state.range(0));
+    const std::string bytes = ManySettings(entries, state.range(1) != 0);
+    std::string error;
+    for (auto _ : state) {
+        COvDiscDatabase database;
+        if (!ReadCatalogue(bytes, database, &error) || database.m_pSettings->m_map.GetCount() != entries) {
+            state.SkipWithError("the settings did not read");
+            return;
+        }
+        state.PauseTiming();
+        database.RemoveAll();
+        state.ResumeTiming();
+    }
+    state.counters["file_KB"] = static_cast<double>(bytes.size()) / 1024.0;
+    state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_LoadManySettings)
+    ->ArgNames({"entries", "one_bucket"})
+    ->ArgsProduct({{2500, 5000, 10000, 20000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 int MeasureLoad(const char* path) {
     COvDiscDatabase database;
