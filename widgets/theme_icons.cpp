@@ -11,8 +11,13 @@ void InstallIconThemeFallback() {
 }
 
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
-    QIcon icon = QIcon::fromTheme(QString::fromLatin1(name));
-    return icon.isNull() ? QApplication::style()->standardIcon(fallback) : icon;
+    // Current themes often carry only the symbolic form of an action icon.
+    const QString themeName = QString::fromLatin1(name);
+    for (const QString& candidate : {themeName, themeName + QLatin1String("-symbolic")}) {
+        const QIcon icon = QIcon::fromTheme(candidate);
+        if (!icon.isNull()) return icon;
+    }
+    return QApplication::style()->standardIcon(fallback);
 }
 
 }  // namespace ov2

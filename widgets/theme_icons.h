@@ -9,7 +9,7 @@ namespace ov2 {
 // icons exist even outside a desktop session.
 void InstallIconThemeFallback();
 
-// The theme's icon of that name, else the style's standard icon.
+// The theme's icon of that name (or its symbolic form), else the style's standard icon.
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback);
 
 }  // namespace ov2
