@@ -19,9 +19,12 @@ constexpr char16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-// The UTF-8 text of valid UTF-8 bytes; a null QString otherwise.
+// The UTF-8 text of valid UTF-8 bytes; a null QString otherwise. A leading byte order mark is
+// kept as U+FEFF: the decoder would otherwise drop it, and lowering or comparing would then lose
+// a byte of the record or find two different names equal.
 QString DecodeUtf8(std::string_view bytes) {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QStringDecoder decoder(QStringConverter::Utf8,
+                           QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     QString text = decoder.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (decoder.hasError()) return {};
     return text.isNull() ? QString(QLatin1String("")) : text;
