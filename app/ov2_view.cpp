@@ -1,0 +1,456 @@
+#include "app/ov2_view.h"
+
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QHash>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMimeDatabase>
+#include <QMouseEvent>
+#include <QStyledItemDelegate>
+
+#include "app/left_view.h"
+#include "catalog_ops/attached_categories_dialog.h"
+#include "catalog_ops/disc_info_dialog.h"
+#include "core/command_ids.h"
+#include "core/number_text.h"
+#include "core/ov2_doc.h"
+#include "platform/drives.h"
+#include "platform/message_box.h"
+#include "platform/shell_open.h"
+#include "platform/text.h"
+#include "widgets/theme_icons.h"
+
+namespace {
+
+using namespace ov2::cmd;
+
+QByteArray ToBytes(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The name bytes that a row was filled from (or renamed to).
+std::string RowFileName(const QTreeWidgetItem* item) {
+    return item->data(COv2View::kColumnName, COv2View::kNameRole).toByteArray().toStdString();
+}
+
+// A name's parts around its last ".": the whole name and no extension when there is no ".".
+std::string_view Stem(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos ? name : name.substr(0, dot);
+}
+std::string_view Extension(std::string_view name) {
+    const auto dot = name.rfind('.');
+    return dot == std::string_view::npos ? std::string_view() : name.substr(dot + 1);
+}
+
+// The text before the first blank; empty when there is no blank.
+std::string_view Word(std::string_view text) {
+    const auto blank = text.find(' ');
+    return blank == std::string_view::npos ? std::string_view() : text.substr(0, blank);
+}
+
+// A record's folder without its drive ("d:\music\" → "music\"); none when it names no drive.
+std::optional<std::string_view> FolderBelowDrive(std::string_view folder) {
+    const auto slash = folder.find('\\');
+    if (slash == std::string_view::npos) return std::nullopt;
+    return folder.substr(slash + 1);
+}
+
+// Whether a record lies in the root folder of its disc ("d:\").
+bool InDiscRoot(std::string_view folder) {
+    return folder.size() >= 1 && folder.substr(1) == ":\\";
+}
+
+// Commits the edited title through the view's own rule instead of writing the text into the row:
+// the row shows what the rule makes of the title, not what was typed.
+class CTitleDelegate final : public QStyledItemDelegate {
+public:
+    explicit CTitleDelegate(COv2View* view) : QStyledItemDelegate(view), m_view(view) {}
+
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
+        if (auto* line = qobject_cast<QLineEdit*>(editor))
+            m_view->OnEndlabeledit(index.row(), line->text());
+    }
+
+private:
+    COv2View* m_view;
+};
+
+}  // namespace
+
+COv2View::COv2View(COv2Doc* doc, QWidget* parent) : QTreeWidget(parent), m_pDocument(doc) {
+    setObjectName(QStringLiteral("fileList"));
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
+    setItemDelegate(new CTitleDelegate(this));
+    setSortingEnabled(false);  // the header-click rule sorts, not the view
+
+    setColumnCount(3);
+    setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type")});
+    headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
+    headerItem()->setTextAlignment(kColumnType, Qt::AlignRight | Qt::AlignVCenter);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    header()->setSectionsClickable(true);
+    setColumnWidth(kColumnName, 182);
+    setColumnWidth(kColumnSize, 70);
+    setColumnWidth(kColumnType, 60);
+    header()->setSortIndicatorShown(true);
+    header()->setSortIndicator(kColumnName, Qt::AscendingOrder);
+    connect(header(), &QHeaderView::sectionClicked, this, &COv2View::OnColumnclick);
+    for (int column = kColumnName; column <= kColumnType; ++column)
+        m_mapSortState.SetState(column, QStringLiteral("false"));
+
+    const int size = m_pDocument->m_bLargeIcons ? 32 : 16;
+    setIconSize(QSize(size, size));
+
+    m_popupActions = {
+        AddPopupAction("actionAttachedCategories", "&View and Edit Attached Categories",
+                       kFileAttachedCategories),
+        nullptr,
+        AddPopupAction("actionOpenFile", "&Open File", kFileOpenFile),
+        AddPopupAction("actionFileCdInfo", "&CD Info", kFileCdInfo),
+        AddPopupAction("actionRenameAudioFile", "Rename Audio File", kFileRenameAudio),
+    };
+
+    connect(this, &QTreeWidget::itemDoubleClicked, this, [this] { OnFilemenuOpenfile(); });
+
+    m_pCurrentDisc = m_pDocument->m_pCurrentDisc.get();
+    m_pDatabase = m_pDocument->m_pDatabase.get();
+    m_pDocument->AddView(this);
+}
+
+COv2View::~COv2View() {
+    m_pDocument->RemoveView(this);
+}
+
+QAction* COv2View::AddPopupAction(const char* objectName, const char* text, int nID) {
+    auto* action = new QAction(QString::fromLatin1(text), this);
+    action->setObjectName(QString::fromLatin1(objectName));
+    connect(action, &QAction::triggered, this, [this, nID] { OnViewCommand(nID); });
+    return action;
+}
+
+// ---------------------------------------------------------------- row texts
+
+QString COv2View::NameText(std::string_view fileName) {
+    return ov2::DecodeText(Stem(fileName));
+}
+
+QString COv2View::TypeText(std::string_view fileName) {
+    return ov2::DecodeText(Extension(fileName)).toUpper();
+}
+
+QString COv2View::SizeText(std::string_view sizeBytes) {
+    // The size is read into single precision, as every list of the program has always shown it.
+    const float bytes = static_cast<float>(ParseLeadingDouble(sizeBytes));
+    return QString::fromStdString(FormatSizeText(bytes));
+}
+
+QIcon COv2View::FileIcon(std::string_view fileName) {
+    // A folder of 20,000 files holds a handful of extensions: look each up once. A name without
+    // extension is its own key, since some of them have types of their own ("Makefile").
+    static QHash<QString, QIcon> cache;
+    const QString name = ov2::DecodeText(fileName);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    const QString key = dot < 0 ? name : name.mid(dot);
+    if (auto found = cache.constFind(key); found != cache.constEnd()) return *found;
+
+    static const QMimeDatabase mimeDatabase;
+    const QMimeType mime = mimeDatabase.mimeTypeForFile(dot < 0 ? name : QStringLiteral("x") + key,
+                                                        QMimeDatabase::MatchExtension);
+    QIcon icon = QIcon::fromTheme(mime.iconName());
+    if (icon.isNull()) icon = QIcon::fromTheme(mime.genericIconName());
+    if (icon.isNull()) icon = ov2::ThemeIcon("text-x-generic", QStyle::SP_FileIcon);
+    cache.insert(key, icon);
+    return icon;
+}
+
+// ---------------------------------------------------------------- the view
+
+void COv2View::OnInitialUpdate() {
+    m_pCurrentDisc = m_pDocument->m_pCurrentDisc.get();
+    m_pDatabase = m_pDocument->m_pDatabase.get();
+    clear();
+    for (int column = kColumnName; column <= kColumnType; ++column)
+        m_mapSortState.SetState(column, QStringLiteral("false"));
+}
+
+bool COv2View::OnViewCommand(int nID) {
+    switch (nID) {
+        case kFileAttachedCategories:
+            OnFilemenuViewandeditattachedcategories();
+            return true;
+        case kFileOpenFile:
+            OnFilemenuOpenfile();
+            return true;
+        case kFileCdInfo:
+            OnFilemenuCdinfo();
+            return true;
+        case kFileRenameAudio:
+            OnFilemenuRenameaudiofile();
+            return true;
+        case kLargeIcons:
+            OnViewLargeicons();
+            return true;
+        case kSmallIcons:
+            OnViewSmallicons();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void COv2View::ShowFolder(std::string_view path) {
+    clear();
+    if (!m_pCurrentDisc) return;
+
+    const auto slash = path.find('\\');
+    std::string folder;  // a folder node's folder below the drive, as the records keep it
+    if (slash != std::string_view::npos) {
+        folder = std::string(path.substr(slash + 1)) + '\\';
+        folder = ov2::LowerText(folder);
+    }
+
+    QList<QTreeWidgetItem*> rows;
+    for (const auto& file : m_pCurrentDisc->m_lstFiles) {
+        const std::string_view recordFolder = file->m_strFolder;
+        if (slash == std::string_view::npos) {
+            if (!InDiscRoot(recordFolder)) continue;
+        } else {
+            const auto below = FolderBelowDrive(recordFolder);
+            if (!below || *below != folder) continue;
+        }
+        const std::string_view name = file->m_strFileName;
+        auto* row = new QTreeWidgetItem(
+            QStringList{NameText(name), SizeText(file->m_strSize), TypeText(name)});
+        row->setData(kColumnName, kNameRole, ToBytes(name));
+        row->setIcon(kColumnName, FileIcon(name));
+        row->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
+        row->setTextAlignment(kColumnType, Qt::AlignRight | Qt::AlignVCenter);
+        row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
+        rows.append(row);
+    }
+    addTopLevelItems(rows);
+}
+
+void COv2View::SelectFileRow(const COvFileData& file) {
+    const QString size = SizeText(file.m_strSize);
+    for (int i = 0; i < topLevelItemCount(); ++i) {
+        QTreeWidgetItem* row = topLevelItem(i);
+        if (!ov2::EqualsNoCase(RowFileName(row), file.m_strFileName) ||
+            row->text(kColumnSize) != size)
+            continue;
+        // Selected and made the row that Open File acts on, without scrolling the list.
+        const bool scrolls = hasAutoScroll();
+        setAutoScroll(false);
+        selectionModel()->setCurrentIndex(indexFromItem(row),
+                                          QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        setAutoScroll(scrolls);
+        return;
+    }
+}
+
+COvFileData* COv2View::FindFileRecord(int row) const {
+    if (!m_pCurrentDisc || row < 0 || row >= topLevelItemCount()) return nullptr;
+    const auto* tree = m_pDocument->FindView<CLeftView>();
+    if (!tree || !tree->currentItem()) return nullptr;  // no node, no folder to look in
+
+    const std::string name = RowFileName(topLevelItem(row));
+    const std::string path = tree->GetItemPath(tree->currentItem());
+    const auto slash = path.find('\\');
+    const std::string folder =
+        slash == std::string::npos ? std::string() : ov2::LowerText(path.substr(slash + 1) + '\\');
+
+    // Linux folders may hold "A.txt" beside "a.txt": the row's own bytes win over a name that
+    // only matches without regard to case.
+    for (const bool exact : {true, false}) {
+        for (const auto& file : m_pCurrentDisc->m_lstFiles) {
+            const std::string_view fileName = file->m_strFileName;
+            if (exact ? fileName != name : !ov2::EqualsNoCase(fileName, name)) continue;
+            if (slash == std::string::npos) {
+                if (InDiscRoot(file->m_strFolder)) return file.get();
+            } else if (const auto below = FolderBelowDrive(file->m_strFolder)) {
+                if (exact ? *below == folder : ov2::EqualsNoCase(*below, folder)) return file.get();
+            }
+        }
+    }
+    return nullptr;
+}
+
+std::optional<std::string> COv2View::LocateDiscDrive(std::string_view fullPath) {
+    return ov2::LocateDiscDrive(fullPath);
+}
+
+// ---------------------------------------------------------------- opening a file
+
+void COv2View::OnFilemenuOpenfile() {
+    // Each round looks for the disc again, so the user can insert it and press OK.
+    for (;;) {
+        QTreeWidgetItem* row = currentItem();
+        const COvFileData* file = row ? FindFileRecord(indexOfTopLevelItem(row)) : nullptr;
+        if (!file) return;
+
+        std::string fullPath = file->m_strFolder.str() + file->m_strFileName.str();
+        // An audio track with a title is still TrackNN.cda on the disc; NN leads its title.
+        if (fullPath.find(".cda") != std::string::npos &&
+            fullPath.find("Track") == std::string::npos) {
+            const auto slash = fullPath.rfind('\\');
+            const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+            const std::string number(Word(std::string_view(fullPath).substr(nameStart)));
+            fullPath = fullPath.substr(0, nameStart) + "Track" + number + ".cda";
+        }
+
+        if (const std::optional<std::string> root = LocateDiscDrive(fullPath)) {
+            const auto slash = fullPath.find('\\');
+            const std::string rest =
+                slash == std::string::npos ? std::string() : fullPath.substr(slash + 1);
+            const std::optional<std::string> native = ov2::ResolveDrivePath(*root + rest);
+            if (!native || !ov2::OpenWithDesktop(QFile::decodeName(ToBytes(*native))))
+                ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+            return;
+        }
+
+        const std::string number =
+            m_pCurrentDisc ? ov2::EncodeText(ov2::DecodeText(m_pCurrentDisc->m_strNumber))
+                           : std::string();
+        if (ov2::OvMessageBox("Please, insert CD " + number + " and then press OK.",
+                              ov2::MsgButtons::OkCancel) != ov2::MsgResult::Ok)
+            return;
+    }
+}
+
+// ---------------------------------------------------------------- popup menu and commands
+
+void COv2View::contextMenuEvent(QContextMenuEvent* event) {
+    if (!m_pDatabase || m_pDatabase->IsEmpty()) return;
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("fileListPopup"));
+    for (QAction* action : m_popupActions) {
+        if (action)
+            menu.addAction(action);
+        else
+            menu.addSeparator();
+    }
+    menu.exec(event->globalPos());
+}
+
+void COv2View::OnFilemenuViewandeditattachedcategories() {
+    QTreeWidgetItem* row = currentItem();
+    COvFileData* file = row ? FindFileRecord(indexOfTopLevelItem(row)) : nullptr;
+    if (!file) {
+        ov2::OvMessageBox("OnFilemenuViewandeditattachedcategories() #Could not find file");
+        return;
+    }
+    COv2Doc* doc = m_pDocument;
+    CDialogAttachedCategories dialog(
+        *file, [doc] { doc->SetModifiedFlag(true); }, this);
+    dialog.exec();
+}
+
+void COv2View::OnFilemenuCdinfo() {
+    if (!m_pCurrentDisc) return;
+    CDialogDiscInfo dialog(*m_pCurrentDisc, this);
+    dialog.exec();
+}
+
+void COv2View::OnViewLargeicons() {
+    m_pDocument->m_bLargeIcons = 1;
+    setIconSize(QSize(32, 32));
+}
+
+void COv2View::OnViewSmallicons() {
+    m_pDocument->m_bLargeIcons = 0;
+    setIconSize(QSize(16, 16));
+}
+
+void COv2View::mouseReleaseEvent(QMouseEvent* event) {
+    QTreeWidget::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton) OnClick();
+}
+
+void COv2View::OnClick() {
+    m_pDocument->m_nEnterTarget = 2;  // Ctrl+Enter now opens the clicked file
+    m_pDocument->m_nDeleteTarget = 0;
+}
+
+void COv2View::OnColumnclick(int column) {
+    if (column < kColumnName || column > kColumnType) return;
+    const ov2::SortKind kind = column == kColumnSize ? ov2::SortKind::Size : ov2::SortKind::Text;
+    if (const std::optional<Qt::SortOrder> order = m_mapSortState.OnColumnClick(column))
+        ov2::SortListRows(this, column, kind, *order);
+}
+
+// ---------------------------------------------------------------- audio track titles
+
+void COv2View::OnFilemenuRenameaudiofile() {
+    const QModelIndex current = currentIndex();
+    if (!current.isValid()) return;
+    setFocus();
+    edit(current.siblingAtColumn(kColumnName), AllEditTriggers, nullptr);
+}
+
+bool COv2View::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    // Titles are given with F2, "Rename Audio File" or a click on the name of a row that is
+    // already selected; a double click opens the file instead, and the base class refuses it.
+    const bool asked = trigger == AllEditTriggers || trigger == EditKeyPressed ||
+                       (trigger == SelectedClicked && index.column() == kColumnName);
+    if (!asked || !index.isValid()) return QTreeWidget::edit(index, trigger, event);
+
+    const QTreeWidgetItem* row = itemFromIndex(index.siblingAtColumn(kColumnName));
+    if (!row || row->text(kColumnType) != QLatin1String("CDA")) return false;  // only audio tracks
+    m_nEditRow = index.row();
+    m_strEditOldText = std::string(Stem(RowFileName(row)));
+    return QTreeWidget::edit(index.siblingAtColumn(kColumnName), trigger, event);
+}
+
+void COv2View::OnEndlabeledit(int row, const QString& text) {
+    m_strEditNewText = ov2::EncodeText(text);
+    if (m_strEditNewText.empty() || !m_pCurrentDisc) return;
+    m_nEditRow = row;
+    QTreeWidgetItem* item = topLevelItem(row);
+    if (!item) return;
+
+    const std::string& oldText = m_strEditOldText;
+    const std::string& newText = m_strEditNewText;
+    std::string number;
+    bool untitled = false;
+    // An untitled track shows as TrackNN: its number is what follows the "k". Any other text
+    // that starts with "T" is a title.
+    if (!oldText.empty() && oldText.front() == 'T') {
+        if (const auto k = oldText.rfind('k'); k != std::string::npos) {
+            untitled = true;
+            const std::size_t digits = k >= 2 ? k - 2 : 0;
+            number = oldText.substr(oldText.size() - digits);
+        }
+    }
+    if (!untitled) number = std::string(Word(oldText));
+
+    const std::string oldFileName = oldText + ".cda";
+    COvFileData* file = nullptr;
+    for (const auto& candidate : m_pCurrentDisc->m_lstFiles) {
+        if (candidate->m_strFileName == oldFileName) {
+            file = candidate.get();
+            break;
+        }
+    }
+    if (!file) return;
+
+    // The track number always leads the title, whether or not the user typed it.
+    const std::string rowText =
+        untitled || Word(newText) != number ? number + ' ' + newText : newText;
+    const std::string fileName = rowText + ".cda";
+    file->m_strFileName = fileName;
+    item->setText(kColumnName, ov2::DecodeText(rowText));
+    item->setData(kColumnName, kNameRole, ToBytes(fileName));
+    m_pDocument->SetModifiedFlag(true);
+}
