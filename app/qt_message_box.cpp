@@ -1,0 +1,56 @@
+#include "app/qt_message_box.h"
+
+#include <QMessageBox>
+#include <QPointer>
+
+#include "platform/message_box.h"
+
+namespace ov2 {
+namespace {
+
+QMessageBox::StandardButtons Buttons(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok: return QMessageBox::Ok;
+        case MsgButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case MsgButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
+        case MsgButtons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MsgButtons::RetryCancel: return QMessageBox::Retry | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon Icon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::None: return QMessageBox::NoIcon;
+        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::Warning: return QMessageBox::Warning;
+        case MsgIcon::Error: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+MsgResult Result(int button, MsgButtons buttons) {
+    switch (button) {
+        case QMessageBox::Ok: return MsgResult::Ok;
+        case QMessageBox::Yes: return MsgResult::Yes;
+        case QMessageBox::No: return MsgResult::No;
+        case QMessageBox::Retry: return MsgResult::Retry;
+        case QMessageBox::Cancel: return MsgResult::Cancel;
+        default: return SafeAnswer(buttons);  // closed without a button
+    }
+}
+
+}  // namespace
+
+void InstallQtMessageBoxHandler(QWidget* parent) {
+    QPointer<QWidget> owner(parent);
+    SetMessageBoxHandler([owner](const MessageRequest& request) {
+        QMessageBox box(Icon(request.icon), QStringLiteral("Ov2"), QString::fromStdString(request.text),
+                        Buttons(request.buttons), owner.data());
+        box.setObjectName(QStringLiteral("ov2MessageBox"));
+        return Result(box.exec(), request.buttons);
+    });
+}
+
+}  // namespace ov2

@@ -1,0 +1,240 @@
+// The document: command routing with its guards, and the new/open/save cycle on real files.
+#include "core/ov2_doc.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include "core/catalogue_file.h"
+#include "core/command_ids.h"
+#include "core/map_string_to_string.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/sample_catalogue.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using namespace ov2::cmd;
+using namespace ov2::test;
+
+// A view that records the commands it is handed.
+class RecordingView : public COvView {
+public:
+    RecordingView(COv2Doc& doc, const char* name) : m_doc(doc), m_name(name) { doc.AddView(this); }
+    ~RecordingView() override { m_doc.RemoveView(this); }
+    const char* GetViewClassName() const override { return m_name; }
+    void OnInitialUpdate() override { ++updates; }
+    bool OnViewCommand(int nID) override {
+        commands.push_back(nID);
+        return true;
+    }
+    std::vector<int> commands;
+    int updates = 0;
+
+private:
+    COv2Doc& m_doc;
+    const char* m_name;
+};
+
+struct DocumentTest : testing::Test {
+    DocumentTest() { doc.OnNewDocument(); }
+    COv2Doc doc;
+    RecordingView tree{doc, "CLeftView"};
+    RecordingView files{doc, "COv2View"};
+    RecordingView categories{doc, "CCategoriesView"};
+};
+
+TEST_F(DocumentTest, CtrlEnterFollowsTheTargetAndKeepsOnlyTheFileSearch) {
+    doc.m_nEnterTarget = 4;
+    doc.OnCommand(kCtrlEnter);
+    doc.OnCommand(kCtrlEnter);
+    EXPECT_EQ(tree.commands, (std::vector<int>{kFileSearchButton, kFileSearchButton}));
+    EXPECT_EQ(doc.m_nEnterTarget, 4);
+
+    const std::pair<int, std::pair<RecordingView*, int>> routes[] = {
+        {1, {&tree, kChangeNumber}}, {2, {&files, kFileOpenFile}},       {3, {&tree, kShowCd}},
+        {5, {&tree, kLendButton}},   {6, {&tree, kSaveArtist}},          {7, {&categories, kCreateCategory}},
+        {9, {&categories, kSaveNotes}}};
+    for (const auto& [target, route] : routes) {
+        route.first->commands.clear();
+        doc.m_nEnterTarget = target;
+        EXPECT_TRUE(doc.OnCommand(kCtrlEnter));
+        EXPECT_EQ(route.first->commands, std::vector<int>{route.second}) << "target " << target;
+        EXPECT_EQ(doc.m_nEnterTarget, 0);
+    }
+    tree.commands.clear();
+    doc.m_nEnterTarget = 8;
+    EXPECT_FALSE(doc.OnCommand(kCtrlEnter));
+    EXPECT_EQ(doc.m_nEnterTarget, 0);
+    EXPECT_TRUE(tree.commands.empty());
+}
+
+TEST_F(DocumentTest, DeleteKeyDispatchAndGuards) {
+    doc.m_nDeleteTarget = 0;
+    EXPECT_FALSE(doc.OnCommand(kDelete));
+    doc.m_nDeleteTarget = 5;
+    EXPECT_FALSE(doc.OnCommand(kDelete));
+    EXPECT_EQ(doc.m_nDeleteTarget, 5);  // other values leave the target alone
+
+    doc.m_nDeleteTarget = 1;  // an empty catalogue: nothing, and the target is spent
+    EXPECT_FALSE(doc.OnCommand(kDelete));
+    EXPECT_EQ(doc.m_nDeleteTarget, 0);
+    EXPECT_TRUE(tree.commands.empty());
+
+    doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+    doc.m_nDeleteTarget = 1;
+    doc.OnCommand(kDelete);
+    doc.m_nDeleteTarget = 2;
+    doc.OnCommand(kDelete);
+    doc.m_nDeleteTarget = 3;
+    doc.OnCommand(kDelete);
+    EXPECT_EQ(tree.commands, std::vector<int>{kDeleteCd});
+    EXPECT_EQ(categories.commands, (std::vector<int>{kDeleteCategory, kRemoveAttachedCategory}));
+    EXPECT_EQ(doc.m_nDeleteTarget, 0);
+}
+
+TEST_F(DocumentTest, GuardedCommandsWaitForADiscAndPendingOnesStayDisabled) {
+    EXPECT_FALSE(doc.OnCommand(kCdInfo));
+    EXPECT_FALSE(doc.OnCommand(kDeleteCd));
+    EXPECT_TRUE(tree.commands.empty());
+    doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+    EXPECT_TRUE(doc.OnCommand(kCdInfo));
+    EXPECT_EQ(tree.commands, std::vector<int>{kCdInfo});
+
+    for (int id : {kSettings, kConvertOldFiles, kCdScan, kFindGaps, kCddb, kLend, kCdSearch, kFileSearch, kHelp})
+        EXPECT_FALSE(doc.IsCommandEnabled(id)) << id;
+    EXPECT_TRUE(doc.IsCommandEnabled(kDeleteCd));
+
+    EXPECT_TRUE(doc.IsCommandEnabled(kLargeIcons));
+    EXPECT_FALSE(doc.IsCommandEnabled(kSmallIcons));
+    doc.OnCommand(kLargeIcons);
+    EXPECT_EQ(doc.m_bLargeIcons, 1);
+    EXPECT_FALSE(doc.IsCommandEnabled(kLargeIcons));
+    EXPECT_TRUE(doc.IsCommandEnabled(kSmallIcons));
+    EXPECT_EQ(files.commands, std::vector<int>{kLargeIcons});
+}
+
+TEST_F(DocumentTest, FindViewKnowsOnlyTheViewClasses) {
+    EXPECT_EQ(doc.FindView("CLeftView"), &tree);
+    EXPECT_EQ(doc.FindView("CCommandsView"), nullptr);  // not there
+    RecordingView other(doc, "CSomethingElse");
+    EXPECT_EQ(doc.FindView("CSomethingElse"), nullptr);
+}
+
+TEST_F(DocumentTest, NewCatalogueIsUntitledWithTheDefaultSettings) {
+    doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+    doc.SetModifiedFlag();
+    MessageRecorder messages;
+    messages.Answer(ov2::MsgResult::No);
+    const int before = tree.updates;
+    EXPECT_TRUE(doc.OnFileNew());
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Save changes to Untitled?"});
+    EXPECT_EQ(messages.Messages()[0].buttons, ov2::MsgButtons::YesNoCancel);
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("Untitled"));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_TRUE(doc.m_pDatabase->IsEmpty());
+    std::vector<std::string> keys;
+    doc.m_pDatabase->m_pSettings->m_map.ForEach([&](const std::string& key, const auto&) { keys.push_back(key); });
+    EXPECT_EQ(keys, (std::vector<std::string>{"SearchCombo", "LendCombo", "CDDB"}));
+    EXPECT_EQ(tree.updates, before + 1);
+}
+
+TEST_F(DocumentTest, CancellingThePromptKeepsTheCatalogue) {
+    doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+    doc.SetModifiedFlag();
+    MessageRecorder messages;
+    messages.Answer(ov2::MsgResult::Cancel);
+    EXPECT_FALSE(doc.OnFileNew());
+    EXPECT_EQ(doc.m_pDatabase->GetCount(), 1);
+    EXPECT_TRUE(doc.IsModified());
+}
+
+TEST_F(DocumentTest, SaveAndReopenGiveTheSameCatalogue) {
+    TempDir dir;
+    const QString path = QString::fromStdString((dir / "discs.ovd").string());
+    doc.m_pDatabase->AddTail(MakeDisc("1", "one", {MakeFile("a.txt", "d:\\", "5", {"Rock"})}, {"\tmusic"}));
+    doc.m_pDatabase->AddTail(MakeDisc("2", "two"));
+    doc.m_pDatabase->m_pCategories->m_strings = {"Rock"};
+    doc.SetModifiedFlag();
+    const std::string bytes = CatalogueBytes(*doc.m_pDatabase);
+
+    MessageRecorder messages;
+    messages.Answer(ov2::MsgResult::Yes);  // save changes before the new catalogue
+    doc.m_askSavePath = [&](const QString& suggested) {
+        EXPECT_EQ(suggested, QStringLiteral("Untitled"));
+        return path;
+    };
+    EXPECT_TRUE(doc.OnFileNew());
+    EXPECT_EQ(ReadFileBytes(dir / "discs.ovd"), bytes);
+    EXPECT_EQ(doc.RecentFiles().Files().value(0), path);
+
+    EXPECT_TRUE(doc.OpenFile(path));
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("discs.ovd"));
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "1 2");
+    EXPECT_EQ(doc.m_pDatabase->m_pCategories->m_strings, std::vector<std::string>{"Rock"});
+    EXPECT_EQ(doc.m_pDatabase->m_pSettings->m_map.GetCount(), 3u);
+    EXPECT_EQ(CatalogueBytes(*doc.m_pDatabase), bytes);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(messages.Texts().size(), 1u);
+}
+
+TEST_F(DocumentTest, AFailedOpenLeavesAnEmptyCatalogueAndSaysWhy) {
+    TempDir dir;
+    WriteFileBytes(dir / "broken.ovd", std::string("\x01\x00\xFF\xFF\x00\x00\x04\x00" "CFoo", 12));
+    doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+    MessageRecorder messages;
+    const QString path = QString::fromStdString((dir / "broken.ovd").string());
+    EXPECT_FALSE(doc.OpenFile(path));
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Failed to open document.\n\n" + path.toStdString() + ": unknown class \"CFoo\""});
+    EXPECT_TRUE(doc.m_pDatabase->IsEmpty());
+    EXPECT_EQ(doc.m_pDatabase->m_pSettings->m_map.GetCount(), 3u);
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("Untitled"));
+}
+
+TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndTheModifiedFlag) {
+    TempDir dir;
+    const QString path = QString::fromStdString((dir / "discs.ovd").string());
+    doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    const std::string old = ReadFileBytes(dir / "discs.ovd");
+
+    std::vector<std::shared_ptr<COvFileData>> files;
+    for (int i = 0; i < 5000; ++i) files.push_back(MakeFile("file " + std::to_string(i), "d:\\x\\", "1"));
+    doc.m_pDatabase->AddTail(MakeDisc("2", "big", files));
+    doc.SetModifiedFlag();
+
+    // The file system refuses files over 4 KiB while the catalogue is saved.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    getrlimit(RLIMIT_FSIZE, &previous);
+    rlimit small = previous;
+    small.rlim_cur = 4096;
+    setrlimit(RLIMIT_FSIZE, &small);
+    MessageRecorder messages;
+    const bool saved = doc.DoFileSave();
+    setrlimit(RLIMIT_FSIZE, &previous);
+
+    EXPECT_FALSE(saved);
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0].rfind("Failed to save document.\n\n" + path.toStdString() + ": ", 0), 0u)
+        << messages.Texts()[0];
+    EXPECT_EQ(ReadFileBytes(dir / "discs.ovd"), old);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+}
+
+TEST_F(DocumentTest, WorkingCopySharesFileRecords) {
+    auto disc = MakeDisc("3", "three", {MakeFile("a.txt", "d:\\", "5")});
+    disc->m_lstCategories = {"Jazz"};
+    doc.SetCurrentDisc(disc.get());
+    EXPECT_EQ(doc.m_pCurrentDisc->m_lstFiles[0], disc->m_lstFiles[0]);
+    EXPECT_EQ(doc.m_pCurrentDisc->m_lstCategories, disc->m_lstCategories);
+    EXPECT_EQ(doc.m_pCurrentDisc->m_strName, "three");
+    doc.SetCurrentDisc(nullptr);
+    EXPECT_EQ(doc.m_pCurrentDisc->GetCount(), 0);
+    EXPECT_EQ(disc->m_lstFiles[0].use_count(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,18 @@
+// main() of the GUI test programs: real widgets on the offscreen platform, the desktop's icon
+// theme with its fallback, and settings kept in a scratch folder.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QStandardPaths>
+#include <cstdlib>
+
+#include "widgets/theme_icons.h"
+
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QStandardPaths::setTestModeEnabled(true);  // recent files go to a test location
+    QApplication app(argc, argv);
+    ov2::InstallIconThemeFallback();
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
