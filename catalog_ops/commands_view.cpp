@@ -1,0 +1,590 @@
+#include "catalog_ops/commands_view.h"
+
+#include <QApplication>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <climits>
+#include <optional>
+
+#include "app/left_view.h"
+#include "catalog_ops/history_combo.h"
+#include "catalog_ops/history_combo_edit.h"
+#include "core/command_ids.h"
+#include "core/disc_database.h"
+#include "core/number_text.h"
+#include "core/ov2_doc.h"
+#include "core/string_list.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+#include "widgets/theme_icons.h"
+
+using namespace ov2::cmd;
+
+namespace {
+
+constexpr const char* kFindNumberPrompt = "Please enter an integer between 1 and 2147483647.";
+
+void Tell(std::string_view text) {
+    ov2::OvMessageBox(text, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
+}
+
+// Only a changed text is set: setting a text moves the caret and drops the field's undo steps.
+void ShowText(QLineEdit* edit, const QString& text) {
+    if (edit->text() != text) edit->setText(text);
+}
+void ShowText(QLabel* label, const QString& text) {
+    if (label->text() != text) label->setText(text);
+}
+void ShowText(CHistoryCombo* combo, const QString& text) {
+    if (combo->currentText() != text) combo->setEditText(text);
+}
+
+bool IsAllDigits(const QString& text) {
+    for (const QChar c : text)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+    return true;
+}
+
+// The find number: a whole number from 1 to 2147483647; an empty field is none.
+std::optional<int> FindNumberValue(const QString& text) {
+    bool ok = false;
+    const qlonglong value = text.trimmed().toLongLong(&ok, 10);
+    if (!ok || value < 1 || value > INT_MAX) return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// The typed disc number as the catalogue writes numbers ("%d"): its leading decimal integer,
+// when that lies from 1 to 2147483647. Larger numbers are refused rather than cut to the
+// largest one, which would give the disc a number nobody typed.
+std::optional<int> TypedDiscNumber(std::string_view text) {
+    const int value = ParseLeadingInt(text);
+    if (value <= 0) return std::nullopt;
+    if (value == INT_MAX) {
+        std::size_t i = text.find_first_not_of(" \t\r\n\v\f");
+        if (i != std::string_view::npos && text[i] == '+') ++i;
+        while (i < text.size() && text[i] == '0') ++i;
+        std::size_t end = i;
+        while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
+        if (text.substr(i, end - i) != "2147483647") return std::nullopt;
+    }
+    return value;
+}
+
+QToolButton* HoverButton(QWidget* parent, const char* objectName, const char* iconName,
+                         QStyle::StandardPixmap fallback, const char* toolTip) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoRaise(true);
+    button->setIcon(ov2::ThemeIcon(iconName, fallback));
+    button->setIconSize(QSize(24, 24));
+    button->setToolTip(QString::fromLatin1(toolTip));
+    return button;
+}
+
+// A button whose operation is not part of the program yet: shown, explained, not clickable.
+QToolButton* PendingButton(QWidget* parent, const char* objectName, const char* iconName,
+                           QStyle::StandardPixmap fallback, const char* toolTip) {
+    QToolButton* button = HoverButton(parent, objectName, iconName, fallback, toolTip);
+    button->setEnabled(false);
+    return button;
+}
+
+QLineEdit* NamedEdit(QWidget* parent, const char* objectName) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(objectName));
+    return edit;
+}
+
+QLabel* DisplayLabel(QWidget* parent, const char* objectName) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setTextFormat(Qt::PlainText);  // a disc named "<b>" is shown as typed
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    label->setFrameShape(QFrame::StyledPanel);
+    label->setFrameShadow(QFrame::Sunken);
+    return label;
+}
+
+QGroupBox* NamedGroup(QWidget* parent, const char* objectName, const char* title) {
+    auto* group = new QGroupBox(QString::fromLatin1(title), parent);
+    group->setObjectName(QString::fromLatin1(objectName));
+    return group;
+}
+
+}  // namespace
+
+CCommandsView::CCommandsView(COv2Doc* doc, QWidget* parent) : QWidget(parent), m_pDocument(doc) {
+    setObjectName(QString::fromLatin1(kClassName));
+    BuildControls();
+    m_pDocument->AddView(this);
+}
+
+CCommandsView::~CCommandsView() {
+    m_pDocument->RemoveView(this);
+}
+
+// ---------------------------------------------------------------- controls
+
+void CCommandsView::BuildControls() {
+    // The panel scrolls when the window is too low for it, as a form does.
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("commandsContent"));
+    auto* column = new QVBoxLayout(content);
+    column->setContentsMargins(6, 6, 6, 6);
+
+    auto* logo = new QLabel(content);
+    logo->setObjectName(QStringLiteral("frameLogo"));
+    const QIcon logoIcon = QApplication::windowIcon().isNull()
+                               ? ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon)
+                               : QApplication::windowIcon();
+    logo->setPixmap(logoIcon.pixmap(48, 48));
+    logo->setAlignment(Qt::AlignCenter);
+    logo->setFrameShape(QFrame::StyledPanel);
+    column->addWidget(logo);
+
+    column->addWidget(BuildOperations());
+    column->addWidget(BuildLabel());
+    column->addWidget(BuildArtistInfo());
+    column->addWidget(BuildFindNumber());
+    column->addWidget(BuildSearch());
+    column->addWidget(BuildLending());
+    column->addWidget(BuildStats());
+    column->addStretch(1);
+
+    auto* scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("commandsScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setWidget(content);
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->addWidget(scroll);
+}
+
+QGroupBox* CCommandsView::BuildOperations() {
+    QGroupBox* group = NamedGroup(this, "groupOperations", "Operations");
+    auto* row = new QHBoxLayout(group);
+    row->addWidget(PendingButton(group, "buttonScan", "media-optical", QStyle::SP_DriveCDIcon,
+                                 "Scan a CD     Ctrl + Y"));
+    row->addWidget(PendingButton(group, "buttonGaps", "edit-find-replace",
+                                 QStyle::SP_FileDialogListView,
+                                 "Search for Gaps ind the CD Index     Ctrl + G"));
+    QToolButton* remove = HoverButton(group, "buttonDelete", "edit-delete", QStyle::SP_TrashIcon,
+                                      "CD Delete     Del");
+    connect(remove, &QToolButton::clicked, this, &CCommandsView::OnButtonDelete);
+    row->addWidget(remove);
+    row->addWidget(PendingButton(group, "buttonCddb", "network-server", QStyle::SP_DriveNetIcon,
+                                 "CDDB Query     Ctrl + D"));
+    row->addStretch(1);
+    return group;
+}
+
+QGroupBox* CCommandsView::BuildLabel() {
+    QGroupBox* group = NamedGroup(this, "groupLabel", "CD Label");
+    auto* form = new QFormLayout(group);
+    m_editNumber = NamedEdit(group, "editNumber");
+    connect(m_editNumber, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditNumber);
+    QToolButton* change =
+        HoverButton(group, "buttonChangeNumber", "document-properties",
+                    QStyle::SP_FileDialogDetailedView, "Change Number     Ctrl + Enter");
+    connect(change, &QToolButton::clicked, this, &CCommandsView::OnButtonChangeNumber);
+    auto* numberRow = new QHBoxLayout;
+    numberRow->addWidget(m_editNumber, 1);
+    numberRow->addWidget(change);
+    form->addRow(QStringLiteral("CD Number"), numberRow);
+    m_editName = NamedEdit(group, "editName");
+    connect(m_editName, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditName);
+    form->addRow(QStringLiteral("CD Name"), m_editName);
+    return group;
+}
+
+QWidget* CCommandsView::BuildArtistInfo() {
+    auto* box = new QWidget(this);
+    box->setObjectName(QStringLiteral("artistInfo"));
+    auto* form = new QFormLayout(box);
+    form->setContentsMargins(0, 0, 0, 0);
+    m_editArtist = NamedEdit(box, "editArtist");
+    connect(m_editArtist, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditArtist);
+    form->addRow(QStringLiteral("CD Artist"), m_editArtist);
+    m_editQuality = NamedEdit(box, "editQuality");
+    connect(m_editQuality, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditQuality);
+    form->addRow(QStringLiteral("CD Quality"), m_editQuality);
+    m_labelLocation = DisplayLabel(box, "labelLocation");
+    form->addRow(QStringLiteral("CD Location"), m_labelLocation);
+    // Reached through Ctrl+Enter only; the edits save on every change anyway.
+    m_buttonSaveArtist =
+        HoverButton(box, "buttonSaveArtist", "document-save", QStyle::SP_DialogSaveButton,
+                    "Save Artist Info     Ctrl + Enter");
+    connect(m_buttonSaveArtist, &QToolButton::clicked, this, &CCommandsView::OnButtonSaveArtist);
+    m_buttonSaveArtist->hide();
+    return box;
+}
+
+QGroupBox* CCommandsView::BuildFindNumber() {
+    QGroupBox* group = NamedGroup(this, "groupFindNumber", "Find a CD by its Number:");
+    auto* form = new QFormLayout(group);
+    m_editFindNumber = NamedEdit(group, "editFindNumber");
+    m_editFindNumber->setText(QString::number(m_nFindNumber));
+    connect(m_editFindNumber, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditFindNumber);
+    QToolButton* show = HoverButton(group, "buttonShowCd", "go-jump", QStyle::SP_ArrowForward,
+                                    "Show CD     Ctrl + Enter");
+    connect(show, &QToolButton::clicked, this, &CCommandsView::OnButtonShowCd);
+    auto* row = new QHBoxLayout;
+    row->addWidget(m_editFindNumber, 1);
+    row->addWidget(show);
+    form->addRow(QStringLiteral("CD Number:"), row);
+    return group;
+}
+
+QGroupBox* CCommandsView::BuildSearch() {
+    QGroupBox* group = NamedGroup(this, "groupSearch", "Search Manager");
+    auto* column = new QVBoxLayout(group);
+    m_comboSearch = new CHistoryCombo(group);
+    m_comboSearch->setObjectName(QStringLiteral("comboSearch"));
+    m_comboSearch->Edit()->setObjectName(QStringLiteral("comboSearchEdit"));
+    m_comboSearch->SuggestionList()->setObjectName(QStringLiteral("comboSearchSuggestions"));
+    connect(m_comboSearch, &CHistoryCombo::editChanged, this,
+            &CCommandsView::OnEditchangeComboSearch);
+    connect(m_comboSearch, &CHistoryCombo::selected, this, [this] { UpdateData(true); });
+    column->addWidget(m_comboSearch);
+
+    m_radioEverything = new QRadioButton(QStringLiteral("Everything"), group);
+    m_radioEverything->setObjectName(QStringLiteral("radioEverything"));
+    m_radioEverything->setChecked(true);
+    m_radioByCategory = new QRadioButton(QStringLiteral("By Category"), group);
+    m_radioByCategory->setObjectName(QStringLiteral("radioByCategory"));
+    // The scope alone changes; the other fields are not read.
+    connect(m_radioEverything, &QRadioButton::clicked, this, [this] { m_nSearchScope = 0; });
+    connect(m_radioByCategory, &QRadioButton::clicked, this, [this] { m_nSearchScope = 1; });
+    auto* scope = new QHBoxLayout;
+    scope->addWidget(m_radioEverything);
+    scope->addWidget(m_radioByCategory);
+    scope->addStretch(1);
+    column->addLayout(scope);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(PendingButton(group, "buttonDiscSearch", "system-search",
+                                     QStyle::SP_FileDialogContentsView,
+                                     "Search for Discs     Ctr + Q"));
+    buttons->addWidget(PendingButton(group, "buttonFileSearch", "folder-saved-search",
+                                     QStyle::SP_FileDialogInfoView,
+                                     "Search for Files     Ctrl + Enter"));
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+    return group;
+}
+
+QGroupBox* CCommandsView::BuildLending() {
+    QGroupBox* group = NamedGroup(this, "groupLend", "CD Management");
+    auto* column = new QVBoxLayout(group);
+    m_comboLend = new CHistoryCombo(group);
+    m_comboLend->setObjectName(QStringLiteral("comboLend"));
+    m_comboLend->Edit()->setObjectName(QStringLiteral("comboLendEdit"));
+    m_comboLend->SuggestionList()->setObjectName(QStringLiteral("comboLendSuggestions"));
+    connect(m_comboLend, &CHistoryCombo::editChanged, this, &CCommandsView::OnEditchangeComboLend);
+    connect(m_comboLend, &CHistoryCombo::selected, this, [this] { UpdateData(true); });
+    column->addWidget(m_comboLend);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(PendingButton(group, "buttonLend", "mail-send", QStyle::SP_ArrowRight,
+                                     "Lend Discs To Other Persons     Ctrl + Enter"));
+    buttons->addWidget(PendingButton(group, "buttonGetBack", "mail-reply-sender",
+                                     QStyle::SP_ArrowLeft, "Get CD Back     Ctrl + B"));
+    buttons->addWidget(PendingButton(group, "buttonShowAvailable", "emblem-default",
+                                     QStyle::SP_DialogApplyButton,
+                                     "Show Available Discs     Ctrl + H"));
+    buttons->addWidget(PendingButton(group, "buttonShowNotAvailable", "emblem-important",
+                                     QStyle::SP_MessageBoxWarning,
+                                     "Show Non-Available Discs     Ctrl + X"));
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+    return group;
+}
+
+QGroupBox* CCommandsView::BuildStats() {
+    QGroupBox* group = NamedGroup(this, "groupStats", "Stats");
+    auto* form = new QFormLayout(group);
+    m_labelNumberOfCds = DisplayLabel(group, "labelNumberOfCds");
+    form->addRow(QStringLiteral("Number of CDs"), m_labelNumberOfCds);
+    m_labelLastEntry = DisplayLabel(group, "labelLastEntry");
+    form->addRow(QStringLiteral("Last Entry"), m_labelLastEntry);
+    return group;
+}
+
+// ---------------------------------------------------------------- document and values
+
+COvDiscDatabase* CCommandsView::Database() const {
+    return m_pDocument->m_pDatabase.get();
+}
+
+COvDisc* CCommandsView::CurrentDisc() const {
+    return m_pDocument->m_pCurrentDisc.get();
+}
+
+bool CCommandsView::CatalogueIsEmpty() const {
+    return !Database() || Database()->IsEmpty();
+}
+
+CStringList* CCommandsView::HistoryList(std::string_view key) const {
+    COvDiscDatabase* database = Database();
+    if (!database || !database->m_pSettings) return nullptr;
+    auto* entry = database->m_pSettings->m_map.Lookup(key);
+    // A catalogue file may hold anything under the key; only a string list is a history.
+    return entry ? dynamic_cast<CStringList*>(entry->get()) : nullptr;
+}
+
+bool CCommandsView::UpdateData(bool bSaveAndValidate) {
+    if (!bSaveAndValidate) {
+        ShowText(m_editNumber, m_strNumber);
+        ShowText(m_editName, m_strName);
+        ShowText(m_labelLocation, m_strLocation);
+        ShowText(m_editArtist, m_strArtist);
+        ShowText(m_editQuality, m_strQuality);
+        (m_nSearchScope == 1 ? m_radioByCategory : m_radioEverything)->setChecked(true);
+        ShowText(m_editFindNumber, QString::number(m_nFindNumber));
+        ShowText(m_comboSearch, m_strSearch);
+        ShowText(m_comboLend, m_strLend);
+        ShowText(m_labelLastEntry, m_strLastEntry);
+        ShowText(m_labelNumberOfCds, m_strNumberOfCds);
+        return true;
+    }
+    m_strNumber = m_editNumber->text();
+    m_strName = m_editName->text();
+    m_strLocation = m_labelLocation->text();
+    m_strArtist = m_editArtist->text();
+    m_strQuality = m_editQuality->text();
+    m_nSearchScope = m_radioByCategory->isChecked() ? 1 : 0;
+    const std::optional<int> findNumber = FindNumberValue(m_editFindNumber->text());
+    if (!findNumber) {
+        // The values after the find number keep what they held.
+        Tell(kFindNumberPrompt);
+        m_editFindNumber->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    m_nFindNumber = *findNumber;
+    m_strSearch = m_comboSearch->currentText();
+    m_strLend = m_comboLend->currentText();
+    m_strLastEntry = m_labelLastEntry->text();
+    m_strNumberOfCds = m_labelNumberOfCds->text();
+    return true;
+}
+
+void CCommandsView::OnInitialUpdate() {
+    m_strNumber.clear();
+    m_strName.clear();
+    m_strArtist.clear();
+    m_strQuality.clear();
+    m_strLocation.clear();
+    m_strSearch.clear();
+    m_strLend.clear();
+    // A new catalogue has its own histories and statistics; nothing of the previous one stays.
+    m_strLastEntry.clear();
+    m_strNumberOfCds.clear();
+    m_comboSearch->Reset();
+    m_comboLend->Reset();
+    if (CatalogueIsEmpty())
+        UpdateData(false);
+    else
+        RefreshFromCurrentDisc();
+}
+
+void CCommandsView::RefreshFromCurrentDisc() {
+    const COvDisc* disc = CurrentDisc();
+    const COvDiscDatabase* database = Database();
+    if (!disc || !database) return;
+    m_strNumber = ov2::DecodeText(disc->m_strNumber);
+    m_strName = ov2::DecodeText(disc->m_strName);
+    m_strArtist = ov2::DecodeText(disc->m_strArtist);
+    m_strQuality = ov2::DecodeText(disc->m_strQuality);
+    m_strLocation = ov2::DecodeText(disc->m_strLocation);
+    m_strLastEntry =
+        database->IsEmpty() ? QString() : ov2::DecodeText(database->m_lstDiscs.back()->m_strNumber);
+    m_strNumberOfCds = QString::number(database->GetCount());
+    UpdateData(false);
+}
+
+// ---------------------------------------------------------------- commands
+
+bool CCommandsView::OnViewCommand(int nID) {
+    switch (nID) {
+        case kChangeNumber:
+            OnButtonChangeNumber();
+            return true;
+        case kShowCd:
+            OnButtonShowCd();
+            return true;
+        case kSaveArtist:
+            OnButtonSaveArtist();
+            return true;
+        case kDeleteCd:
+            OnButtonDelete();
+            return true;
+        default:
+            // The scan, gaps, freedb, search and lending commands are not part of the panel yet.
+            return false;
+    }
+}
+
+// ---------------------------------------------------------------- the disc's label
+
+void CCommandsView::OnChangeEditNumber() {
+    if (CatalogueIsEmpty()) {
+        Tell("Load a Database first");
+        m_strNumber.clear();
+        UpdateData(false);
+        return;
+    }
+    m_pDocument->m_nEnterTarget = 1;
+    m_pDocument->m_nDeleteTarget = 0;
+    UpdateData(true);
+    if (!IsAllDigits(m_strNumber)) {
+        Tell("The typed was not a Number");
+        m_strNumber = ov2::DecodeText(CurrentDisc()->m_strNumber);
+        UpdateData(false);
+        return;
+    }
+    // The new number waits for Change Number.
+    UpdateData(true);
+}
+
+void CCommandsView::OnChangeEditName() {
+    if (CatalogueIsEmpty()) return;
+    UpdateData(true);
+    m_pDocument->m_nDeleteTarget = 0;
+    CLeftView* tree = m_pDocument->FindView<CLeftView>();
+    if (!tree) return;
+    // The typed number goes along as Change Number would take it, so that no keystroke in the
+    // name can give the disc a number such as "007"; an unusable number renames only.
+    const std::optional<int> number = TypedDiscNumber(ov2::EncodeText(m_strNumber));
+    tree->ChangeDiscNumberAndName(number ? std::to_string(*number) : std::string(),
+                                  ov2::EncodeText(m_strName));
+}
+
+void CCommandsView::OnButtonChangeNumber() {
+    if (CatalogueIsEmpty()) return;
+    const std::optional<int> number = TypedDiscNumber(ov2::EncodeText(m_strNumber));
+    if (!number) {
+        Tell("Please, type a valid number.");
+        return;
+    }
+    CLeftView* tree = m_pDocument->FindView<CLeftView>();
+    if (!tree) return;
+    tree->ChangeDiscNumberAndName(std::to_string(*number), ov2::EncodeText(m_strName));
+    // The field shows the number the disc now has ("7" for a typed "007", the old one when
+    // the typed number was taken).
+    RefreshFromCurrentDisc();
+}
+
+void CCommandsView::OnChangeEditArtist() {
+    if (CatalogueIsEmpty()) return;
+    UpdateData(true);
+    m_pDocument->m_nEnterTarget = 6;
+    m_pDocument->m_nDeleteTarget = 0;
+    SaveArtistInfo();
+    UpdateData(false);
+}
+
+void CCommandsView::OnChangeEditQuality() {
+    OnChangeEditArtist();
+}
+
+void CCommandsView::OnButtonSaveArtist() {
+    if (CatalogueIsEmpty()) return;
+    SaveArtistInfo();
+}
+
+void CCommandsView::SaveArtistInfo() {
+    COvDiscDatabase* database = Database();
+    const std::string number = CurrentDisc()->m_strNumber.str();
+    COvDisc* disc = database->FindDisc(number);
+    if (!disc) return;  // no disc is current: there is nothing to save to
+    // The notes come from the record, not from the working copy: notes saved by the categories
+    // panel since the copy was taken stay.
+    const std::string notes = disc->m_strNotes.str();
+    database->SetDiscDetails(number, ov2::EncodeText(m_strArtist), ov2::EncodeText(m_strQuality),
+                             notes);
+    // The working copy follows, so that whatever saves from it next writes these texts.
+    m_pDocument->SetCurrentDisc(disc);
+    m_pDocument->SetModifiedFlag();
+}
+
+void CCommandsView::OnButtonDelete() {
+    if (CatalogueIsEmpty()) return;
+    if (CLeftView* tree = m_pDocument->FindView<CLeftView>()) tree->DeleteCurrentDisc();
+}
+
+// ---------------------------------------------------------------- finding a disc by number
+
+void CCommandsView::OnChangeEditFindNumber() {
+    if (CatalogueIsEmpty()) return;
+    UpdateData(true);
+    m_pDocument->m_nEnterTarget = 3;
+    m_pDocument->m_nDeleteTarget = 0;
+    UpdateData(false);
+}
+
+void CCommandsView::OnButtonShowCd() {
+    if (CatalogueIsEmpty()) return;
+    const std::string number = std::to_string(m_nFindNumber);
+    if (!Database()->FindDisc(number)) {
+        Tell("There is no disc with this number, please enter a valid number.");
+        return;
+    }
+    CLeftView* tree = m_pDocument->FindView<CLeftView>();
+    if (!tree) return;
+    if (QTreeWidgetItem* item = tree->FindDiscItem(number)) {
+        tree->setCurrentItem(item);  // the tree makes the disc current
+        tree->scrollToItem(item);
+    }
+}
+
+// ---------------------------------------------------------------- history combos
+
+void CCommandsView::OnEditchangeComboSearch() {
+    if (CatalogueIsEmpty()) return;
+    UpdateData(true);
+    m_pDocument->m_nEnterTarget = 4;
+    m_pDocument->m_nDeleteTarget = 0;
+    if (!m_comboSearch->TypeAhead()) return;
+    TypeAhead(m_comboSearch, "SearchCombo",
+              "CCommandsView::OnEditchangeComboSearch() #strange error");
+}
+
+void CCommandsView::OnEditchangeComboLend() {
+    if (CatalogueIsEmpty()) return;
+    UpdateData(true);
+    m_pDocument->m_nEnterTarget = 5;
+    m_pDocument->m_nDeleteTarget = 0;
+    if (!m_comboLend->TypeAhead()) return;
+    TypeAhead(m_comboLend, "LendCombo",
+              "An Error Occured, contact Orvella Full-Bugged Programmers.");
+}
+
+void CCommandsView::TypeAhead(CHistoryCombo* combo, std::string_view key,
+                              std::string_view missingMessage) {
+    const QString typed = combo->currentText();
+    QStringList suggestions;
+    if (const CStringList* history = HistoryList(key)) {
+        // Case matters: "R" suggests "Rock", not "rock".
+        for (const std::string& entry : history->m_strings) {
+            const QString text = ov2::DecodeText(entry);
+            if (typed.size() < text.size() ? text.startsWith(typed, Qt::CaseSensitive)
+                                           : text == typed)
+                suggestions << text;
+        }
+    } else {
+        // The suggestions are left out; typing goes on.
+        Tell(missingMessage);
+    }
+    combo->ShowSuggestions(typed, suggestions);
+    UpdateData(true);
+}
