@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -35,10 +36,9 @@ public:
         return const_cast<Value*>(std::as_const(*this).Lookup(key));
     }
     const Value* Lookup(std::string_view key) const {
-        if (m_buckets.empty()) return nullptr;
-        for (const Entry& e : m_buckets[Bucket(key)])
-            if (e.key == key) return &e.value;
-        return nullptr;
+        auto it = m_index.find(key);
+        if (it == m_index.end()) return nullptr;
+        return &m_buckets[Bucket(key)][it->second].value;
     }
 
     // A new key goes first in its bucket; a key already present keeps its place and takes the
@@ -50,22 +50,26 @@ public:
         }
         if (m_buckets.empty()) m_buckets.resize(kBuckets);
         auto& bucket = m_buckets[Bucket(key)];
-        bucket.insert(bucket.begin(), Entry{std::string(key), std::move(value), m_nextSequence++});
+        m_index.emplace(std::string(key), bucket.size());
+        bucket.push_back(Entry{std::string(key), std::move(value), m_nextSequence++});
         ++m_count;
     }
 
     bool RemoveKey(std::string_view key) {
-        if (m_buckets.empty()) return false;
+        auto it = m_index.find(key);
+        if (it == m_index.end()) return false;
         auto& bucket = m_buckets[Bucket(key)];
-        auto it = std::find_if(bucket.begin(), bucket.end(), [&](const Entry& e) { return e.key == key; });
-        if (it == bucket.end()) return false;
-        bucket.erase(it);
+        const std::size_t at = it->second;
+        m_index.erase(it);
+        bucket.erase(bucket.begin() + static_cast<std::ptrdiff_t>(at));
+        for (std::size_t i = at; i < bucket.size(); ++i) m_index[bucket[i].key] = i;
         --m_count;
         return true;
     }
 
     void RemoveAll() {
         m_buckets.clear();
+        m_index.clear();
         m_count = 0;
     }
 
@@ -73,7 +77,7 @@ public:
     template <class F>
     void ForEach(F&& f) const {
         for (const auto& bucket : m_buckets)
-            for (const Entry& e : bucket) f(e.key, e.value);
+            for (auto e = bucket.rbegin(); e != bucket.rend(); ++e) f(e->key, e->value);
     }
 
     // The entries in the order their keys were first inserted.
@@ -89,6 +93,13 @@ public:
 
 private:
     std::vector<std::vector<Entry>> m_buckets;  // allocated with the first entry
+    // Key to position in its bucket, so that a file with many keys in one bucket reads in
+    // linear time. Buckets keep their newest entry last and are walked backwards.
+    struct KeyHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view key) const { return std::hash<std::string_view>{}(key); }
+    };
+    std::unordered_map<std::string, std::size_t, KeyHash, std::equal_to<>> m_index;
     std::size_t m_count = 0;
     std::uint64_t m_nextSequence = 0;
 };
