@@ -6,6 +6,8 @@
 #include <QSignalBlocker>
 
 #include "app/ov2_view.h"
+#include "catalog_ops/categories_view.h"
+#include "catalog_ops/commands_view.h"
 #include "catalog_ops/disc_info_dialog.h"
 #include "core/command_ids.h"
 #include "core/number_text.h"
@@ -176,7 +178,13 @@ void CLeftView::OnSelchanged() {
 
 void CLeftView::ShowCurrentDisc(QTreeWidgetItem* item, const COvDisc* disc) {
     m_pDocument->SetCurrentDisc(disc);
+    RefreshPanels();
     if (auto* fileList = m_pDocument->FindView<COv2View>()) fileList->ShowFolder(GetItemPath(item));
+}
+
+void CLeftView::RefreshPanels() {
+    if (auto* commands = m_pDocument->FindView<CCommandsView>()) commands->RefreshFromCurrentDisc();
+    if (auto* categories = m_pDocument->FindView<CCategoriesView>()) categories->RefreshAttachedCategories();
 }
 
 // ---------------------------------------------------------------- delete, rename, renumber
@@ -206,6 +214,7 @@ void CLeftView::DeleteCurrentDisc() {
         // The catalogue is empty: the working copy lets go of the deleted disc's records.
         m_pDocument->SetCurrentDisc(nullptr);
         if (auto* fileList = m_pDocument->FindView<COv2View>()) fileList->clear();
+        RefreshPanels();
     }
     m_pDocument->SetModifiedFlag();
 }
@@ -255,6 +264,7 @@ void CLeftView::OnEndlabeledit(QTreeWidgetItem* item) {
     const std::string edited = ov2::EncodeText(item->text(0));
     SetItemLabel(item, ItemLabel(item));
     ChangeDiscNumberAndName(std::string(), edited);
+    if (auto* commands = m_pDocument->FindView<CCommandsView>()) commands->RefreshFromCurrentDisc();
 }
 
 bool CLeftView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {

@@ -55,6 +55,8 @@ private:
     void OnEndlabeledit(QTreeWidgetItem* item);
     void OnTreeCdinfo();
     void ShowCurrentDisc(QTreeWidgetItem* item, const COvDisc* disc);
+    // The commands panel and the categories panel show the current disc again.
+    void RefreshPanels();
 
     COv2Doc* m_pDocument;
     COvDisc* m_pCurrentDisc = nullptr;
