@@ -25,7 +25,7 @@ bool IsPending(int nID) {
         case kSettings: case kConvertOldFiles: case kConvertAccel: case kCdScan: case kFindGaps:
         case kCddb: case kLend: case kGetBack: case kGetBackAccel: case kShowAvailable:
         case kShowAvailableAccel: case kShowLent: case kShowLentAccel: case kCdSearch:
-        case kCdSearchAccel: case kFileSearch: case kHelp: case kTipsAndTricks:
+        case kCdSearchAccel: case kFileSearch:
             return true;
         default:
             return false;
@@ -254,8 +254,10 @@ bool COv2Doc::OnCommand(int nID) {
         // Guarded commands do nothing, silently, while the catalogue holds no disc.
         case kFindGaps: case kDeleteCd: case kCddb: case kCdInfo:
             return !empty && RouteToView("CLeftView", nID);
-        case kConvertOldFiles: case kConvertAccel: case kSettings: case kHelp: case kTipsAndTricks:
+        case kConvertOldFiles: case kConvertAccel: case kSettings:
             return false;  // their parts of the program are not there yet
+        case kHelp: case kTipsAndTricks:
+            return false;  // the main window shows the help
         case kCdScan: case kLend: case kGetBack: case kGetBackAccel: case kShowAvailable:
         case kShowAvailableAccel: case kShowLent: case kShowLentAccel: case kCdSearch:
         case kCdSearchAccel: case kFileSearch:

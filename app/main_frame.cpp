@@ -1,0 +1,256 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStandardPaths>
+
+#include "app/about_dialog.h"
+#include "app/left_view.h"
+#include "app/ov2_view.h"
+#include "catalog_ops/categories_view.h"
+#include "catalog_ops/commands_view.h"
+#include "core/command_ids.h"
+#include "core/ov2_doc.h"
+#include "platform/message_box.h"
+#include "platform/shell_open.h"
+#include "widgets/text_field_keys.h"
+#include "widgets/theme_icons.h"
+
+using namespace ov2::cmd;
+
+namespace {
+
+const QString kFilter = QStringLiteral("Ov2 Files (*.ovd)");
+
+// The help the program installs, found beside the program or in the shared data folders.
+QString InstalledHelp() {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    QStringList candidates = {appDir + QStringLiteral("/help/index.html"),
+                              appDir + QStringLiteral("/../share/ov2/help/index.html")};
+    for (const QString& dir : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        candidates << dir + QStringLiteral("/ov2/help/index.html");
+    for (const QString& candidate : candidates)
+        if (QFileInfo(candidate).isFile()) return QFileInfo(candidate).canonicalFilePath();
+    return {};
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_pDocument(doc) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setAcceptDrops(true);
+    qApp->installEventFilter(new CTextFieldKeys(this));
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("panes"));
+    m_splitter->setChildrenCollapsible(false);
+    m_commands = new CCommandsView(doc, m_splitter);
+    m_tree = new CLeftView(doc, m_splitter);
+    m_files = new COv2View(doc, m_splitter);
+    m_categories = new CCategoriesView(doc, m_splitter);
+    for (QWidget* pane : std::initializer_list<QWidget*>{m_commands, m_tree, m_files, m_categories})
+        m_splitter->addWidget(pane);
+    // Extra width goes to the last pane; the others keep their widths.
+    const int widths[] = {255, 200, 320, 165};
+    for (int i = 0; i < 4; ++i) m_splitter->setStretchFactor(i, i == 3 ? 1 : 0);
+    m_splitter->setSizes({widths[0], widths[1], widths[2], widths[3]});
+    setCentralWidget(m_splitter);
+
+    CreateMenus();
+
+    m_pDocument->m_askOpenPath = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kFilter);
+    };
+    m_pDocument->m_askSavePath = [this](const QString& title) {
+        const QString suggested = title == QLatin1String("Untitled") ? QStringLiteral("Ov2.ovd") : title;
+        QFileDialog dialog(this, QStringLiteral("Save As"), QString(), kFilter);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("ovd"));
+        dialog.selectFile(suggested);
+        return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
+    };
+    m_pDocument->m_titleChanged = [this] {
+        UpdateCaption();
+        UpdateRecentFiles();
+    };
+    UpdateRecentFiles();
+}
+
+CMainFrame::~CMainFrame() {
+    m_pDocument->m_titleChanged = nullptr;
+    m_pDocument->m_askOpenPath = nullptr;
+    m_pDocument->m_askSavePath = nullptr;
+}
+
+// ---------------------------------------------------------------- menus and accelerators
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int nID, const QString& text, const char* icon, const QKeySequence& keys) {
+    auto* action = menu->addAction(text);
+    action->setObjectName(QStringLiteral("command%1").arg(nID));
+    action->setData(nID);
+    if (icon) action->setIcon(ov2::ThemeIcon(icon, QStyle::SP_FileIcon));
+    if (!keys.isEmpty()) {
+        action->setShortcut(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+    }
+    connect(action, &QAction::triggered, this, [this, nID] { RunCommand(nID); });
+    m_actions[nID] = action;
+    return action;
+}
+
+// Accelerators without a menu item of their own.
+void CMainFrame::AddAccelerator(int nID, const QList<QKeySequence>& keys) {
+    auto* action = new QAction(this);
+    action->setObjectName(QStringLiteral("accelerator%1").arg(nID));
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, [this, nID] { RunCommand(nID); });
+    addAction(action);
+    m_actions[nID] = action;
+}
+
+void CMainFrame::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    m_fileMenu = bar->addMenu(QStringLiteral("&File"));
+    AddCommand(m_fileMenu, kFileNew, QStringLiteral("&New"), "document-new", QKeySequence::New);
+    AddCommand(m_fileMenu, kFileOpen, QStringLiteral("&Open..."), "document-open", QKeySequence::Open);
+    AddCommand(m_fileMenu, kFileSave, QStringLiteral("&Save"), "document-save", QKeySequence::Save);
+    AddCommand(m_fileMenu, kFileSaveAs, QStringLiteral("Save &As..."), "document-save-as");
+    AddCommand(m_fileMenu, kConvertOldFiles, QStringLiteral("Convert Old Files"), "document-revert",
+               QKeySequence(Qt::CTRL | Qt::Key_A));
+    m_recentSeparator = m_fileMenu->addSeparator();
+    for (int i = 0; i < 4; ++i) AddCommand(m_fileMenu, kFileMru1 + i, QString(), nullptr)->setVisible(false);
+    m_fileMenu->addSeparator();
+    AddCommand(m_fileMenu, kAppExit, QStringLiteral("E&xit"), "application-exit");
+
+    QMenu* operations = bar->addMenu(QStringLiteral("&Operations"));
+    AddCommand(operations, kCdScan, QStringLiteral("CD Scan"), "media-optical", QKeySequence(Qt::CTRL | Qt::Key_Y));
+    AddCommand(operations, kFindGaps, QStringLiteral("Find Gapes"), "edit-find", QKeySequence(Qt::CTRL | Qt::Key_G));
+    AddCommand(operations, kDeleteCd, QStringLiteral("Delete CD"), "edit-delete");
+    AddCommand(operations, kCddb, QStringLiteral("CDDB"), "media-optical-cd-audio", QKeySequence(Qt::CTRL | Qt::Key_D));
+    AddCommand(operations, kCdInfo, QStringLiteral("CD Info"), "document-properties");
+
+    AddCommand(bar->addMenu(QStringLiteral("&Options")), kSettings, QStringLiteral("Ov2 Settings"),
+               "preferences-system");
+
+    QMenu* view = bar->addMenu(QStringLiteral("&View"));
+    AddCommand(view, kLargeIcons, QStringLiteral("Large Icons"), "zoom-in");
+    AddCommand(view, kSmallIcons, QStringLiteral("Small Icons"), "zoom-out");
+
+    QMenu* lend = bar->addMenu(QStringLiteral("&Lend"));
+    AddCommand(lend, kLend, QStringLiteral("CD Lend / Borrow"), "go-next");
+    AddCommand(lend, kGetBack, QStringLiteral("Get Back"), "go-previous", QKeySequence(Qt::CTRL | Qt::Key_B));
+    AddCommand(lend, kShowAvailable, QStringLiteral("Show Available CDs"), "view-list",
+               QKeySequence(Qt::CTRL | Qt::Key_H));
+    AddCommand(lend, kShowLent, QStringLiteral("Show Non-Available CDs"), "view-list-bullet",
+               QKeySequence(Qt::CTRL | Qt::Key_X));
+
+    QMenu* search = bar->addMenu(QStringLiteral("&Search"));
+    AddCommand(search, kCdSearch, QStringLiteral("CD Search"), "system-search", QKeySequence(Qt::CTRL | Qt::Key_Q));
+    AddCommand(search, kFileSearch, QStringLiteral("File Search"), "edit-find");
+
+    QMenu* help = bar->addMenu(QStringLiteral("&Help"));
+    AddCommand(help, kHelp, QStringLiteral("Ov2 Help"), "help-browser");
+    AddCommand(help, kTipsAndTricks, QStringLiteral("Tips And Tricks"), "help-faq");
+    AddCommand(help, kAppAbout, QStringLiteral("&About Ov2..."), "help-about");
+
+    // Ctrl+Enter answers the keypad's Enter too; Del acts outside text fields, where the
+    // field's own editing keys win.
+    AddAccelerator(kCtrlEnter, {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter),
+                                QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Enter))});
+    AddAccelerator(kDelete, {QKeySequence(Qt::Key_Delete)});
+
+    for (QMenu* menu : bar->findChildren<QMenu*>())
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateMenuState);
+    UpdateMenuState();
+}
+
+QAction* CMainFrame::Action(int nID) const {
+    auto it = m_actions.find(nID);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::UpdateMenuState() {
+    for (const auto& [id, action] : m_actions) {
+        if (id >= kFileMru1 && id < kFileMru1 + 4) continue;
+        action->setEnabled(m_pDocument->IsCommandEnabled(id));
+    }
+}
+
+void CMainFrame::UpdateRecentFiles() {
+    const QStringList& files = m_pDocument->RecentFiles().Files();
+    for (int i = 0; i < 4; ++i) {
+        QAction* action = Action(kFileMru1 + i);
+        action->setVisible(i < files.size());
+        if (i < files.size()) action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])));
+    }
+    m_recentSeparator->setVisible(!files.isEmpty());
+}
+
+void CMainFrame::UpdateCaption() {
+    setWindowTitle(QStringLiteral("Ov2 - ") + m_pDocument->GetTitle());
+}
+
+void CMainFrame::RunCommand(int nID) {
+    if (!m_pDocument->IsCommandEnabled(nID)) return;
+    switch (nID) {
+        case kAppExit: close(); break;
+        case kAppAbout: OnAbout(); break;
+        case kHelp: OnHelp(); break;
+        case kTipsAndTricks: OnTipsAndTricks(); break;
+        default: m_pDocument->OnCommand(nID); break;
+    }
+    UpdateMenuState();
+}
+
+// ---------------------------------------------------------------- help and about
+
+void CMainFrame::OnHelp() {
+    // Help.chm in the current folder comes first, as it always did; else the help page that
+    // the program installs.
+    const QString chm = QDir::current().absoluteFilePath(QStringLiteral("Help.chm"));
+    const QString help = QFileInfo(chm).isFile() ? chm : InstalledHelp();
+    if (help.isEmpty() || !ov2::OpenWithDesktop(help))
+        ov2::OvMessageBox("Could Not Find Help Files.", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+}
+
+void CMainFrame::OnTipsAndTricks() {
+    // The tips are a section of the installed help; nothing is said when it cannot be shown.
+    const QString help = InstalledHelp();
+    if (!help.isEmpty()) ov2::OpenWithDesktop(help + QStringLiteral("#tips"));
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+// ---------------------------------------------------------------- closing and dropping
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (m_pDocument->SaveModified())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty() || !urls.first().isLocalFile()) return;
+    event->acceptProposedAction();
+    m_pDocument->OpenFile(urls.first().toLocalFile());
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+
+class COv2Doc;
+class CCategoriesView;
+class CCommandsView;
+class CLeftView;
+class COv2View;
+class QAction;
+class QMenu;
+class QSplitter;
+
+// The main window: the four panes side by side (commands panel, disc tree, file list,
+// categories panel) and the menus and accelerators, whose commands go to the document.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(COv2Doc* doc, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    QSplitter* Splitter() const { return m_splitter; }
+    QAction* Action(int nID) const;
+    // Runs a menu command as the user would choose it.
+    void RunCommand(int nID);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateMenus();
+    QAction* AddCommand(QMenu* menu, int nID, const QString& text, const char* icon, const QKeySequence& keys = {});
+    void AddAccelerator(int nID, const QList<QKeySequence>& keys);
+    void UpdateCaption();
+    void UpdateMenuState();
+    void UpdateRecentFiles();
+    void OnHelp();
+    void OnTipsAndTricks();
+    void OnAbout();
+
+    COv2Doc* m_pDocument;
+    QSplitter* m_splitter = nullptr;
+    CCommandsView* m_commands = nullptr;
+    CLeftView* m_tree = nullptr;
+    COv2View* m_files = nullptr;
+    CCategoriesView* m_categories = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    std::map<int, QAction*> m_actions;
+};

@@ -1,0 +1,172 @@
+// The main window with its four real panes: layout, caption, the command line, dropped files,
+// help, and which keys reach the accelerators.
+#include "app/main_frame.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QSplitter>
+#include <QTest>
+#include <QUrl>
+
+#include "app/left_view.h"
+#include "app/ov2_app.h"
+#include "core/catalogue_file.h"
+#include "core/command_ids.h"
+#include "core/ov2_doc.h"
+#include "platform/shell_open.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/sample_catalogue.h"
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+using namespace ov2::test;
+
+// Records what would be opened instead of asking the desktop.
+struct RecordingOpener {
+    RecordingOpener() {
+        previous = ov2::SetOpenHandler([this](const QString& target) {
+            opened << target;
+            return true;
+        });
+    }
+    ~RecordingOpener() { ov2::SetOpenHandler(previous); }
+    QStringList opened;
+    ov2::OpenHandler previous;
+};
+
+QString WriteCatalogue(const TempDir& dir, const char* name, std::vector<std::shared_ptr<COvDisc>> discs) {
+    COvDiscDatabase db;
+    for (auto& d : discs) db.AddTail(d);
+    WriteFileBytes(dir / name, CatalogueBytes(db));
+    return QString::fromStdString((dir / name).string());
+}
+
+// Drops reach a window only while a drag is under way; the test hands the event over itself.
+struct TestFrame : CMainFrame {
+    using CMainFrame::CMainFrame;
+    using CMainFrame::dropEvent;
+};
+
+struct MainFrameTest : testing::Test {
+    MainFrameTest() {
+        doc.OnNewDocument();
+        frame.resize(1400, 800);
+        frame.show();
+        QCoreApplication::processEvents();
+    }
+    COv2Doc doc;
+    TestFrame frame{&doc};
+};
+
+TEST_F(MainFrameTest, FourPanesWithTheExtraWidthInTheLast) {
+    const QList<int> sizes = frame.Splitter()->sizes();
+    ASSERT_EQ(sizes.size(), 4);
+    EXPECT_EQ(sizes[0], 255);
+    EXPECT_EQ(sizes[1], 200);
+    EXPECT_EQ(sizes[2], 320);
+    EXPECT_GT(sizes[3], 165);
+    EXPECT_STREQ(frame.Splitter()->widget(0)->metaObject()->className(), "CCommandsView");
+    EXPECT_STREQ(frame.Splitter()->widget(3)->metaObject()->className(), "CCategoriesView");
+}
+
+TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
+    TempDir dir;
+    const QString first = WriteCatalogue(dir, "first.ovd", {MakeDisc("4", "Four")});
+    const QString second = WriteCatalogue(dir, "second.ovd", {MakeDisc("5", "Five"), MakeDisc("6", "Six")});
+
+    EXPECT_TRUE(OpenFromCommandLine(doc, {first}));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - first.ovd"));
+    auto* tree = frame.findChild<CLeftView*>();
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(tree->topLevelItemCount(), 1);
+
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(second)});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    frame.dropEvent(&drop);
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "5 6");
+    EXPECT_EQ(tree->topLevelItemCount(), 2);
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - second.ovd"));
+
+    MessageRecorder messages;
+    EXPECT_FALSE(OpenFromCommandLine(doc, {QString::fromStdString((dir / "missing.ovd").string())}));
+    ASSERT_EQ(messages.Texts().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0].rfind("Failed to open document.", 0), 0u);
+
+    EXPECT_TRUE(OpenFromCommandLine(doc, {}));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - Untitled"));
+}
+
+TEST_F(MainFrameTest, HelpOpensHelpChmOfTheCurrentFolderOrSaysItIsMissing) {
+    TempDir dir;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));
+    RecordingOpener opener;
+    MessageRecorder messages;
+
+    // No Help.chm here, and no help installed beside the test program.
+    frame.RunCommand(ov2::cmd::kHelp);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Could Not Find Help Files."});
+    EXPECT_EQ(messages.Messages()[0].icon, ov2::MsgIcon::Error);
+    EXPECT_TRUE(opener.opened.isEmpty());
+
+    WriteFileBytes(dir / "Help.chm", "help");
+    frame.RunCommand(ov2::cmd::kHelp);
+    EXPECT_EQ(opener.opened, QStringList{QDir::current().absoluteFilePath(QStringLiteral("Help.chm"))});
+    EXPECT_EQ(messages.Texts().size(), 1u);
+    QDir::setCurrent(previous);
+}
+
+TEST_F(MainFrameTest, TextFieldsKeepTheirEditingKeys) {
+    doc.m_pDatabase->AddTail(MakeDisc("1", "One"));
+    doc.m_pDatabase->AddTail(MakeDisc("2", "Two"));
+    doc.UpdateAllViews();
+    auto* tree = frame.findChild<CLeftView*>();
+    tree->SelectFirstVisible();
+    MessageRecorder messages;
+
+    // Del in the name field edits the text; no disc is offered for deletion.
+    auto* name = frame.findChild<QLineEdit*>(QStringLiteral("editName"));
+    ASSERT_TRUE(name);
+    name->setFocus();
+    name->setCursorPosition(0);
+    QTest::keyClick(name, Qt::Key_Delete);
+    EXPECT_TRUE(messages.Texts().empty());
+    EXPECT_EQ(name->text(), QStringLiteral("ne"));
+
+    // In the tree, Del asks to delete the selected disc.
+    tree->setFocus();
+    doc.m_nDeleteTarget = 1;
+    QTest::keyClick(tree, Qt::Key_Delete);
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Do you really want to delete CD 1 ?"});
+}
+
+TEST_F(MainFrameTest, KeypadEnterWithCtrlIsCtrlEnter) {
+    doc.m_pDatabase->AddTail(MakeDisc("1", "One"));
+    doc.UpdateAllViews();
+    frame.findChild<CLeftView*>()->SelectFirstVisible();
+    doc.m_nEnterTarget = 8;  // a target that only resets
+    QTest::keyClick(frame.findChild<CLeftView*>(), Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier);
+    EXPECT_EQ(doc.m_nEnterTarget, 0);
+    doc.m_nEnterTarget = 8;
+    QTest::keyClick(frame.findChild<CLeftView*>(), Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_EQ(doc.m_nEnterTarget, 0);
+}
+
+TEST_F(MainFrameTest, PendingCommandsAreDisabledInTheMenus) {
+    EXPECT_FALSE(frame.Action(ov2::cmd::kCdScan)->isEnabled());
+    EXPECT_FALSE(frame.Action(ov2::cmd::kSettings)->isEnabled());
+    EXPECT_TRUE(frame.Action(ov2::cmd::kDeleteCd)->isEnabled());
+    EXPECT_TRUE(frame.Action(ov2::cmd::kLargeIcons)->isEnabled());
+    EXPECT_FALSE(frame.Action(ov2::cmd::kSmallIcons)->isEnabled());
+    frame.RunCommand(ov2::cmd::kLargeIcons);
+    EXPECT_FALSE(frame.Action(ov2::cmd::kLargeIcons)->isEnabled());
+    EXPECT_TRUE(frame.Action(ov2::cmd::kSmallIcons)->isEnabled());
+    EXPECT_FALSE(frame.Action(ov2::cmd::kLargeIcons)->icon().isNull());
+}
+
+}  // namespace
