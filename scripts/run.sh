@@ -1,7 +1,6 @@
 #!/bin/sh
-# Builds Ov2 and starts it. Until the main window lands, this starts the command-line tool
-# ov2cat with the arguments given.
+# Builds Ov2 and starts it; arguments go to the program (a catalogue file to open).
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/build.sh >&2
-exec "${OV2_BUILD_DIR:-build}/cli/ov2cat" "$@"
+exec "${OV2_BUILD_DIR:-build}/app/ov2" "$@"
