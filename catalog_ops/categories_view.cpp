@@ -203,13 +203,10 @@ void CCategoriesView::BuildMenus() {
 // ---------------------------------------------------------------- view of the document
 
 void CCategoriesView::OnInitialUpdate() {
-    m_pDatabase = m_pDocument->m_pDatabase.get();
-    m_pCurrentDisc = m_pDocument->m_pCurrentDisc.get();
     m_strOldName.clear();
     m_listAttached->clear();
-    m_listCategories->Fill(m_pDatabase && m_pDatabase->m_pCategories
-                               ? m_pDatabase->m_pCategories->m_strings
-                               : std::vector<std::string>());
+    m_listCategories->Fill(Database() ? Database()->m_pCategories->m_strings
+                                      : std::vector<std::string>());
     m_listCategories->ResetSortState();
     m_listAttached->ResetSortState();
     if (auto* tree = m_pDocument->FindView<CLeftView>()) tree->SelectFirstVisible();
@@ -245,28 +242,36 @@ bool CCategoriesView::OnViewCommand(int nID) {
     }
 }
 
+COvDiscDatabase* CCategoriesView::Database() const {
+    return m_pDocument->m_pDatabase.get();
+}
+
+COvDisc* CCategoriesView::CurrentDisc() const {
+    return m_pDocument->m_pCurrentDisc.get();
+}
+
 bool CCategoriesView::IsCatalogueEmpty() const {
-    return !m_pDatabase || m_pDatabase->IsEmpty();
+    return !Database() || Database()->IsEmpty();
 }
 
 std::string CCategoriesView::CurrentNumber() const {
-    return m_pCurrentDisc ? m_pCurrentDisc->m_strNumber.str() : std::string();
+    return CurrentDisc() ? CurrentDisc()->m_strNumber.str() : std::string();
 }
 
 void CCategoriesView::RefreshWorkingCopy() {
-    if (const COvDisc* disc = m_pDatabase->FindDisc(CurrentNumber()))
+    if (const COvDisc* disc = Database()->FindDisc(CurrentNumber()))
         m_pDocument->SetCurrentDisc(disc);
 }
 
 void CCategoriesView::RefreshAttachedCategories() {
-    if (!m_pCurrentDisc) return;
+    if (!CurrentDisc()) return;
     // Only a changed text is set, so that the caret stays where the user left it.
-    const QString notes = NotesText(m_pCurrentDisc->m_strNotes);
+    const QString notes = NotesText(CurrentDisc()->m_strNotes);
     if (ShownNotes(*m_editNotes) != notes) {
         const QSignalBlocker blocker(m_editNotes);
         m_editNotes->setPlainText(notes);
     }
-    m_listAttached->Fill(m_pCurrentDisc->m_lstCategories);
+    m_listAttached->Fill(CurrentDisc()->m_lstCategories);
 }
 
 // ---------------------------------------------------------------- creating
@@ -287,7 +292,7 @@ void CCategoriesView::OnButtonCreateCategory() {
         return;
     }
     m_listCategories->InsertSorted(name);
-    m_pDatabase->m_pCategories->m_strings.push_back(name);
+    Database()->m_pCategories->m_strings.push_back(name);
     m_editCategory->clear();
     m_pDocument->SetModifiedFlag();
 }
@@ -296,13 +301,13 @@ void CCategoriesView::OnButtonCreateCategory() {
 
 bool CCategoriesView::SaveNotes() {
     const std::string number = CurrentNumber();
-    const COvDisc* disc = m_pDatabase->FindDisc(number);
+    const COvDisc* disc = Database()->FindDisc(number);
     if (!disc) return false;
     // Artist and quality are taken from the record, not from the working copy: the commands
     // panel saves them into the record, and a stale copy written back would undo its save.
     const std::string notes = NotesBytes(*m_editNotes);
     const bool changed = disc->m_strNotes != notes;
-    m_pDatabase->SetDiscDetails(number, disc->m_strArtist.str(), disc->m_strQuality.str(), notes);
+    Database()->SetDiscDetails(number, disc->m_strArtist.str(), disc->m_strQuality.str(), notes);
     // The working copy follows, so that whoever saves the disc's texts next writes these notes.
     m_pDocument->SetCurrentDisc(disc);
     return changed;
@@ -341,8 +346,8 @@ void CCategoriesView::contextMenuEvent(QContextMenuEvent* event) {
 // ---------------------------------------------------------------- attaching and removing
 
 void CCategoriesView::OnAttachToCd() {
-    if (!m_pDatabase) return;
-    COvDisc* disc = m_pDatabase->FindDisc(CurrentNumber());
+    if (!Database()) return;
+    COvDisc* disc = Database()->FindDisc(CurrentNumber());
     if (!disc) return;
     for (const std::string& category : m_listCategories->SelectedBytes()) {
         if (Contains(disc->m_lstCategories, category)) continue;
@@ -354,7 +359,7 @@ void CCategoriesView::OnAttachToCd() {
 }
 
 void CCategoriesView::OnAttachToFile() {
-    if (!m_pDatabase) return;
+    if (!Database()) return;
     bool changed = false;
     if (const auto* fileList = m_pDocument->FindView<COv2View>()) {
         std::vector<int> rows;
@@ -370,19 +375,19 @@ void CCategoriesView::OnAttachToFile() {
             }
         }
     }
-    const COvDisc* disc = m_pDatabase->FindDisc(CurrentNumber());
+    const COvDisc* disc = Database()->FindDisc(CurrentNumber());
     if (disc) m_pDocument->SetCurrentDisc(disc);
     if (disc || changed) m_pDocument->SetModifiedFlag();
 }
 
 void CCategoriesView::OnRemoveAttachedCategory() {
-    if (!m_pDatabase) return;
-    COvDisc* disc = m_pDatabase->FindDisc(CurrentNumber());
+    if (!Database()) return;
+    COvDisc* disc = Database()->FindDisc(CurrentNumber());
     if (!disc) return;
     for (const std::string& category : m_listAttached->SelectedBytes())
         RemoveOne(disc->m_lstCategories, category);
     m_pDocument->SetCurrentDisc(disc);
-    m_listAttached->Fill(m_pCurrentDisc->m_lstCategories);
+    m_listAttached->Fill(CurrentDisc()->m_lstCategories);
     m_pDocument->SetModifiedFlag();
 }
 
@@ -392,23 +397,23 @@ void CCategoriesView::OnDeleteCategory() {
     if (ov2::OvMessageBox("Do you really want to delete this Categoriy ?", ov2::MsgButtons::YesNo,
                           ov2::MsgIcon::Question) != ov2::MsgResult::Yes)
         return;
-    if (!m_pDatabase) return;
+    if (!Database()) return;
     std::vector<std::string> kept, deleted;
     for (int row = 0; row < m_listCategories->topLevelItemCount(); ++row) {
         const QTreeWidgetItem* item = m_listCategories->topLevelItem(row);
         (item->isSelected() ? deleted : kept).push_back(CCategoryList::Bytes(item));
     }
-    for (const std::string& name : deleted) RemoveOne(m_pDatabase->m_pCategories->m_strings, name);
+    for (const std::string& name : deleted) RemoveOne(Database()->m_pCategories->m_strings, name);
     m_listCategories->Fill(kept);
 
     // Discs and files hold copies of the names, so every one of them is visited.
-    for (const auto& disc : m_pDatabase->m_lstDiscs) {
+    for (const auto& disc : Database()->m_lstDiscs) {
         RemoveAll(disc->m_lstCategories, deleted);
         for (const auto& file : disc->m_lstFiles) RemoveAll(file->m_lstCategories, deleted);
     }
     RefreshWorkingCopy();
     m_pDocument->SetModifiedFlag();
-    m_listAttached->Fill(m_pCurrentDisc->m_lstCategories);
+    m_listAttached->Fill(CurrentDisc()->m_lstCategories);
 }
 
 // ---------------------------------------------------------------- renaming
@@ -435,24 +440,24 @@ void CCategoriesView::OnBeginlabeleditCategoryList(QTreeWidgetItem* item) {
 }
 
 void CCategoriesView::OnEndlabeleditCategoryList(QTreeWidgetItem* item, const QString& text) {
-    if (!m_pDatabase) return;
+    if (!Database()) return;
     const std::string newName = ov2::EncodeText(text);
     const std::string oldName = m_strOldName;
     if (newName.empty() || oldName.empty()) return;
     // A rename may not make two names that differ only in case, nor change only the case.
-    auto& names = m_pDatabase->m_pCategories->m_strings;
+    auto& names = Database()->m_pCategories->m_strings;
     for (const std::string& name : names)
         if (ov2::EqualsNoCase(name, newName)) return;
 
     CCategoryList::SetBytes(item, newName);
     if (const auto it = std::find(names.begin(), names.end(), oldName); it != names.end())
         *it = newName;
-    for (const auto& disc : m_pDatabase->m_lstDiscs) {
+    for (const auto& disc : Database()->m_lstDiscs) {
         ReplaceAll(disc->m_lstCategories, oldName, newName);
         for (const auto& file : disc->m_lstFiles)
             ReplaceAll(file->m_lstCategories, oldName, newName);
     }
     RefreshWorkingCopy();
-    m_listAttached->Fill(m_pCurrentDisc->m_lstCategories);
+    m_listAttached->Fill(CurrentDisc()->m_lstCategories);
     m_pDocument->SetModifiedFlag();
 }

@@ -73,9 +73,12 @@ private:
     bool IsCatalogueEmpty() const;
     std::string CurrentNumber() const;
 
+    // The catalogue and the working copy are the document's; they are asked for each time, as
+    // a new or opened catalogue replaces both before the views' initial update.
+    COvDiscDatabase* Database() const;
+    COvDisc* CurrentDisc() const;
+
     COv2Doc* m_pDocument;
-    COvDiscDatabase* m_pDatabase = nullptr;
-    COvDisc* m_pCurrentDisc = nullptr;
 
     QLineEdit* m_editCategory = nullptr;
     QToolButton* m_buttonCreate = nullptr;
