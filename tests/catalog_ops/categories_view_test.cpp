@@ -70,11 +70,8 @@ struct CategoriesViewTest : testing::Test {
     }
 
     COvDisc& Disc(int i) { return *doc.m_pDatabase->m_lstDiscs[i]; }
-    // The tree makes the disc current; the panel then shows it, as the tree asks it to.
-    void SelectDisc(const char* number) {
-        tree->setCurrentItem(tree->FindDiscItem(number));
-        panel->RefreshAttachedCategories();
-    }
+    // The tree makes the disc current and has the panel show it.
+    void SelectDisc(const char* number) { tree->setCurrentItem(tree->FindDiscItem(number)); }
     void Type(QWidget* field, const QString& text) {
         QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(5, 5));
         QTest::keyClicks(QApplication::focusWidget(), text);
