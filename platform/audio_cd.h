@@ -28,8 +28,9 @@ std::optional<std::vector<int>> AudioTrackNumbers(const std::string& deviceOrIma
 std::string TrackFileName(int track);
 // TrackFileName of each number, in the given order: the root listing of an audio CD.
 std::vector<std::string> TrackFileNames(const std::vector<int>& tracks);
-// The track number of a file name of that form, "Track07.cda" -> 7, taken without regard to
-// case ("track07.CDA"); none for any other name ("07 Intro.cda", "Track.cda", "Track07.cdab").
+// The track number of a file name of that form, "Track07.cda" -> 7: exactly two digits, 01 to
+// 99, the rest taken without regard to case ("track07.CDA"); none for any other name
+// ("07 Intro.cda", "Track7.cda", "Track00.cda", "Track07.cdab").
 std::optional<int> TrackNumberOfFileName(std::string_view fileName);
 
 // What the desktop opens for a track of the disc in `drive`, named as its CD-audio backend names
