@@ -1,4 +1,5 @@
-// ov2cat: looks into catalogue files from the command line, and makes them from JSON.
+// ov2cat: looks into catalogue files from the command line, makes them from JSON, and reads the
+// table of contents of an audio CD.
 
 #include <QByteArray>
 #include <QFile>
@@ -10,10 +11,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "cli/catalogue_json.h"
+#include "cli/toc_command.h"
 #include "core/catalogue_file.h"
 #include "core/disc_database.h"
 
@@ -22,7 +25,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: ov2cat dump FILE.ovd            the catalogue as JSON on standard output\n"
     "       ov2cat build FILE.json OUT.ovd  a catalogue made from JSON of the dump's shape\n"
-    "       ov2cat stat FILE.ovd            the numbers of discs, files and categories\n";
+    "       ov2cat stat FILE.ovd            the numbers of discs, files and categories\n"
+    "       ov2cat toc LETTER|IMAGE.cue     the table of contents of an audio CD\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -128,6 +132,12 @@ int Build(const char* jsonFile, const char* outFile) {
     return 0;
 }
 
+int Toc(const char* driveOrImage) {
+    const std::optional<std::string> text = TocText(driveOrImage);
+    if (!text) return Fail(driveOrImage, std::string_view("Could not read track information"));
+    return WriteOut(*text);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -135,5 +145,6 @@ int main(int argc, char** argv) {
     if (verb == "dump" && argc == 3) return Dump(argv[2]);
     if (verb == "stat" && argc == 3) return Stat(argv[2]);
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
+    if (verb == "toc" && argc == 3) return Toc(argv[2]);
     return Usage();
 }

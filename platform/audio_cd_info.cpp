@@ -25,13 +25,23 @@ bool CAudioCdInfo::ReadToc(std::string_view driveRoot) {
 bool CAudioCdInfo::ReadDeviceToc(const std::string& deviceOrImage) {
     m_arrTracks.clear();
     const std::optional<ov2::DiscToc> toc = ov2::ReadDiscToc(deviceOrImage);
-    if (!toc) return false;
+    return toc && SetFromToc(*toc);
+}
+
+bool CAudioCdInfo::SetFromToc(const ov2::DiscToc& toc) {
+    m_arrTracks.clear();
     // A disc needs one audio track to be an audio CD; data tracks beside it are listed too.
     bool anyAudio = false;
-    for (const ov2::TocTrack& track : toc->tracks) anyAudio = anyAudio || track.audio;
-    if (!anyAudio) return false;
+    int previous = -1;
+    for (const ov2::TocTrack& track : toc.tracks) {
+        // Positions that do not rise, or a last track without a frame, are no disc.
+        if (track.startFrame <= previous) return false;
+        previous = track.startFrame;
+        anyAudio = anyAudio || track.audio;
+    }
+    if (!anyAudio || toc.leadOutFrame <= previous) return false;
 
-    for (const ov2::TocTrack& track : toc->tracks)
+    for (const ov2::TocTrack& track : toc.tracks)
         m_arrTracks.push_back(CTrackPosition::FromFrames(track.startFrame));
 
     // The lead-out is the last track's start plus its length plus one frame, added position by
@@ -39,7 +49,7 @@ bool CAudioCdInfo::ReadDeviceToc(const std::string& deviceOrImage) {
     // a frame short of the true end, so the sum lands exactly on the disc's lead-out.
     const CTrackPosition& last = m_arrTracks.back();
     const CTrackPosition length =
-        CTrackPosition::FromFrames(toc->leadOutFrame - toc->tracks.back().startFrame - 1);
+        CTrackPosition::FromFrames(toc.leadOutFrame - toc.tracks.back().startFrame - 1);
     const int leadOut = ((last.minute + length.minute) * 60 + last.second + length.second) *
                             CTrackPosition::kFramesPerSecond +
                         last.frame + length.frame + 1;

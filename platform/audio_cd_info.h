@@ -7,6 +7,10 @@
 
 #include "platform/track_position.h"
 
+namespace ov2 {
+struct DiscToc;
+}
+
 // The table of contents of the audio CD in one drive, read afresh for every use: where each
 // track starts and where the last one ends (the lead-out), the freedb disc id computed from them.
 class CAudioCdInfo {
@@ -27,6 +31,9 @@ public:
     bool ReadToc(std::string_view driveRoot);
     // The same for a device or CUE sheet path given directly.
     bool ReadDeviceToc(const std::string& deviceOrImage);
+    // The same from a table of contents already read: false, with m_arrTracks empty, when it
+    // holds no audio track.
+    bool SetFromToc(const ov2::DiscToc& toc);
 
     // N, the number of tracks: entries - 1 (0 when empty).
     int GetTrackCount() const;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,6 +18,7 @@
 #include "core/map_string_to_string.h"
 #include "core/ob_list.h"
 #include "core/string_list.h"
+#include "tests/support/cue_image.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
 
@@ -31,11 +33,14 @@ struct Result {
     std::string err;
 };
 
-Result Ov2cat(const std::vector<std::string>& args, const QString& stdoutFile = {}) {
+// `setUp` may give the process its environment or working folder before it starts.
+Result Ov2cat(const std::vector<std::string>& args, const QString& stdoutFile = {},
+              const std::function<void(QProcess&)>& setUp = {}) {
     QStringList arguments;
     for (const std::string& arg : args) arguments << QString::fromStdString(arg);
     QProcess process;
     if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
+    if (setUp) setUp(process);
     process.start(QStringLiteral(OV2CAT_PATH), arguments);
     EXPECT_TRUE(process.waitForFinished(60000)) << "ov2cat did not finish";
     Result result;
@@ -286,12 +291,62 @@ TEST(Ov2catBuild, RefusesBadDocumentsAndLeavesTheTargetAlone) {
 TEST(Ov2catUsage, MissingOrUnknownVerbsAndWrongArgumentCountsExitTwo) {
     const std::vector<std::vector<std::string>> calls = {
         {}, {"frobnicate"}, {"frobnicate", "a"}, {"dump"}, {"dump", "a", "b"}, {"stat"}, {"build", "a.json"},
-        {"build", "a", "b", "c"}};
+        {"build", "a", "b", "c"}, {"toc"}, {"toc", "e", "f"}};
     for (const auto& args : calls) {
         const Result r = Ov2cat(args);
         EXPECT_EQ(r.exitCode, 2) << args.size();
         EXPECT_EQ(r.out, "");
         EXPECT_NE(r.err.find("usage: ov2cat"), std::string::npos);
+    }
+}
+
+TEST(Ov2catToc, TracksWithTheirTypesAndTheLeadOutOfAnImageByPathOrByLetter) {
+    TempDir dir;
+    // Data track 1, audio tracks 2 and 3, 10,000 sectors: the lead-out at 2:15:25.
+    const auto cue = WriteCueImage(dir.path(), "mixed", {{false, 0}, {true, 750}, {true, 4505}}, 10000);
+    const std::string expected = "01 00:02:00 data\n02 00:12:00 audio\n03 01:02:05 audio\nleadout 02:15:25\n";
+
+    Result r = Ov2cat({"toc", cue.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.err, "");
+
+    // A sheet named relative to the working folder.
+    const auto inDir = [&dir](QProcess& process) {
+        process.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    };
+    r = Ov2cat({"toc", "mixed.cue"}, {}, inDir);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, expected);
+
+    for (const char* letter : {"F", "f:", "f:\\"}) {
+        r = Ov2cat({"toc", letter}, {}, [&cue](QProcess& process) {
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("OV2_DRIVES"),
+                               QStringLiteral("F=cdrom:") + QString::fromStdString(cue.string()));
+            process.setProcessEnvironment(environment);
+        });
+        EXPECT_EQ(r.exitCode, 0) << letter << r.err;
+        EXPECT_EQ(r.out, expected) << letter;
+    }
+}
+
+TEST(Ov2catToc, UnreadableDiscsExitOneWithTheFirstMessage) {
+    TempDir dir;
+    WriteCueImage(dir.path(), "data", {{false, 0}}, 1000);
+    WriteCueImage(dir.path(), "orphan", {{}}, 1000);
+    std::filesystem::remove(dir / "orphan.bin");
+    const auto mapped = [&dir](QProcess& process) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("OV2_DRIVES"),
+                           QStringLiteral("E=cdrom:") + QString::fromStdString(dir.path().string()));
+        process.setProcessEnvironment(environment);
+    };
+    for (const std::string& disc : {(dir / "data.cue").string(), (dir / "orphan.cue").string(),
+                                    (dir / "missing.cue").string(), dir.path().string(), "E"s, "Q:"s}) {
+        const Result r = Ov2cat({"toc", disc}, {}, mapped);
+        ExpectOneLineFailure(r, disc);
+        EXPECT_NE(r.err.find("Could not read track information"), std::string::npos) << r.err;
     }
 }
 
