@@ -17,6 +17,7 @@
 #include "core/command_ids.h"
 #include "core/number_text.h"
 #include "core/ov2_doc.h"
+#include "platform/audio_cd.h"
 #include "platform/drives.h"
 #include "platform/message_box.h"
 #include "platform/shell_open.h"
@@ -316,6 +317,15 @@ void COv2View::OnFilemenuOpenfile() {
                 slash == std::string::npos ? std::string() : fullPath.substr(slash + 1);
             const std::optional<std::string> native = ov2::ResolveDrivePath(*root + rest);
             if (!native || !ov2::OpenWithDesktop(QFile::decodeName(ToBytes(*native))))
+                ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+            return;
+        }
+
+        // An audio CD without a file system shows its tracks only through its table of
+        // contents; the desktop plays a track by its address, and an image has none.
+        if (const std::optional<ov2::AudioTrackPlace> track = ov2::LocateAudioTrack(fullPath)) {
+            const QString url = ov2::TrackUrl(track->drive, track->track);
+            if (url.isEmpty() || !ov2::OpenWithDesktop(url))
                 ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
             return;
         }

@@ -19,6 +19,7 @@
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/shell_open.h"
+#include "tests/support/cue_image.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
@@ -360,6 +361,38 @@ TEST_F(FileListTest, ATitledTrackOpensAsItsTrackFileAndFailuresAreReported) {
         ASSERT_EQ(messages.Texts(), std::vector<std::string>{"File Opening Failed"});
         EXPECT_EQ(messages.Messages()[0].icon, ov2::MsgIcon::Error);
     }
+}
+
+TEST_F(FileListTest, TracksOfAMappedImageHaveNothingToOpenAndMissingTracksAskForTheDisc) {
+    TempDir dir;
+    std::vector<CueTrack> seven(7);
+    for (int i = 0; i < 7; ++i) seven[static_cast<std::size_t>(i)].fileFrame = i * 1000;
+    const auto album = WriteCueImage(dir.path(), "album", seven, 8000);
+    const auto mixed = WriteCueImage(dir.path(), "mixed", {{false, 0}, {true, 1000}}, 2000);
+    Record(1, 1).m_strFileName = "07 Intro.cda";
+    Select({"2"});
+    OpenRecorder opener;
+    {
+        // Track 7, by its title, is on the image in G: but an image cannot be played.
+        const DriveMap drives("F=cdrom:" + mixed.string() + ";G=cdrom:" + album.string());
+        MessageRecorder messages;
+        list->setCurrentItem(Row("07 Intro"));
+        list->OnFilemenuOpenfile();
+        ASSERT_EQ(messages.Texts(), std::vector<std::string>{"File Opening Failed"});
+        EXPECT_EQ(messages.Messages()[0].icon, ov2::MsgIcon::Error);
+    }
+    {
+        // Track 1 of the mixed image holds data, and it has no track 7: no disc has the tracks.
+        const DriveMap drives("F=cdrom:" + mixed.string());
+        MessageRecorder messages;
+        for (const char* row : {"Track01", "07 Intro"}) {
+            list->setCurrentItem(Row(row));
+            list->OnFilemenuOpenfile();
+        }
+        const std::string prompt = "Please, insert CD 2 and then press OK.";
+        EXPECT_EQ(messages.Texts(), (std::vector<std::string>{prompt, prompt}));
+    }
+    EXPECT_TRUE(opener.opened.empty());
 }
 
 TEST_F(FileListTest, WithoutARecordOpenAndAttachedCategoriesDoNothingHarmful) {
