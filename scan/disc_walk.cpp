@@ -1,0 +1,219 @@
+#include "scan/disc_walk.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "core/disc_database.h"
+#include "platform/text.h"
+
+struct CDiscWalk::FolderId {
+    dev_t device = 0;
+    ino_t inode = 0;
+    bool operator==(const FolderId&) const = default;
+};
+
+struct CDiscWalk::Listing {
+    FolderId id;
+    std::vector<std::pair<std::string, std::int64_t>> files;  // raw name, size in bytes
+    std::vector<std::string> folders;                        // raw names
+};
+
+namespace {
+
+bool IsDotOrDotDot(const char* name) {
+    return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+}
+
+bool NeedsReplacing(unsigned char c) {
+    return c < 0x20 || c == 0x7F || c == '\\';
+}
+
+}  // namespace
+
+CDiscWalk::CDiscWalk(std::string_view driveRoot, Listener* listener) : m_pListener(listener) {
+    m_strDriveRoot = std::string(driveRoot);
+    if (m_strDriveRoot.empty() || m_strDriveRoot.back() != '\\') m_strDriveRoot += '\\';
+    m_strDrive = ov2::LowerText(m_strDriveRoot.substr(0, m_strDriveRoot.find('\\')));
+}
+
+CDiscWalk::~CDiscWalk() = default;
+
+std::string CDiscWalk::SafeName(std::string_view name) {
+    std::string safe(name);
+    for (char& c : safe)
+        if (NeedsReplacing(static_cast<unsigned char>(c))) c = '_';
+    return safe;
+}
+
+void CDiscWalk::AppendOutlineLine(std::string& outline, int depth, std::string_view label) {
+    outline.append(static_cast<std::size_t>(std::max(depth, 0)), '\t');
+    outline.append(label);
+    outline.append("\r\n");
+}
+
+CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name) {
+    // After every sibling it does not precede, as the tree control's sorted insertion placed
+    // it: names equal without regard to case keep the order the walk met them in.
+    const auto place = std::upper_bound(
+        parent.children.begin(), parent.children.end(), name,
+        [](const std::string& a, const std::unique_ptr<Folder>& b) {
+            return ov2::CompareNoCase(a, b->name) < 0;
+        });
+    const auto index = static_cast<std::size_t>(place - parent.children.begin());
+    auto folder = std::make_unique<Folder>();
+    folder->name = std::move(name);
+    folder->parent = &parent;
+    Folder& added = **parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(index),
+                                             std::move(folder));
+    if (m_pListener) m_pListener->OnFolder(added, static_cast<int>(index));
+    return added;
+}
+
+bool CDiscWalk::ListFolder(const std::string& nativePath, Listing& listing, std::string* error) {
+    const int fd = ::open(nativePath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error) *error = std::strerror(errno);
+        return false;
+    }
+    struct stat folderStat {};
+    if (::fstat(fd, &folderStat) != 0) {
+        if (error) *error = std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    listing.id = FolderId{folderStat.st_dev, folderStat.st_ino};
+    DIR* dir = ::fdopendir(fd);
+    if (!dir) {
+        if (error) *error = std::strerror(errno);
+        ::close(fd);
+        return false;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const char* name = entry->d_name;
+        if (IsDotOrDotDot(name)) continue;
+        unsigned char type = entry->d_type;
+        struct stat st {};
+        bool haveStat = false;
+        if (type == DT_UNKNOWN) {
+            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
+            haveStat = true;
+            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+        }
+        if (type == DT_DIR) {
+            listing.folders.emplace_back(name);
+        } else if (type == DT_LNK) {
+            // The target decides: a folder is left alone, a file counts with its size, and a
+            // link to nothing is a file of no size.
+            if (::fstatat(fd, name, &st, 0) != 0)
+                listing.files.emplace_back(name, 0);
+            else if (!S_ISDIR(st.st_mode))
+                listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+        } else {
+            if (!haveStat && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st.st_size = 0;
+            listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+        }
+        errno = 0;
+    }
+    const int readError = errno;
+    ::closedir(dir);
+    if (readError != 0) {
+        // What was read before the error stays; the folder is listed as far as it could be.
+        if (error) *error = std::strerror(readError);
+    }
+    return true;
+}
+
+void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPath) {
+    // Every file of the folder shares one folder text and one drive text.
+    const OvString folder(ov2::LowerText(recordPath));
+    const OvString drive(m_strDrive);
+    char sizeText[24];
+    for (const auto& [rawName, size] : listing.files) {
+        auto file = std::make_shared<COvFileData>();
+        const std::string name = SafeName(rawName);
+        file->m_strFileName = name;
+        file->m_strFolder = folder;
+        file->m_strDrive = drive;
+        std::snprintf(sizeText, sizeof sizeText, "%lld", static_cast<long long>(size));
+        file->m_strSize = std::string_view(sizeText);
+        m_dTotalBytes += static_cast<double>(size);
+        // The original's test: a case-sensitive ".cda" anywhere in the name.
+        if (name.find(".cda") != std::string::npos) m_bAudioDisc = true;
+        m_files.push_back(std::move(file));
+        if (m_pListener) m_pListener->OnFile(*m_files.back());
+    }
+}
+
+void CDiscWalk::WalkSubfolders(Folder& parent, const std::string& nativePath,
+                               const std::string& recordPath, const std::vector<std::string>& names,
+                               std::vector<FolderId>& ancestors) {
+    for (const std::string& rawName : names) {
+        const std::string childNative = nativePath + '/' + rawName;
+        Listing listing;
+        const bool listed = ListFolder(childNative, listing, nullptr);
+        // A folder that is one of its own ancestors would be walked for ever.
+        if (listed && std::find(ancestors.begin(), ancestors.end(), listing.id) != ancestors.end())
+            continue;
+        std::string name = SafeName(rawName);
+        const std::string childRecord = recordPath + name + '\\';
+        Folder& folder = AddFolder(parent, std::move(name));
+        if (!listed) continue;  // it stands in the outline but contributes no files
+        RecordFiles(listing, childRecord);
+        ancestors.push_back(listing.id);
+        WalkSubfolders(folder, childNative, childRecord, listing.folders, ancestors);
+        ancestors.pop_back();
+    }
+}
+
+bool CDiscWalk::WalkFolder(const std::string& nativeRoot) {
+    Listing root;
+    m_strRootError.clear();
+    if (!ListFolder(nativeRoot, root, &m_strRootError)) {
+        if (m_strRootError.empty()) m_strRootError = "cannot be read";
+        return false;
+    }
+    m_strRootError.clear();
+    std::vector<FolderId> ancestors{root.id};
+    const std::string base = nativeRoot.size() > 1 && nativeRoot.back() == '/'
+                                 ? nativeRoot.substr(0, nativeRoot.size() - 1)
+                                 : nativeRoot;
+    WalkSubfolders(m_root, base, m_strDriveRoot, root.folders, ancestors);
+    // The root's own files come after every file below it.
+    RecordFiles(root, m_strDriveRoot);
+    return true;
+}
+
+void CDiscWalk::WalkAudioTracks(const std::vector<int>& trackNumbers) {
+    Listing root;
+    for (const int track : trackNumbers) {
+        char name[16];
+        std::snprintf(name, sizeof name, "Track%02d.cda", track);
+        root.files.emplace_back(name, 44);
+    }
+    RecordFiles(root, m_strDriveRoot);
+}
+
+std::string CDiscWalk::FolderOutline(std::string_view rootLabel) const {
+    std::string outline;
+    AppendOutlineLine(outline, 0, COvDiscDatabase::OutlineSafeName(rootLabel));
+    // Pre-order without recursion: a deep disc cannot exhaust the stack here.
+    std::vector<std::pair<const Folder*, int>> pending;
+    for (auto it = m_root.children.rbegin(); it != m_root.children.rend(); ++it)
+        pending.emplace_back(it->get(), 1);
+    while (!pending.empty()) {
+        const auto [folder, depth] = pending.back();
+        pending.pop_back();
+        AppendOutlineLine(outline, depth, folder->name);
+        for (auto it = folder->children.rbegin(); it != folder->children.rend(); ++it)
+            pending.emplace_back(it->get(), depth + 1);
+    }
+    return outline;
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/ov_file_data.h"
+
+// The walk of a drive into file records and a folder outline, without widgets, so that the scan
+// dialog and ov2cat record a disc the same way.
+//
+// Records come in the order the scan has always produced: for every folder below the root, in
+// the file system's order and depth first, the folder's own files and then its sub-folders; the
+// root's own files come last. The outline shows the folders of one parent sorted by name without
+// regard to case, whatever order the walk met them in.
+//
+// Names are bytes as the file system returns them. A name may hold "\" or a control character
+// on Linux, which would split a record path or an outline line; each such byte (0x01..0x1F,
+// 0x7F and "\") is written as "_" in record names, record paths and outline lines alike.
+//
+// Links to folders are neither walked nor recorded, and a folder that is one of its own
+// ancestors (a bind mount looping back) is not entered, so every walk ends. A link to a file is
+// recorded with its target's size, a dangling link with size 0.
+class CDiscWalk {
+public:
+    // A folder of the outline. The root stands for the drive and has no name.
+    struct Folder {
+        std::string name;  // the folder's name bytes, with the replacement above
+        Folder* parent = nullptr;
+        std::vector<std::unique_ptr<Folder>> children;  // sorted by name without regard to case
+    };
+
+    // Told of every folder and file as the walk meets them, e.g. to show progress.
+    class Listener {
+    public:
+        virtual ~Listener() = default;
+        // `folder` has just taken its sorted place, `index`, among its parent's children.
+        virtual void OnFolder(const Folder& folder, int index) = 0;
+        // `file` has just been recorded; FileCount() and TotalBytes() include it.
+        virtual void OnFile(const COvFileData& file) = 0;
+    };
+
+    // `driveRoot` is the drive as records name it, "E:\" (any case; records keep it lower).
+    explicit CDiscWalk(std::string_view driveRoot, Listener* listener = nullptr);
+    ~CDiscWalk();
+    CDiscWalk(const CDiscWalk&) = delete;
+    CDiscWalk& operator=(const CDiscWalk&) = delete;
+
+    // Walks the native folder that holds the drive's files. False when the root itself cannot be
+    // listed (nothing is recorded then); folders below it that cannot be listed contribute
+    // nothing and the walk goes on.
+    bool WalkFolder(const std::string& nativeRoot);
+    // Records an audio CD as its drive shows it: "TrackNN.cda" of 44 bytes in the root, one per
+    // audio track.
+    void WalkAudioTracks(const std::vector<int>& trackNumbers);
+
+    int FileCount() const { return static_cast<int>(m_files.size()); }
+    // The sum of the recorded sizes, in full.
+    double TotalBytes() const { return m_dTotalBytes; }
+    // Whether a recorded name holds ".cda" (case as written: "X.CDA" does not count).
+    bool IsAudioDisc() const { return m_bAudioDisc; }
+    // The reason the root could not be listed; empty when it could.
+    const std::string& RootError() const { return m_strRootError; }
+
+    const Folder& Root() const { return m_root; }
+    const std::vector<std::shared_ptr<COvFileData>>& Files() const { return m_files; }
+    std::vector<std::shared_ptr<COvFileData>> TakeFiles() { return std::move(m_files); }
+
+    // The outline: `rootLabel` ("12 Jazz"), then every folder in pre-order, one TAB per level,
+    // each line ending in CR LF.
+    std::string FolderOutline(std::string_view rootLabel) const;
+
+    // A name as records and outlines keep it (the replacement above).
+    static std::string SafeName(std::string_view name);
+    // One outline line: `depth` TABs, the label, CR LF.
+    static void AppendOutlineLine(std::string& outline, int depth, std::string_view label);
+
+private:
+    struct Listing;
+    struct FolderId;
+
+    // Lists a folder once: its files with their sizes and its sub-folders, in the file
+    // system's order. False, with the reason, when it cannot be read.
+    static bool ListFolder(const std::string& nativePath, Listing& listing, std::string* error);
+    void WalkSubfolders(Folder& parent, const std::string& nativePath,
+                        const std::string& recordPath, const std::vector<std::string>& names,
+                        std::vector<FolderId>& ancestors);
+    void RecordFiles(const Listing& listing, const std::string& recordPath);
+    Folder& AddFolder(Folder& parent, std::string name);
+
+    std::string m_strDriveRoot;  // "E:\"
+    std::string m_strDrive;      // "e:"
+    Listener* m_pListener;
+    Folder m_root;
+    std::vector<std::shared_ptr<COvFileData>> m_files;
+    double m_dTotalBytes = 0;
+    bool m_bAudioDisc = false;
+    std::string m_strRootError;
+};
