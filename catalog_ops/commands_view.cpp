@@ -15,6 +15,8 @@
 #include <optional>
 
 #include "app/left_view.h"
+#include "app/ov2_view.h"
+#include "catalog_ops/categories_view.h"
 #include "catalog_ops/history_combo.h"
 #include "catalog_ops/history_combo_edit.h"
 #include "core/command_ids.h"
@@ -24,6 +26,8 @@
 #include "core/string_list.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "scan/dialog_scan.h"
+#include "scan/next_disc_number.h"
 #include "widgets/theme_icons.h"
 
 using namespace ov2::cmd;
@@ -173,8 +177,10 @@ void CCommandsView::BuildControls() {
 QGroupBox* CCommandsView::BuildOperations() {
     QGroupBox* group = NamedGroup(this, "groupOperations", "Operations");
     auto* row = new QHBoxLayout(group);
-    row->addWidget(PendingButton(group, "buttonScan", "media-optical", QStyle::SP_DriveCDIcon,
-                                 "Scan a CD     Ctrl + Y"));
+    QToolButton* scan = HoverButton(group, "buttonScan", "media-optical", QStyle::SP_DriveCDIcon,
+                                    "Scan a CD     Ctrl + Y");
+    connect(scan, &QToolButton::clicked, this, &CCommandsView::OnButtonScan);
+    row->addWidget(scan);
     row->addWidget(PendingButton(group, "buttonGaps", "edit-find-replace",
                                  QStyle::SP_FileDialogListView,
                                  "Search for Gaps ind the CD Index     Ctrl + G"));
@@ -428,8 +434,11 @@ bool CCommandsView::OnViewCommand(int nID) {
         case kDeleteCd:
             OnButtonDelete();
             return true;
+        case kCdScan:
+            OnButtonScan();
+            return true;
         default:
-            // The scan, gaps, freedb, search and lending commands are not part of the panel yet.
+            // The gaps, freedb, search and lending commands are not part of the panel yet.
             return false;
     }
 }
@@ -520,6 +529,34 @@ void CCommandsView::SaveArtistInfo() {
 void CCommandsView::OnButtonDelete() {
     if (CatalogueIsEmpty()) return;
     if (CLeftView* tree = m_pDocument->FindView<CLeftView>()) tree->DeleteCurrentDisc();
+}
+
+// ---------------------------------------------------------------- scanning a disc
+
+void CCommandsView::OnButtonScan() {
+    COvDiscDatabase* database = Database();
+    if (!database) return;
+    CDialogScan dialog(window());
+    dialog.m_strDiscNumber = ov2::NextDiscNumber(*database);
+    if (dialog.exec() != QDialog::Accepted) return;
+
+    const std::shared_ptr<COvDisc> disc = dialog.m_pDisc;
+    database->AddTail(disc);
+    m_pDocument->SetCurrentDisc(disc.get());
+    if (CLeftView* tree = m_pDocument->FindView<CLeftView>()) {
+        tree->AddDiscBranch(*disc, nullptr);
+        if (QTreeWidgetItem* item = tree->FindDiscItem(disc->m_strNumber)) {
+            tree->setCurrentItem(item);
+            tree->scrollToItem(item);
+        }
+    }
+    if (COv2View* files = m_pDocument->FindView<COv2View>())
+        files->ShowFolder(disc->m_strNumber.str() + " " + disc->m_strName.str());
+    if (CCategoriesView* categories = m_pDocument->FindView<CCategoriesView>())
+        categories->RefreshAttachedCategories();
+    RefreshFromCurrentDisc();
+    // An audio disc ends here; the freedb lookup is offered by its own command.
+    m_pDocument->SetModifiedFlag();
 }
 
 // ---------------------------------------------------------------- finding a disc by number

@@ -50,6 +50,8 @@ public:
     void OnButtonShowCd();
     void OnButtonSaveArtist();
     void OnButtonDelete();
+    // Scans a new disc; after Save Disc it joins the catalogue and becomes the current disc.
+    void OnButtonScan();
     void OnEditchangeComboSearch();
     void OnEditchangeComboLend();
 

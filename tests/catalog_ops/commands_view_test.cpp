@@ -119,7 +119,7 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndOnlyWorkingOnesAreEnabled) 
         bool enabled;
     };
     const Button buttons[] = {
-        {"buttonScan", "Scan a CD     Ctrl + Y", false},
+        {"buttonScan", "Scan a CD     Ctrl + Y", true},
         {"buttonGaps", "Search for Gaps ind the CD Index     Ctrl + G", false},
         {"buttonDelete", "CD Delete     Del", true},
         {"buttonCddb", "CDDB Query     Ctrl + D", false},
@@ -147,7 +147,7 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndOnlyWorkingOnesAreEnabled) 
     // The later operations are not answered by the panel, so nothing pretends to run them.
     LoadThree();
     for (int id :
-         {ov2::cmd::kCdScan, ov2::cmd::kFindGaps, ov2::cmd::kCddb, ov2::cmd::kCdSearch,
+         {ov2::cmd::kFindGaps, ov2::cmd::kCddb, ov2::cmd::kCdSearch,
           ov2::cmd::kFileSearch, ov2::cmd::kFileSearchButton, ov2::cmd::kLend,
           ov2::cmd::kLendButton, ov2::cmd::kGetBack, ov2::cmd::kShowAvailable, ov2::cmd::kShowLent})
         EXPECT_FALSE(panel->OnViewCommand(id)) << id;

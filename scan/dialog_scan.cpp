@@ -1,0 +1,379 @@
+#include "scan/dialog_scan.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "core/disc_database.h"
+#include "core/number_text.h"
+#include "platform/clock.h"
+#include "platform/drives.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+#include "scan/scan_label_delegate.h"
+#include "widgets/theme_icons.h"
+
+namespace {
+
+// The texts are refreshed at most this often while the walk runs.
+constexpr qint64 kRefreshIntervalMs = 33;
+
+QByteArray Bytes(std::string_view text) {
+    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QToolButton* ScanButton(QWidget* parent, const char* objectName, const char* text,
+                        const char* iconName, QStyle::StandardPixmap fallback) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QString::fromLatin1(objectName));
+    button->setAutoRaise(true);
+    button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    button->setIcon(ov2::ThemeIcon(iconName, fallback));
+    button->setIconSize(QSize(24, 24));
+    button->setText(QString::fromLatin1(text));
+    button->setToolTip(QString::fromLatin1(text));
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    return button;
+}
+
+QLabel* ScanText(QWidget* parent, const char* objectName) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QString::fromLatin1(objectName));
+    label->setTextFormat(Qt::PlainText);
+    label->setMinimumWidth(160);
+    // A long name must not widen the dialog while the walk runs.
+    label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    return label;
+}
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+        case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::ShortcutOverride:
+        case QEvent::Shortcut: case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick: case QEvent::Wheel: case QEvent::TouchBegin:
+        case QEvent::TouchUpdate: case QEvent::TouchEnd: case QEvent::TabletPress:
+        case QEvent::TabletRelease: case QEvent::ContextMenu:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// What the tooltip of a drive says: where its disc comes from.
+QString DriveToolTip(const ov2::Drive& drive) {
+    const QString device = ov2::DecodeText(drive.device);
+    const QString root = ov2::DecodeText(drive.root);
+    if (drive.image) return QStringLiteral("Disc image %1").arg(device);
+    if (!drive.device.empty() && !drive.root.empty())
+        return QStringLiteral("%1 mounted on %2").arg(device, root);
+    if (!drive.device.empty()) return QStringLiteral("%1, no file system mounted").arg(device);
+    return QStringLiteral("Folder %1").arg(root);
+}
+
+}  // namespace
+
+CDialogScan::CDialogScan(QWidget* parent)
+    : QDialog(parent), m_pDisc(std::make_shared<COvDisc>()) {
+    setObjectName(QStringLiteral("CDialogScan"));
+    setWindowTitle(QStringLiteral("Scan New Discs"));
+    setModal(true);
+    m_services = ov2::ScanSourceServices::Machine([] {
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    BuildControls();
+    ListCdromDrives();
+}
+
+CDialogScan::~CDialogScan() = default;
+
+void CDialogScan::BuildControls() {
+    m_treeFolders = new QTreeWidget(this);
+    m_treeFolders->setObjectName(QStringLiteral("treeFolders"));
+    m_treeFolders->setHeaderHidden(true);
+    m_treeFolders->setColumnCount(1);
+    m_treeFolders->setIconSize(QSize(16, 16));
+    m_treeFolders->setRootIsDecorated(true);
+    m_treeFolders->setUniformRowHeights(true);
+    m_treeFolders->setEditTriggers(QAbstractItemView::SelectedClicked |
+                                   QAbstractItemView::EditKeyPressed);
+    m_treeFolders->setItemDelegate(new CScanLabelDelegate(
+        [this](const QModelIndex& index, const QString& text) {
+            OnEndLabelEditTree(m_treeFolders->itemFromIndex(index), text);
+        },
+        m_treeFolders));
+    m_treeFolders->setMinimumSize(240, 280);
+
+    auto* drives = new QGroupBox(QStringLiteral("Drives"), this);
+    drives->setObjectName(QStringLiteral("groupDrives"));
+    m_listDrives = new QListWidget(drives);
+    m_listDrives->setObjectName(QStringLiteral("listDrives"));
+    m_listDrives->setViewMode(QListView::ListMode);
+    m_listDrives->setFlow(QListView::LeftToRight);
+    m_listDrives->setWrapping(true);
+    m_listDrives->setIconSize(QSize(24, 24));
+    m_listDrives->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_listDrives->setFixedHeight(72);
+    connect(m_listDrives, &QListWidget::itemSelectionChanged, this, &CDialogScan::OnClickDriveList);
+
+    m_progress = new QProgressBar(drives);
+    m_progress->setObjectName(QStringLiteral("progressScan"));
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
+    m_progress->setTextVisible(false);
+
+    m_labelFolder = ScanText(drives, "labelFolder");
+    m_labelFile = ScanText(drives, "labelFile");
+    m_labelFiles = ScanText(drives, "labelFiles");
+    m_labelSize = ScanText(drives, "labelSize");
+    auto* texts = new QFormLayout;
+    texts->addRow(QStringLiteral("Folder :"), m_labelFolder);
+    texts->addRow(QStringLiteral("File :"), m_labelFile);
+    texts->addRow(QStringLiteral("Files :"), m_labelFiles);
+    texts->addRow(QStringLiteral("CD Size :"), m_labelSize);
+
+    auto* driveColumn = new QVBoxLayout(drives);
+    driveColumn->addWidget(m_listDrives);
+    driveColumn->addWidget(m_progress);
+    driveColumn->addLayout(texts);
+    driveColumn->addStretch(1);
+
+    m_buttonStartScan = ScanButton(this, "buttonStartScan", "Start Scan", "media-playback-start",
+                                   QStyle::SP_MediaPlay);
+    m_buttonAbortScan = ScanButton(this, "buttonAbortScan", "Abort Scan", "process-stop",
+                                   QStyle::SP_BrowserStop);
+    m_buttonSaveDisc = ScanButton(this, "buttonSaveDisc", "Save Disc", "document-save",
+                                  QStyle::SP_DialogSaveButton);
+    connect(m_buttonStartScan, &QToolButton::clicked, this, &CDialogScan::OnButtonStartScan);
+    connect(m_buttonAbortScan, &QToolButton::clicked, this, &CDialogScan::reject);
+    connect(m_buttonSaveDisc, &QToolButton::clicked, this, &CDialogScan::OnButtonSaveDisc);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_buttonStartScan);
+    buttons->addWidget(m_buttonAbortScan);
+    buttons->addWidget(m_buttonSaveDisc);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(drives, 1);
+    right->addLayout(buttons);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(m_treeFolders, 1);
+    layout->addLayout(right);
+    resize(600, 360);
+}
+
+// ---------------------------------------------------------------- drives
+
+void CDialogScan::ListCdromDrives() {
+    m_listDrives->clear();
+    const QIcon icon = ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon);
+    // Each drive goes to the top, so the list reads in descending letter order.
+    for (const ov2::Drive& drive : ov2::ListDrives()) {
+        if (drive.type != ov2::DriveType::CdRom) continue;
+        const char root[] = {drive.letter, ':', '\\', 0};
+        auto* item = new QListWidgetItem(icon, QString::fromLatin1(root));
+        item->setToolTip(DriveToolTip(drive));
+        m_listDrives->insertItem(0, item);
+    }
+}
+
+void CDialogScan::OnClickDriveList() {
+    const QList<QListWidgetItem*> selected = m_listDrives->selectedItems();
+    m_strDrive = selected.isEmpty() ? std::string() : ov2::EncodeText(selected.front()->text());
+}
+
+// ---------------------------------------------------------------- the scan
+
+void CDialogScan::OnButtonStartScan() {
+    if (m_bWalking) return;
+    if (m_strDrive.empty()) {
+        ov2::OvMessageBox("Please select first one of your CDRom Drives and then push the Scan Button!");
+        return;
+    }
+    m_bWalking = true;
+    qApp->installEventFilter(this);
+    const ov2::ScanSource source = ResolveScanSource(m_strDrive.front(), m_services);
+    if (source.kind == ov2::ScanSource::Kind::Unmounted) {
+        // Walking would record an empty disc; the user can mount it and scan again.
+        qApp->removeEventFilter(this);
+        m_bWalking = false;
+        ov2::OvMessageBox(source.message, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
+        return;
+    }
+    Walk(source);
+    qApp->removeEventFilter(this);
+    m_bWalking = false;
+}
+
+void CDialogScan::Walk(const ov2::ScanSource& source) {
+    m_bScanned = true;
+    m_lstScannedFiles.clear();
+    m_nFileCount = 0;
+    m_dTotalBytes = 0;
+    m_bAudioDisc = false;  // it describes this run's records alone
+    m_strFiles.clear();
+    m_strSize.clear();
+    m_nProgress = 0;
+
+    m_folderItems.clear();
+    m_treeFolders->clear();
+    m_rootItem = new QTreeWidgetItem;
+    m_rootItem->setIcon(0, ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon));
+    m_rootItem->setFlags(m_rootItem->flags() | Qt::ItemIsEditable);
+    SetItemLabel(m_rootItem, m_strDiscNumber + " Untitled");
+    m_treeFolders->addTopLevelItem(m_rootItem);
+    ShowProgress(true);
+
+    CDiscWalk walk(m_strDrive, this);
+    m_pWalk = &walk;
+    m_folderItems.emplace(&walk.Root(), m_rootItem);
+    if (source.kind == ov2::ScanSource::Kind::Folder)
+        walk.WalkFolder(source.root);  // a root that cannot be listed records nothing
+    else if (source.kind == ov2::ScanSource::Kind::AudioTracks)
+        walk.WalkAudioTracks(source.tracks);
+    m_nFileCount = walk.FileCount();
+    m_dTotalBytes = walk.TotalBytes();
+    m_bAudioDisc = walk.IsAudioDisc();
+    ShowTexts();
+    m_pWalk = nullptr;
+    m_folderItems.clear();
+    m_lstScannedFiles = walk.TakeFiles();
+
+    m_nProgress = 100;
+    m_progress->setValue(100);
+    m_treeFolders->setCurrentItem(m_rootItem);
+    m_rootItem->setExpanded(true);
+}
+
+void CDialogScan::OnFolder(const CDiscWalk::Folder& folder, int index) {
+    auto* item = new QTreeWidgetItem;
+    item->setIcon(0, ov2::ThemeIcon("folder", QStyle::SP_DirClosedIcon));
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    SetItemLabel(item, folder.name);
+    m_folderItems.at(folder.parent)->insertChild(index, item);
+    m_folderItems.emplace(&folder, item);
+    m_strFolder = ov2::DecodeText(folder.name);
+    ShowProgress(false);
+}
+
+void CDialogScan::OnFile(const COvFileData&) {
+    m_nFileCount = m_pWalk->FileCount();
+    m_dTotalBytes = m_pWalk->TotalBytes();
+    // The bar shows activity, not a fraction of the disc: it starts again after 100.
+    m_nProgress = m_nProgress >= 100 ? 0 : m_nProgress + 1;
+    ShowProgress(false);
+}
+
+void CDialogScan::ShowProgress(bool now) {
+    if (!now && m_refreshClock.isValid() && m_refreshClock.elapsed() < kRefreshIntervalMs) return;
+    ShowTexts();
+    m_progress->setValue(m_nProgress);
+    m_refreshClock.start();
+    // Paints and the like; input waits for the end of the walk (the filter drops it).
+    QCoreApplication::processEvents();
+}
+
+void CDialogScan::ShowTexts() {
+    // The texts of the files are written only once a file has been recorded: a disc without
+    // files leaves "Files :" and "CD Size :" empty.
+    if (m_pWalk && m_nFileCount > 0) {
+        m_strFile = ov2::DecodeText(m_pWalk->Files().back()->m_strFileName);
+        m_strFiles = QString::number(m_nFileCount);
+        m_strSize = QString::fromStdString(FormatSizeText(m_dTotalBytes));
+    }
+    m_labelFolder->setText(m_strFolder);
+    m_labelFile->setText(m_strFile);
+    m_labelFiles->setText(m_strFiles);
+    m_labelSize->setText(m_strSize);
+}
+
+// ---------------------------------------------------------------- naming and saving
+
+void CDialogScan::OnEndLabelEditTree(QTreeWidgetItem* item, const QString& edited) {
+    if (!item || !m_rootItem) return;
+    std::string text = ov2::EncodeText(edited);
+    // "12 Jazz" names the disc "Jazz": a leading number before the first blank is the disc's
+    // number, typed along with the name. "0 Jazz" and "Jazz 12" stay whole.
+    const std::size_t blank = text.find(' ');
+    if (blank != std::string::npos && ParseLeadingInt(std::string_view(text).substr(0, blank)) != 0)
+        text.erase(0, blank + 1);
+    if (text.empty()) text = m_strDiscName;
+    SetItemLabel(m_rootItem, m_strDiscNumber + " " + text);
+    m_strDiscName = text;
+}
+
+void CDialogScan::OnButtonSaveDisc() {
+    if (m_bWalking) return;
+    if (!m_bScanned) {
+        ov2::OvMessageBox("Please, scan the CD first.");
+        return;
+    }
+    SaveDisc();
+}
+
+void CDialogScan::SaveDisc() {
+    for (auto& file : m_lstScannedFiles) m_pDisc->m_lstFiles.push_back(std::move(file));
+    m_lstScannedFiles.clear();
+    m_pDisc->m_strNumber = m_strDiscNumber;
+    m_pDisc->m_strName = m_strDiscName;
+    m_pDisc->m_strSavedAt = ov2::TodayText();
+    m_pDisc->m_strLocation = "home";
+    WriteFolderOutline(*m_pDisc);
+    accept();
+}
+
+void CDialogScan::WriteFolderOutline(COvDisc& disc) const {
+    std::string outline(disc.m_strFolderTree.view());
+    // Pre-order over the items, from the bytes each keeps; the root line cannot split.
+    std::vector<std::pair<const QTreeWidgetItem*, int>> pending;
+    for (int i = m_treeFolders->topLevelItemCount() - 1; i >= 0; --i)
+        pending.emplace_back(m_treeFolders->topLevelItem(i), 0);
+    while (!pending.empty()) {
+        const auto [item, depth] = pending.back();
+        pending.pop_back();
+        const QByteArray bytes = item->data(0, kNameRole).toByteArray();
+        const std::string_view label(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        CDiscWalk::AppendOutlineLine(outline, depth,
+                                     depth == 0 ? COvDiscDatabase::OutlineSafeName(label)
+                                                : std::string(label));
+        for (int i = item->childCount() - 1; i >= 0; --i)
+            pending.emplace_back(item->child(i), depth + 1);
+    }
+    disc.m_strFolderTree = outline;
+}
+
+void CDialogScan::SetItemLabel(QTreeWidgetItem* item, const std::string& label) {
+    item->setData(0, kNameRole, Bytes(label));
+    item->setText(0, ov2::DecodeText(label));
+}
+
+// ---------------------------------------------------------------- closing
+
+void CDialogScan::reject() {
+    if (m_bWalking) return;  // the walk runs to its end first
+    QDialog::reject();
+}
+
+void CDialogScan::closeEvent(QCloseEvent* event) {
+    if (m_bWalking) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+bool CDialogScan::eventFilter(QObject* watched, QEvent* event) {
+    if (m_bWalking && (IsUserInput(event->type()) ||
+                       (watched == this && event->type() == QEvent::Close))) {
+        event->ignore();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}

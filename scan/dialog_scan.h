@@ -1,0 +1,103 @@
+#pragma once
+
+#include <QDialog>
+#include <QElapsedTimer>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/ov_disc.h"
+#include "scan/disc_walk.h"
+#include "scan/scan_source.h"
+
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QToolButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// "Scan New Discs": the user picks a CD-ROM drive, starts the scan, names the disc by editing
+// the root of the folder tree, and saves it. The caller sets m_strDiscNumber before the dialog
+// opens and, after OK, takes m_pDisc.
+//
+// The walk runs inside "Start Scan" on the GUI thread. Meanwhile the window keeps painting (the
+// texts at most about 30 times a second, which keeps the walk near the disk's speed) but takes
+// no input, and a close request (window manager, Escape) is ignored until the walk ends.
+class CDialogScan final : public QDialog, private CDiscWalk::Listener {
+    Q_OBJECT
+public:
+    static constexpr int kNameRole = Qt::UserRole + 1;  // QByteArray: the label's bytes
+
+    explicit CDialogScan(QWidget* parent = nullptr);
+    ~CDialogScan() override;
+
+    // ---- the scan state (records' bytes)
+    std::string m_strDrive;       // "E:\" of the chosen drive; empty when none is chosen
+    std::string m_strDiscNumber;  // the number the new disc will carry
+    std::string m_strDiscName = "Untitled";
+    int m_nFileCount = 0;
+    double m_dTotalBytes = 0;
+    bool m_bAudioDisc = false;
+    bool m_bScanned = false;
+    std::vector<std::shared_ptr<COvFileData>> m_lstScannedFiles;
+    std::shared_ptr<COvDisc> m_pDisc;  // filled by Save Disc; the caller takes it after OK
+
+    // Where the scan finds drives, tables of contents and the mounter; tests replace them.
+    ov2::ScanSourceServices m_services;
+
+    void ListCdromDrives();
+    void OnClickDriveList();
+    void OnButtonStartScan();
+    void OnButtonSaveDisc();
+    // The end of a label edit in the folder tree, with the text typed.
+    void OnEndLabelEditTree(QTreeWidgetItem* item, const QString& text);
+    void SaveDisc();
+    // Appends the outline of the folder tree, written from the items' bytes, to the disc.
+    void WriteFolderOutline(COvDisc& disc) const;
+
+    bool IsWalking() const { return m_bWalking; }
+
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildControls();
+    void OnFolder(const CDiscWalk::Folder& folder, int index) override;
+    void OnFile(const COvFileData& file) override;
+    // Shows the texts and the bar and lets the window paint, at most ~30 times a second unless
+    // `now`.
+    void ShowProgress(bool now);
+    // Shows the scan texts as the state holds them.
+    void ShowTexts();
+    void Walk(const ov2::ScanSource& source);
+    static void SetItemLabel(QTreeWidgetItem* item, const std::string& label);
+
+    QTreeWidget* m_treeFolders = nullptr;
+    QListWidget* m_listDrives = nullptr;
+    QProgressBar* m_progress = nullptr;
+    QLabel* m_labelFolder = nullptr;
+    QLabel* m_labelFile = nullptr;
+    QLabel* m_labelFiles = nullptr;
+    QLabel* m_labelSize = nullptr;
+    QToolButton* m_buttonStartScan = nullptr;
+    QToolButton* m_buttonAbortScan = nullptr;
+    QToolButton* m_buttonSaveDisc = nullptr;
+
+    // The texts as they are shown.
+    QString m_strFolder;
+    QString m_strFile;
+    QString m_strFiles;
+    QString m_strSize;
+    int m_nProgress = 0;
+
+    bool m_bWalking = false;
+    QElapsedTimer m_refreshClock;
+    QTreeWidgetItem* m_rootItem = nullptr;
+    std::unordered_map<const CDiscWalk::Folder*, QTreeWidgetItem*> m_folderItems;
+    const CDiscWalk* m_pWalk = nullptr;
+};
