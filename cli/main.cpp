@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "cli/catalogue_json.h"
+#include "cli/scan_command.h"
 #include "cli/toc_command.h"
 #include "core/catalogue_file.h"
 #include "core/disc_database.h"
@@ -26,7 +27,10 @@ constexpr const char* kUsage =
     "usage: ov2cat dump FILE.ovd            the catalogue as JSON on standard output\n"
     "       ov2cat build FILE.json OUT.ovd  a catalogue made from JSON of the dump's shape\n"
     "       ov2cat stat FILE.ovd            the numbers of discs, files and categories\n"
-    "       ov2cat toc LETTER|IMAGE.cue     the table of contents of an audio CD\n";
+    "       ov2cat toc LETTER|IMAGE.cue     the table of contents of an audio CD\n"
+    "       ov2cat scan LETTER FILE.ovd [--name NAME]\n"
+    "                                       records the disc in the drive as a new disc of the\n"
+    "                                       catalogue (made when missing)\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -138,6 +142,12 @@ int Toc(const char* driveOrImage) {
     return WriteOut(*text);
 }
 
+int Scan(const char* letter, const char* catalogue, std::optional<std::string> name) {
+    const ScanCommandResult result = ScanIntoCatalogue(letter, catalogue, std::move(name));
+    if (!result.ok) return Fail(result.what, result.reason);
+    return WriteOut(result.output);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -146,5 +156,8 @@ int main(int argc, char** argv) {
     if (verb == "stat" && argc == 3) return Stat(argv[2]);
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
+    if (verb == "scan" && argc == 4) return Scan(argv[2], argv[3], std::nullopt);
+    if (verb == "scan" && argc == 6 && std::string_view(argv[4]) == "--name")
+        return Scan(argv[2], argv[3], std::string(argv[5]));
     return Usage();
 }
