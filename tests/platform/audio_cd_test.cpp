@@ -9,6 +9,7 @@
 
 #include "platform/audio_cd.h"
 #include "platform/audio_cd_info.h"
+#include "platform/disc_toc.h"
 #include "tests/support/cue_image.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_dir.h"
@@ -151,6 +152,24 @@ TEST(ReadToc, EveryUnreadableDiscShowsBothMessagesInOrderAndLeavesNoTracks) {
         EXPECT_EQ(messages.Texts(), kFailureMessages) << root;
         EXPECT_TRUE(info.m_arrTracks.empty()) << root;
         EXPECT_EQ(info.GetTrackCount(), 0);
+    }
+}
+
+TEST(ReadToc, ATableOfContentsThatIsNoDiscIsRefused) {
+    CAudioCdInfo info;
+    ASSERT_TRUE(info.SetFromToc({{{1, 150, true}, {2, 900, false}}, 1000}));
+    EXPECT_EQ(info.m_arrTracks, (std::vector{At(0, 2, 0), At(0, 12, 0), At(0, 13, 25)}));
+    const std::vector<ov2::DiscToc> broken = {
+        {{}, 1000},                                  // no track
+        {{{1, 150, true}}, 150},                     // a track without a frame
+        {{{1, 150, true}, {2, 150, true}}, 1000},    // two tracks at one place
+        {{{1, 900, true}, {2, 150, true}}, 1000},    // falling positions
+        {{{1, 150, false}, {2, 900, false}}, 1000},  // data only
+    };
+    for (const ov2::DiscToc& toc : broken) {
+        ASSERT_TRUE(info.SetFromToc({{{1, 150, true}}, 1000}));
+        EXPECT_FALSE(info.SetFromToc(toc));
+        EXPECT_TRUE(info.m_arrTracks.empty());
     }
 }
 
