@@ -227,7 +227,8 @@ void CDialogScan::Walk(const ov2::ScanSource& source) {
     m_rootItem = new QTreeWidgetItem;
     m_rootItem->setIcon(0, ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon));
     m_rootItem->setFlags(m_rootItem->flags() | Qt::ItemIsEditable);
-    SetItemLabel(m_rootItem, m_strDiscNumber + " Untitled");
+    // The name chosen so far stays with a new run, and the outline's root line says it too.
+    SetItemLabel(m_rootItem, m_strDiscNumber + " " + m_strDiscName);
     m_treeFolders->addTopLevelItem(m_rootItem);
     ShowProgress(true);
 
