@@ -1,0 +1,142 @@
+// `ov2cat scan` run as a program: the disc it appends, the catalogue it creates, and failures
+// that leave the catalogue alone.
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <fstream>
+
+#include "core/catalogue_file.h"
+#include "core/disc_database.h"
+#include "core/map_string_to_ob.h"
+#include "tests/scan/scan_test_support.h"
+#include "tests/support/cue_image.h"
+
+namespace ov2::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ScanRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+ScanRun Ov2catScan(const std::string& driveMap, const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OV2_DRIVES"), QString::fromStdString(driveMap));
+    process.setProcessEnvironment(environment);
+    process.start(QStringLiteral(OV2CAT_PATH), QStringList{QStringLiteral("scan")} + args);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    ScanRun run;
+    run.out = process.readAllStandardOutput().toStdString();
+    run.err = process.readAllStandardError().toStdString();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << run.err;
+    if (process.exitStatus() == QProcess::NormalExit) run.exitCode = process.exitCode();
+    return run;
+}
+
+QString Q(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+TEST(Ov2catScanTest, AppendsTheDiscWithTheNextNumberToANewThenAnExistingCatalogue) {
+    TempDir dir;
+    const fs::path disc = dir / "disc";
+    PutFile(disc / "Photos" / "2003" / "a.jpg", 100);
+    PutFile(disc / "readme.txt", 10);
+    const fs::path big = disc / "big.iso";
+    { std::ofstream{big}; }
+    fs::resize_file(big, 3ull << 30);
+    const fs::path catalogue = dir / "discs.ovd";
+    const std::string map = "E=cdrom:" + disc.string();
+
+    const ScanRun first = Ov2catScan(map, {QStringLiteral("E"), Q(catalogue), QStringLiteral("--name"), QStringLiteral("Backup")});
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(first.out, "disc 1 files 3 size 3072.000 KB\n");
+    const ScanRun second = Ov2catScan(map, {QStringLiteral("e:"), Q(catalogue)});
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(second.out, "disc 2 files 3 size 3072.000 KB\n");
+
+    COvDiscDatabase database;
+    std::string error;
+    ASSERT_TRUE(ReadCatalogueFile(catalogue, database, &error)) << error;
+    ASSERT_EQ(database.GetCount(), 2);
+    const COvDisc& backup = *database.m_lstDiscs[0];
+    EXPECT_EQ(backup.m_strNumber, std::string_view("1"));
+    EXPECT_EQ(backup.m_strName, std::string_view("Backup"));
+    EXPECT_EQ(backup.m_strLocation, std::string_view("home"));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^[A-Z][a-z]+ \\d\\d \\d{4}$"))
+                    .match(QString::fromStdString(backup.m_strSavedAt.str()))
+                    .hasMatch())
+        << backup.m_strSavedAt.str();
+    EXPECT_EQ(backup.m_strFolderTree, std::string_view("1 Backup\r\n\tPhotos\r\n\t\t2003\r\n"));
+    ASSERT_EQ(backup.GetCount(), 3);
+    EXPECT_EQ(backup.m_lstFiles[0]->m_strFolder, std::string_view("e:\\photos\\2003\\"));
+    std::vector<std::string> rootSizes;
+    for (int i = 1; i < 3; ++i) rootSizes.push_back(backup.m_lstFiles[i]->m_strSize.str());
+    std::sort(rootSizes.begin(), rootSizes.end());
+    EXPECT_EQ(rootSizes, (std::vector<std::string>{"10", "3221225472"}));
+    EXPECT_EQ(database.m_lstDiscs[1]->m_strName, std::string_view("Untitled"));
+    // A catalogue made here carries the settings of a new catalogue of the program.
+    for (const char* key : {"SearchCombo", "LendCombo", "CDDB"})
+        EXPECT_NE(database.m_pSettings->m_map.Lookup(key), nullptr) << key;
+}
+
+TEST(Ov2catScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
+    TempDir dir;
+    const fs::path cue = WriteCueImage(dir.path(), "album", {{true, 0}, {true, 900}}, 2000);
+    const fs::path catalogue = dir / "audio.ovd";
+    const ScanRun run = Ov2catScan("F=cdrom:" + cue.string(), {QStringLiteral("F:\\"), Q(catalogue)});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, "disc 1 files 2 size 0.000 KB\n");
+    COvDiscDatabase database;
+    std::string error;
+    ASSERT_TRUE(ReadCatalogueFile(catalogue, database, &error)) << error;
+    ASSERT_EQ(database.GetCount(), 1);
+    const COvDisc& album = *database.m_lstDiscs[0];
+    ASSERT_EQ(album.GetCount(), 2);
+    EXPECT_EQ(album.m_lstFiles[1]->m_strFileName, std::string_view("Track02.cda"));
+    EXPECT_EQ(album.m_lstFiles[1]->m_strFolder, std::string_view("f:\\"));
+    EXPECT_EQ(album.m_strFolderTree, std::string_view("1 Untitled\r\n"));
+}
+
+TEST(Ov2catScanTest, FailuresSayWhyAndLeaveTheCatalogueAlone) {
+    TempDir dir;
+    const fs::path disc = dir / "disc";
+    PutFile(disc / "a.txt");
+    const std::string map = "E=cdrom:" + disc.string() + ";G=cdrom:" + (dir / "gone").string() +
+                            ";H=cdrom:" + (dir / "broken.cue").string();
+    const fs::path missing = dir / "new.ovd";
+
+    struct Case {
+        QStringList args;
+        std::string mentions;
+    };
+    const fs::path garbage = dir / "garbage.ovd";
+    WriteFileBytes(garbage, "not a catalogue");
+    for (const Case& c : {Case{{QStringLiteral("Z"), Q(missing)}, "Z"},
+                          Case{{QStringLiteral("EE"), Q(missing)}, "EE"},
+                          Case{{QStringLiteral("G"), Q(missing)}, "gone"},
+                          Case{{QStringLiteral("H"), Q(missing)}, "H:\\"},
+                          Case{{QStringLiteral("E"), Q(garbage)}, "garbage.ovd"}}) {
+        const ScanRun run = Ov2catScan(map, c.args);
+        EXPECT_EQ(run.exitCode, 1) << c.mentions;
+        EXPECT_EQ(run.out, "") << c.mentions;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_NE(run.err.find(c.mentions), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(fs::exists(missing));
+    EXPECT_EQ(ReadFileBytes(garbage), "not a catalogue");
+
+    const ScanRun usage = Ov2catScan(map, {QStringLiteral("E")});
+    EXPECT_EQ(usage.exitCode, 2);
+}
+
+}  // namespace
+}  // namespace ov2::test

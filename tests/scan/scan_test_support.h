@@ -1,0 +1,58 @@
+#pragma once
+
+#include <dirent.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+#include "tests/support/temp_dir.h"
+
+// Trees on disk for scans, drive maps and a fixed clock.
+namespace ov2::test {
+
+// OV2_DRIVES for the life of the object.
+class ScanDriveMap {
+public:
+    explicit ScanDriveMap(const std::string& value) { setenv("OV2_DRIVES", value.c_str(), 1); }
+    ~ScanDriveMap() { unsetenv("OV2_DRIVES"); }
+    ScanDriveMap(const ScanDriveMap&) = delete;
+    ScanDriveMap& operator=(const ScanDriveMap&) = delete;
+};
+
+// Today is March 05 2003 for the life of the object.
+class FixedToday {
+public:
+    FixedToday() : m_previous(SetTodayHandler([] { return CalendarDate{2003, 3, 5}; })) {}
+    ~FixedToday() { SetTodayHandler(std::move(m_previous)); }
+    FixedToday(const FixedToday&) = delete;
+    FixedToday& operator=(const FixedToday&) = delete;
+
+private:
+    TodayHandler m_previous;
+};
+
+// A file of `size` bytes (made of "x"), its folders created as needed.
+inline void PutFile(const std::filesystem::path& path, std::size_t size = 1) {
+    std::filesystem::create_directories(path.parent_path());
+    WriteFileBytes(path, std::string(size, 'x'));
+}
+
+// The sub-folder names of `folder` in the order the file system lists them.
+inline std::vector<std::string> ListedFolders(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != ".." && std::filesystem::is_directory(folder / name))
+            names.push_back(name);
+    }
+    closedir(dir);
+    return names;
+}
+
+}  // namespace ov2::test
