@@ -371,8 +371,10 @@ void CDialogScan::closeEvent(QCloseEvent* event) {
 }
 
 bool CDialogScan::eventFilter(QObject* watched, QEvent* event) {
-    if (m_bWalking && (IsUserInput(event->type()) ||
-                       (watched == this && event->type() == QEvent::Close))) {
+    // No window of the program closes under the running walk.
+    const bool closesAWindow = event->type() == QEvent::Close && watched->isWidgetType() &&
+                               static_cast<QWidget*>(watched)->isWindow();
+    if (m_bWalking && (IsUserInput(event->type()) || closesAWindow)) {
         event->ignore();
         return true;
     }

@@ -11,7 +11,7 @@ namespace {
 
 // Long enough for a drive to spin up, short enough that a mounter waiting for a password
 // nobody will type does not hold the scan.
-constexpr int kMountTimeoutMs = 15000;
+constexpr int kMountTimeoutMs = 10000;
 
 std::string UnmountedMessage(const Drive& drive) {
     const std::string root{drive.letter, ':', '\\'};
