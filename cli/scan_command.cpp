@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QSaveFile>
-
 #include <filesystem>
 #include <system_error>
 
@@ -97,9 +96,12 @@ ScanCommandResult ScanIntoCatalogue(std::string_view letterText, const std::stri
     std::string reason;
     bool written = target.open(QIODevice::WriteOnly);
     if (written) {
-        written = WriteCatalogue(*doc.m_pDatabase, [&target](const char* data, std::size_t size) {
-            return target.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
-        }, &reason);
+        written = WriteCatalogue(
+            *doc.m_pDatabase,
+            [&target](const char* data, std::size_t size) {
+                return target.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
+            },
+            &reason);
         written = written && target.commit();
     }
     if (!written) {

@@ -19,8 +19,9 @@ TodayHandler& Handler() {
     return handler;
 }
 
-constexpr const char* kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                                   "July",    "August",   "September", "October", "November", "December"};
+constexpr const char* kMonths[] = {"January",   "February", "March",    "April",
+                                   "May",       "June",     "July",     "August",
+                                   "September", "October",  "November", "December"};
 
 }  // namespace
 
@@ -35,8 +36,8 @@ TodayHandler SetTodayHandler(TodayHandler handler) {
 
 std::string FormatRecordDate(const CalendarDate& date) {
     // The C library's %B follows the locale; records are English everywhere.
-    std::string month = date.month >= 1 && date.month <= 12 ? kMonths[date.month - 1]
-                                                            : std::to_string(date.month);
+    std::string month =
+        date.month >= 1 && date.month <= 12 ? kMonths[date.month - 1] : std::to_string(date.month);
     char rest[32];
     std::snprintf(rest, sizeof rest, " %02d %d", date.day, date.year);
     return month + rest;

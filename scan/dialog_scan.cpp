@@ -57,11 +57,20 @@ QLabel* ScanText(QWidget* parent, const char* objectName) {
 
 bool IsUserInput(QEvent::Type type) {
     switch (type) {
-        case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::ShortcutOverride:
-        case QEvent::Shortcut: case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick: case QEvent::Wheel: case QEvent::TouchBegin:
-        case QEvent::TouchUpdate: case QEvent::TouchEnd: case QEvent::TabletPress:
-        case QEvent::TabletRelease: case QEvent::ContextMenu:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+        case QEvent::TabletPress:
+        case QEvent::TabletRelease:
+        case QEvent::ContextMenu:
             return true;
         default:
             return false;
@@ -81,14 +90,12 @@ QString DriveToolTip(const ov2::Drive& drive) {
 
 }  // namespace
 
-CDialogScan::CDialogScan(QWidget* parent)
-    : QDialog(parent), m_pDisc(std::make_shared<COvDisc>()) {
+CDialogScan::CDialogScan(QWidget* parent) : QDialog(parent), m_pDisc(std::make_shared<COvDisc>()) {
     setObjectName(QStringLiteral("CDialogScan"));
     setWindowTitle(QStringLiteral("Scan New Discs"));
     setModal(true);
-    m_services = ov2::ScanSourceServices::Machine([] {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
+    m_services = ov2::ScanSourceServices::Machine(
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     BuildControls();
     ListCdromDrives();
 }
@@ -148,8 +155,8 @@ void CDialogScan::BuildControls() {
 
     m_buttonStartScan = ScanButton(this, "buttonStartScan", "Start Scan", "media-playback-start",
                                    QStyle::SP_MediaPlay);
-    m_buttonAbortScan = ScanButton(this, "buttonAbortScan", "Abort Scan", "process-stop",
-                                   QStyle::SP_BrowserStop);
+    m_buttonAbortScan =
+        ScanButton(this, "buttonAbortScan", "Abort Scan", "process-stop", QStyle::SP_BrowserStop);
     m_buttonSaveDisc = ScanButton(this, "buttonSaveDisc", "Save Disc", "document-save",
                                   QStyle::SP_DialogSaveButton);
     connect(m_buttonStartScan, &QToolButton::clicked, this, &CDialogScan::OnButtonStartScan);
@@ -194,7 +201,8 @@ void CDialogScan::OnClickDriveList() {
 void CDialogScan::OnButtonStartScan() {
     if (m_bWalking) return;
     if (m_strDrive.empty()) {
-        ov2::OvMessageBox("Please select first one of your CDRom Drives and then push the Scan Button!");
+        ov2::OvMessageBox(
+            "Please select first one of your CDRom Drives and then push the Scan Button!");
         return;
     }
     m_bWalking = true;
@@ -341,9 +349,9 @@ void CDialogScan::WriteFolderOutline(COvDisc& disc) const {
         pending.pop_back();
         const QByteArray bytes = item->data(0, kNameRole).toByteArray();
         const std::string_view label(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-        CDiscWalk::AppendOutlineLine(outline, depth,
-                                     depth == 0 ? COvDiscDatabase::OutlineSafeName(label)
-                                                : std::string(label));
+        CDiscWalk::AppendOutlineLine(
+            outline, depth,
+            depth == 0 ? COvDiscDatabase::OutlineSafeName(label) : std::string(label));
         for (int i = item->childCount() - 1; i >= 0; --i)
             pending.emplace_back(item->child(i), depth + 1);
     }

@@ -22,7 +22,7 @@ struct CDiscWalk::FolderId {
 struct CDiscWalk::Listing {
     FolderId id;
     std::vector<std::pair<std::string, std::int64_t>> files;  // raw name, size in bytes
-    std::vector<std::string> folders;                        // raw names
+    std::vector<std::string> folders;                         // raw names
 };
 
 namespace {
@@ -61,17 +61,16 @@ void CDiscWalk::AppendOutlineLine(std::string& outline, int depth, std::string_v
 CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name) {
     // After every sibling it does not precede, as the tree control's sorted insertion placed
     // it: names equal without regard to case keep the order the walk met them in.
-    const auto place = std::upper_bound(
-        parent.children.begin(), parent.children.end(), name,
-        [](const std::string& a, const std::unique_ptr<Folder>& b) {
-            return ov2::CompareNoCase(a, b->name) < 0;
-        });
+    const auto place = std::upper_bound(parent.children.begin(), parent.children.end(), name,
+                                        [](const std::string& a, const std::unique_ptr<Folder>& b) {
+                                            return ov2::CompareNoCase(a, b->name) < 0;
+                                        });
     const auto index = static_cast<std::size_t>(place - parent.children.begin());
     auto folder = std::make_unique<Folder>();
     folder->name = std::move(name);
     folder->parent = &parent;
-    Folder& added = **parent.children.insert(parent.children.begin() + static_cast<std::ptrdiff_t>(index),
-                                             std::move(folder));
+    Folder& added = **parent.children.insert(
+        parent.children.begin() + static_cast<std::ptrdiff_t>(index), std::move(folder));
     if (m_pListener) m_pListener->OnFolder(added, static_cast<int>(index));
     return added;
 }

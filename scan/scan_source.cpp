@@ -59,7 +59,8 @@ ScanSource ResolveScanSource(char letter, const ScanSourceServices& services) {
 
     // A data disc whose file system nobody has mounted yet.
     if (services.mount(drive->device)) {
-        if (std::optional<Drive> mounted = services.findDrive(letter); mounted && !mounted->root.empty()) {
+        if (std::optional<Drive> mounted = services.findDrive(letter);
+            mounted && !mounted->root.empty()) {
             source.kind = ScanSource::Kind::Folder;
             source.drive = *mounted;
             source.root = mounted->root;

@@ -71,7 +71,8 @@ struct DialogScanTest : testing::Test {
         auto* list = Find<QListWidget>(dialog, "listDrives");
         const QList<QListWidgetItem*> items = list->findItems(Q(root), Qt::MatchExactly);
         ASSERT_EQ(items.size(), 1) << root;
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(items[0]).center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(items[0]).center());
     }
     static void Scan(const CDialogScan& dialog, const char* root = "E:\\") {
         ChooseDrive(dialog, root);
@@ -137,8 +138,9 @@ TEST_F(DialogScanTest, StartWithoutADriveAndSaveBeforeAScanExplainThemselves) {
     Click(*dialog, "buttonStartScan");
     Click(*dialog, "buttonSaveDisc");
     EXPECT_EQ(messages.Texts(),
-              (std::vector<std::string>{"Please select first one of your CDRom Drives and then push the Scan Button!",
-                                        "Please, scan the CD first."}));
+              (std::vector<std::string>{
+                  "Please select first one of your CDRom Drives and then push the Scan Button!",
+                  "Please, scan the CD first."}));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->m_bScanned);
     EXPECT_EQ(Find<QTreeWidget>(*dialog, "treeFolders")->topLevelItemCount(), 0);
@@ -181,9 +183,11 @@ TEST_F(DialogScanTest, AScanShowsItsTextsAndTreeAndSaveDiscRecordsTheDisc) {
     EXPECT_EQ(saved.m_strName, std::string_view("Untitled"));
     EXPECT_EQ(saved.m_strSavedAt, std::string_view("March 05 2003"));
     EXPECT_EQ(saved.m_strLocation, std::string_view("home"));
-    EXPECT_TRUE(saved.m_strArtist.empty() && saved.m_strQuality.empty() && saved.m_strNotes.empty() &&
-                saved.m_strLendDate.empty() && saved.m_lstCategories.empty());
-    EXPECT_EQ(saved.m_strFolderTree, std::string_view("4 Untitled\r\n\tdocs\r\n\tMusic\r\n\t\tRock\r\n"));
+    EXPECT_TRUE(saved.m_strArtist.empty() && saved.m_strQuality.empty() &&
+                saved.m_strNotes.empty() && saved.m_strLendDate.empty() &&
+                saved.m_lstCategories.empty());
+    EXPECT_EQ(saved.m_strFolderTree,
+              std::string_view("4 Untitled\r\n\tdocs\r\n\tMusic\r\n\t\tRock\r\n"));
     ASSERT_EQ(saved.m_lstFiles.size(), 4u);
     EXPECT_EQ(saved.m_lstFiles.back()->m_strFileName, std::string_view("top.txt"));
     EXPECT_EQ(saved.m_lstFiles.back()->m_strFolder, std::string_view("e:\\"));
@@ -226,7 +230,8 @@ TEST_F(DialogScanTest, StartingTheScanAgainReplacesTheFirstRunAndKeepsTheName) {
     Click(*dialog, "buttonSaveDisc");
     const COvDisc& saved = *dialog->m_pDisc;
     ASSERT_EQ(saved.m_lstFiles.size(), 2u);
-    for (const auto& file : saved.m_lstFiles) EXPECT_EQ(file->m_strFolder, std::string_view("e:\\new\\"));
+    for (const auto& file : saved.m_lstFiles)
+        EXPECT_EQ(file->m_strFolder, std::string_view("e:\\new\\"));
     EXPECT_EQ(saved.m_strName, std::string_view("Jazz"));
     EXPECT_EQ(saved.m_strFolderTree, std::string_view("4 Jazz\r\n\tnew\r\n"));
 }
@@ -254,8 +259,8 @@ TEST_F(DialogScanTest, EditingALabelNamesTheDiscByTheNumberRules) {
         const char* typed;
         const char* name;
     };
-    for (const Edit& e : {Edit{"12 Jazz", "Jazz"}, Edit{"Jazz 12", "Jazz 12"}, Edit{"0 Jazz", "0 Jazz"},
-                          Edit{"2003 Hits", "Hits"}}) {
+    for (const Edit& e : {Edit{"12 Jazz", "Jazz"}, Edit{"Jazz 12", "Jazz 12"},
+                          Edit{"0 Jazz", "0 Jazz"}, Edit{"2003 Hits", "Hits"}}) {
         EditLabel(*dialog, root, Q(e.typed));
         EXPECT_EQ(dialog->m_strDiscName, e.name) << e.typed;
         EXPECT_EQ(root->text(0), Q("7 ") + Q(e.name)) << e.typed;
@@ -279,18 +284,20 @@ TEST_F(DialogScanTest, EditingALabelNamesTheDiscByTheNumberRules) {
 }
 
 TEST_F(DialogScanTest, TheOutlineKeepsTheNameBytesTheFileSystemGave) {
-    PutFile(disc / "Caf\xE9" / "a.txt");  // Windows-1252, not UTF-8
+    PutFile(disc / "Caf\xE9" / "a.txt");            // Windows-1252, not UTF-8
     PutFile(disc / "\xC3\x89t\xC3\xA9" / "b.txt");  // UTF-8 "Été"
     auto dialog = OpenOnDisc("2");
     Scan(*dialog);
-    EXPECT_EQ(Children(Root(*dialog)), (QStringList{QString::fromUtf8("Café"), QString::fromUtf8("Été")}));
+    EXPECT_EQ(Children(Root(*dialog)),
+              (QStringList{QString::fromUtf8("Café"), QString::fromUtf8("Été")}));
     Click(*dialog, "buttonSaveDisc");
     EXPECT_EQ(dialog->m_pDisc->m_strFolderTree,
               std::string_view("2 Untitled\r\n\tCaf\xE9\r\n\t\xC3\x89t\xC3\xA9\r\n"));
 }
 
 TEST_F(DialogScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
-    const fs::path cue = WriteCueImage(dir.path(), "mixed", {{false, 0}, {true, 1000}, {true, 5000}}, 9000);
+    const fs::path cue =
+        WriteCueImage(dir.path(), "mixed", {{false, 0}, {true, 1000}, {true, 5000}}, 9000);
     auto dialog = Open("F=cdrom:" + cue.string());
     Scan(*dialog, "F:\\");
     EXPECT_TRUE(dialog->m_bAudioDisc);
@@ -314,7 +321,8 @@ TEST_F(DialogScanTest, TheWalkKeepsTheWindowServedButNoCloseRequestEndsIt) {
     bool servedDuringWalk = false;
     QTimer::singleShot(0, dialog.get(), [&] { servedDuringWalk = dialog->IsWalking(); });
     QCoreApplication::postEvent(dialog.get(), new QCloseEvent);
-    QCoreApplication::postEvent(dialog.get(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QCoreApplication::postEvent(dialog.get(),
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     Click(*dialog, "buttonStartScan");
     QCoreApplication::processEvents();
 
@@ -336,7 +344,9 @@ TEST_F(DialogScanTest, AnUnmountedDiscThatCannotBeMountedIsNamedInsteadOfRecorde
     dialog->m_services.findDrive = [](char letter) -> std::optional<Drive> {
         return Drive{letter, DriveType::CdRom, "", "/dev/sr3", false};
     };
-    dialog->m_services.audioTracks = [](const std::string&) { return std::optional(std::vector<int>{}); };
+    dialog->m_services.audioTracks = [](const std::string&) {
+        return std::optional(std::vector<int>{});
+    };
     dialog->m_services.mount = [&](const std::string& device) {
         mounted.push_back(device);
         return false;

@@ -24,7 +24,8 @@ using Record = std::pair<std::string, std::string>;  // folder, name
 
 std::vector<Record> Records(const CDiscWalk& walk) {
     std::vector<Record> records;
-    for (const auto& file : walk.Files()) records.emplace_back(file->m_strFolder.str(), file->m_strFileName.str());
+    for (const auto& file : walk.Files())
+        records.emplace_back(file->m_strFolder.str(), file->m_strFileName.str());
     return records;
 }
 
@@ -40,9 +41,9 @@ std::vector<std::string> ListedFiles(const fs::path& folder) {
 }
 
 bool SortedNoCase(const std::vector<std::string>& names) {
-    return std::is_sorted(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return CompareNoCase(a, b) < 0;
-    });
+    return std::is_sorted(
+        names.begin(), names.end(),
+        [](const std::string& a, const std::string& b) { return CompareNoCase(a, b) < 0; });
 }
 
 TEST(DiscWalkTest, RecordsFollowTheFileSystemOrderWhileTheOutlineSortsWithoutRegardToCase) {
@@ -80,7 +81,8 @@ TEST(DiscWalkTest, RecordsFollowTheFileSystemOrderWhileTheOutlineSortsWithoutReg
     EXPECT_EQ(walk.Files().back()->m_strFolder, std::string_view("e:\\"));
     EXPECT_EQ(walk.Files().front()->m_strDrive, std::string_view("e:"));
 
-    std::string outline = "7 Jazz\r\n\talpha\r\n\t\tyak\r\n\t\tZed\r\n\tbravo\r\n\tCharlie\r\n\tDelta\r\n\tEcho\r\n";
+    std::string outline =
+        "7 Jazz\r\n\talpha\r\n\t\tyak\r\n\t\tZed\r\n\tbravo\r\n\tCharlie\r\n\tDelta\r\n\tEcho\r\n";
     for (std::size_t i = 5; i < names.size(); ++i) outline += "\t" + names[i] + "\r\n";
     EXPECT_EQ(walk.FolderOutline("7 Jazz"), outline);
 
@@ -102,7 +104,8 @@ TEST(DiscWalkTest, AFolderInsideAFolderOfTheSameNameIsWalkedOnceEach) {
     PutFile(dir / "A" / "A" / "two.txt", 2);
     CDiscWalk walk("f:\\");
     ASSERT_TRUE(walk.WalkFolder(dir.path().string()));
-    EXPECT_EQ(Records(walk), (std::vector<Record>{{"f:\\a\\", "one.txt"}, {"f:\\a\\a\\", "two.txt"}}));
+    EXPECT_EQ(Records(walk),
+              (std::vector<Record>{{"f:\\a\\", "one.txt"}, {"f:\\a\\a\\", "two.txt"}}));
     EXPECT_EQ(walk.FolderOutline("3 X"), "3 X\r\n\tA\r\n\t\tA\r\n");
 }
 
@@ -151,8 +154,9 @@ TEST(DiscWalkTest, OnlyALowerCaseDotCdaMarksAnAudioDisc) {
         const char* name;
         bool audio;
     };
-    for (const Case& c : {Case{"Track01.CDA", false}, Case{"x.cdab", true}, Case{"Track01.cda", true},
-                          Case{"cda.txt", false}, Case{"notes.Cda", false}}) {
+    for (const Case& c :
+         {Case{"Track01.CDA", false}, Case{"x.cdab", true}, Case{"Track01.cda", true},
+          Case{"cda.txt", false}, Case{"notes.Cda", false}}) {
         TempDir dir;
         PutFile(dir / "sub" / c.name, 44);
         CDiscWalk walk("E:\\");
@@ -173,10 +177,12 @@ TEST(DiscWalkTest, LinksToFoldersAreLeftAloneAndLinksToFilesCountWithTheirTarget
     CDiscWalk walk("E:\\");
     ASSERT_TRUE(walk.WalkFolder(root.string()));
     std::vector<std::pair<std::string, std::string>> sizes;
-    for (const auto& f : walk.Files()) sizes.emplace_back(f->m_strFolder.str() + f->m_strFileName.str(), f->m_strSize.str());
+    for (const auto& f : walk.Files())
+        sizes.emplace_back(f->m_strFolder.str() + f->m_strFileName.str(), f->m_strSize.str());
     std::sort(sizes.begin() + 1, sizes.end());  // the root's own files, in any order
-    EXPECT_EQ(sizes, (std::vector<std::pair<std::string, std::string>>{
-                         {"e:\\real\\file.bin", "10"}, {"e:\\dangling", "0"}, {"e:\\linkfile", "10"}}));
+    EXPECT_EQ(sizes,
+              (std::vector<std::pair<std::string, std::string>>{
+                  {"e:\\real\\file.bin", "10"}, {"e:\\dangling", "0"}, {"e:\\linkfile", "10"}}));
     EXPECT_EQ(walk.FolderOutline("1 L"), "1 L\r\n\treal\r\n");
     EXPECT_EQ(walk.TotalBytes(), 20);
 }
@@ -187,7 +193,7 @@ TEST(DiscWalkTest, BackslashesAndControlCharactersBecomeUnderscoresOtherBytesSta
     PutFile(root / "a\\b" / "tab\there", 1);
     PutFile(root / "a\\b" / "new\nline", 1);
     PutFile(root / "\xC9t\xE9" / "caf\xE9.txt", 1);  // Windows-1252 bytes, not UTF-8
-    PutFile(root / "\xC3\x89t\xC3\xA9" / "x", 1);     // UTF-8 "Été"
+    PutFile(root / "\xC3\x89t\xC3\xA9" / "x", 1);    // UTF-8 "Été"
 
     CDiscWalk walk("E:\\");
     ASSERT_TRUE(walk.WalkFolder(root.string()));
@@ -208,8 +214,9 @@ TEST(DiscWalkTest, BackslashesAndControlCharactersBecomeUnderscoresOtherBytesSta
 TEST(DiscWalkTest, AnAudioCdIsItsTrackFilesInTheRoot) {
     CDiscWalk walk("G:\\");
     walk.WalkAudioTracks({2, 3, 12});
-    EXPECT_EQ(Records(walk), (std::vector<Record>{
-                                 {"g:\\", "Track02.cda"}, {"g:\\", "Track03.cda"}, {"g:\\", "Track12.cda"}}));
+    EXPECT_EQ(Records(walk),
+              (std::vector<Record>{
+                  {"g:\\", "Track02.cda"}, {"g:\\", "Track03.cda"}, {"g:\\", "Track12.cda"}}));
     for (const auto& f : walk.Files()) {
         EXPECT_EQ(f->m_strSize, std::string_view("44"));
         EXPECT_EQ(f->m_strDrive, std::string_view("g:"));

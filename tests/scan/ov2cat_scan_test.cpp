@@ -5,7 +5,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-
 #include <algorithm>
 #include <fstream>
 
@@ -56,7 +55,8 @@ TEST(Ov2catScanTest, AppendsTheDiscWithTheNextNumberToANewThenAnExistingCatalogu
     const fs::path catalogue = dir / "discs.ovd";
     const std::string map = "E=cdrom:" + disc.string();
 
-    const ScanRun first = Ov2catScan(map, {QStringLiteral("E"), Q(catalogue), QStringLiteral("--name"), QStringLiteral("Backup")});
+    const ScanRun first = Ov2catScan(map, {QStringLiteral("E"), Q(catalogue),
+                                           QStringLiteral("--name"), QStringLiteral("Backup")});
     EXPECT_EQ(first.exitCode, 0) << first.err;
     EXPECT_EQ(first.out, "disc 1 files 3 size 3072.000 KB\n");
     const ScanRun second = Ov2catScan(map, {QStringLiteral("e:"), Q(catalogue)});
@@ -92,7 +92,8 @@ TEST(Ov2catScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
     TempDir dir;
     const fs::path cue = WriteCueImage(dir.path(), "album", {{true, 0}, {true, 900}}, 2000);
     const fs::path catalogue = dir / "audio.ovd";
-    const ScanRun run = Ov2catScan("F=cdrom:" + cue.string(), {QStringLiteral("F:\\"), Q(catalogue)});
+    const ScanRun run =
+        Ov2catScan("F=cdrom:" + cue.string(), {QStringLiteral("F:\\"), Q(catalogue)});
     EXPECT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "disc 1 files 2 size 0.000 KB\n");
     COvDiscDatabase database;

@@ -57,7 +57,8 @@ struct ScanCommandTest : testing::Test {
         tree = new CLeftView(&doc);
         files = new COv2View(&doc);
         categories = new CCategoriesView(&doc);
-        for (QWidget* w : std::initializer_list<QWidget*>{panel, tree, files, categories}) layout->addWidget(w);
+        for (QWidget* w : std::initializer_list<QWidget*>{panel, tree, files, categories})
+            layout->addWidget(w);
         window.resize(1100, 700);
         window.show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
@@ -66,7 +67,8 @@ struct ScanCommandTest : testing::Test {
     void Load(std::vector<std::shared_ptr<COvDisc>> discs) {
         for (auto& d : discs) doc.m_pDatabase->AddTail(std::move(d));
         doc.UpdateAllViews();
-        tree->setCurrentItem(tree->FindDiscItem(doc.m_pDatabase->m_lstDiscs.front()->m_strNumber.view()));
+        tree->setCurrentItem(
+            tree->FindDiscItem(doc.m_pDatabase->m_lstDiscs.front()->m_strNumber.view()));
         doc.SetModifiedFlag(false);
     }
 
@@ -84,14 +86,16 @@ struct ScanCommandTest : testing::Test {
         });
     }
     static void Click(const CDialogScan& dialog, const char* button) {
-        QTest::mouseClick(dialog.findChild<QToolButton*>(QString::fromLatin1(button)), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QToolButton*>(QString::fromLatin1(button)),
+                          Qt::LeftButton);
     }
     void ScanDrive(CDialogScan& dialog) {
         auto* list = dialog.findChild<QListWidget*>(QStringLiteral("listDrives"));
         ASSERT_EQ(list->count(), 1);
         list->setCurrentRow(0);
         Click(dialog, "buttonStartScan");
-        rootSeen = dialog.findChild<QTreeWidget*>(QStringLiteral("treeFolders"))->topLevelItem(0)->text(0);
+        rootSeen =
+            dialog.findChild<QTreeWidget*>(QStringLiteral("treeFolders"))->topLevelItem(0)->text(0);
     }
     void ScanAndSave() {
         WhenTheDialogOpens([this](CDialogScan& dialog) {
@@ -100,7 +104,8 @@ struct ScanCommandTest : testing::Test {
         });
     }
     QString PanelText(const char* name) const {
-        if (auto* edit = panel->findChild<QLineEdit*>(QString::fromLatin1(name))) return edit->text();
+        if (auto* edit = panel->findChild<QLineEdit*>(QString::fromLatin1(name)))
+            return edit->text();
         return panel->findChild<QLabel*>(QString::fromLatin1(name))->text();
     }
 };
@@ -131,7 +136,8 @@ TEST_F(ScanCommandTest, TheNewDiscJoinsTheCatalogueAndIsShownEverywhere) {
     EXPECT_EQ(CLeftView::ItemLabel(node->child(0)), "Music");
     // The file list shows the disc's root files.
     QStringList rows;
-    for (int i = 0; i < files->topLevelItemCount(); ++i) rows << files->topLevelItem(i)->text(COv2View::kColumnName);
+    for (int i = 0; i < files->topLevelItemCount(); ++i)
+        rows << files->topLevelItem(i)->text(COv2View::kColumnName);
     rows.sort();
     EXPECT_EQ(rows, (QStringList{Q("cover"), Q("notes")}));
     EXPECT_EQ(PanelText("editNumber"), Q("8"));

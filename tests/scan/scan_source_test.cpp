@@ -30,7 +30,8 @@ struct UnmountedDrive {
         ScanSourceServices services;
         services.findDrive = [this](char letter) -> std::optional<Drive> {
             if (letter != 'E') return std::nullopt;
-            return Drive{'E', DriveType::CdRom, mounted ? mountPoint : std::string(), "/dev/sr7", false};
+            return Drive{'E', DriveType::CdRom, mounted ? mountPoint : std::string(), "/dev/sr7",
+                         false};
         };
         services.audioTracks = [this](const std::string&) { return tracks; };
         services.mount = [this](const std::string& device) {
@@ -76,7 +77,8 @@ TEST(ScanSourceTest, AudioDiscsListTracksAndEmptyDrivesGiveNothingWithoutMountin
 
 TEST(ScanSourceTest, MappedFoldersAndImagesThroughTheMachinesServices) {
     TempDir dir;
-    const auto cue = WriteCueImage(dir.path(), "album", {{true, 0}, {true, 1000}, {true, 2000}}, 3000);
+    const auto cue =
+        WriteCueImage(dir.path(), "album", {{true, 0}, {true, 1000}, {true, 2000}}, 3000);
     const auto mixed = WriteCueImage(dir.path(), "mixed", {{false, 0}, {true, 1000}}, 2000);
     std::filesystem::create_directory(dir / "folder");
     ScanDriveMap map("D=cdrom:" + (dir / "folder").string() + ";E=cdrom:" + cue.string() +
