@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "core/disc_database.h"
+#include "platform/audio_cd.h"
 #include "platform/text.h"
 
 struct CDiscWalk::FolderId {
@@ -192,11 +193,7 @@ bool CDiscWalk::WalkFolder(const std::string& nativeRoot) {
 
 void CDiscWalk::WalkAudioTracks(const std::vector<int>& trackNumbers) {
     Listing root;
-    for (const int track : trackNumbers) {
-        char name[16];
-        std::snprintf(name, sizeof name, "Track%02d.cda", track);
-        root.files.emplace_back(name, 44);
-    }
+    for (const int track : trackNumbers) root.files.emplace_back(ov2::TrackFileName(track), ov2::kTrackFileSize);
     RecordFiles(root, m_strDriveRoot);
 }
 
