@@ -118,7 +118,9 @@ bool COv2Doc::OnOpenDocument(const QString& path) {
     std::string error;
     const bool ok = ReadCatalogueFile(path.toStdString(), *m_pDatabase, &error);
     if (!ok) {
-        // What a failed read left is not a catalogue: start again from an empty one.
+        // What a failed read left is not a catalogue: start again from an empty one. A recent
+        // file that no longer opens leaves the list.
+        m_recentFiles.Remove(QFileInfo(path).absoluteFilePath());
         DeleteContents();
         m_bModified = false;
         SetPathName(QString());

@@ -185,7 +185,9 @@ TEST_F(DocumentTest, AFailedOpenLeavesAnEmptyCatalogueAndSaysWhy) {
     doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
     MessageRecorder messages;
     const QString path = QString::fromStdString((dir / "broken.ovd").string());
+    doc.RecentFiles().Add(path);
     EXPECT_FALSE(doc.OpenFile(path));
+    EXPECT_FALSE(doc.RecentFiles().Files().contains(path));
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{"Failed to open document.\n\n" + path.toStdString() + ": unknown class \"CFoo\""});
     EXPECT_TRUE(doc.m_pDatabase->IsEmpty());
