@@ -19,6 +19,7 @@
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/shell_open.h"
+#include "tests/support/drive_map.h"
 #include "tests/support/cue_image.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sample_catalogue.h"
@@ -43,11 +44,7 @@ struct OpenRecorder {
     ov2::OpenHandler previous;
 };
 
-// OV2_DRIVES for the life of the object.
-struct DriveMap {
-    explicit DriveMap(const std::string& value) { setenv("OV2_DRIVES", value.c_str(), 1); }
-    ~DriveMap() { unsetenv("OV2_DRIVES"); }
-};
+using ov2::test::DriveMap;
 
 // What a person's double click delivers: press, release, double click, release.
 void DoubleClick(QWidget* widget, QPoint point) {

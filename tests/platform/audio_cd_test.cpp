@@ -10,6 +10,7 @@
 #include "platform/audio_cd.h"
 #include "platform/audio_cd_info.h"
 #include "platform/disc_toc.h"
+#include "tests/support/drive_map.h"
 #include "tests/support/cue_image.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/temp_dir.h"
@@ -31,25 +32,7 @@ CTrackPosition At(int minute, int second, int frame) { return {minute, second, f
 const std::vector<std::string> kFailureMessages = {"Could not read track information",
                                                    "Please, insert a CD."};
 
-// Sets OV2_DRIVES for one test and puts back what was there before.
-class DriveMap {
-public:
-    explicit DriveMap(const std::string& value) {
-        if (const char* old = std::getenv("OV2_DRIVES")) m_previous = old;
-        setenv("OV2_DRIVES", value.c_str(), 1);
-    }
-    ~DriveMap() {
-        if (m_previous)
-            setenv("OV2_DRIVES", m_previous->c_str(), 1);
-        else
-            unsetenv("OV2_DRIVES");
-    }
-    DriveMap(const DriveMap&) = delete;
-    DriveMap& operator=(const DriveMap&) = delete;
-
-private:
-    std::optional<std::string> m_previous;
-};
+using ov2::test::DriveMap;
 
 // Data track 1, audio tracks 2 and 3: file frames 0, 750 (0:10:00) and 4505 (1:00:05), 10,000
 // sectors in all.

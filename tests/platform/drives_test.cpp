@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/drives_sources.h"
+#include "tests/support/drive_map.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -19,25 +20,7 @@ using ov2::test::ReadFileBytes;
 using ov2::test::TempDir;
 using ov2::test::WriteFileBytes;
 
-// Sets OV2_DRIVES for one test and puts back what was there before.
-class DriveMap {
-public:
-    explicit DriveMap(const std::string& value) {
-        if (const char* old = std::getenv("OV2_DRIVES")) m_previous = old;
-        setenv("OV2_DRIVES", value.c_str(), 1);
-    }
-    ~DriveMap() {
-        if (m_previous)
-            setenv("OV2_DRIVES", m_previous->c_str(), 1);
-        else
-            unsetenv("OV2_DRIVES");
-    }
-    DriveMap(const DriveMap&) = delete;
-    DriveMap& operator=(const DriveMap&) = delete;
-
-private:
-    std::optional<std::string> m_previous;
-};
+using ov2::test::DriveMap;
 
 void MakeFile(const fs::path& path, std::string_view bytes = "x") {
     fs::create_directories(path.parent_path());

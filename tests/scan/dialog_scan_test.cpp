@@ -37,14 +37,14 @@ struct DialogScanTest : testing::Test {
     fs::path disc = dir / "disc";
     MessageRecorder messages;
     FixedToday today;
-    std::unique_ptr<ScanDriveMap> map;
+    std::unique_ptr<DriveMap> map;
 
     DialogScanTest() { fs::create_directories(disc); }
 
     // The dialog, shown, with the drive map in force for the rest of the test.
     std::unique_ptr<CDialogScan> Open(const std::string& driveMap, const char* number = "4") {
         map.reset();
-        map = std::make_unique<ScanDriveMap>(driveMap);
+        map = std::make_unique<DriveMap>(driveMap);
         auto dialog = std::make_unique<CDialogScan>();
         dialog->m_strDiscNumber = number;
         dialog->show();

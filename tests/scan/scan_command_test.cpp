@@ -37,7 +37,7 @@ QString Q(const char* text) {
 struct ScanCommandTest : testing::Test {
     TempDir dir;
     fs::path disc = dir / "disc";
-    ScanDriveMap map{"E=cdrom:" + (dir / "disc").string()};
+    DriveMap map{"E=cdrom:" + (dir / "disc").string()};
     MessageRecorder messages;
     FixedToday today;
     COv2Doc doc;

@@ -81,7 +81,7 @@ TEST(ScanSourceTest, MappedFoldersAndImagesThroughTheMachinesServices) {
         WriteCueImage(dir.path(), "album", {{true, 0}, {true, 1000}, {true, 2000}}, 3000);
     const auto mixed = WriteCueImage(dir.path(), "mixed", {{false, 0}, {true, 1000}}, 2000);
     std::filesystem::create_directory(dir / "folder");
-    ScanDriveMap map("D=cdrom:" + (dir / "folder").string() + ";E=cdrom:" + cue.string() +
+    DriveMap map("D=cdrom:" + (dir / "folder").string() + ";E=cdrom:" + cue.string() +
                      ";F=cdrom:" + mixed.string() + ";G=cdrom:" + (dir / "none.cue").string());
     const ScanSourceServices machine = ScanSourceServices::Machine();
 

@@ -9,19 +9,12 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "tests/support/drive_map.h"
 #include "tests/support/temp_dir.h"
 
 // Trees on disk for scans, drive maps and a fixed clock.
 namespace ov2::test {
 
-// OV2_DRIVES for the life of the object.
-class ScanDriveMap {
-public:
-    explicit ScanDriveMap(const std::string& value) { setenv("OV2_DRIVES", value.c_str(), 1); }
-    ~ScanDriveMap() { unsetenv("OV2_DRIVES"); }
-    ScanDriveMap(const ScanDriveMap&) = delete;
-    ScanDriveMap& operator=(const ScanDriveMap&) = delete;
-};
 
 // Today is March 05 2003 for the life of the object.
 class FixedToday {
