@@ -11,6 +11,7 @@
 #include <string>
 
 #include "catalog_ops/category_icon.h"
+#include "core/command_ids.h"
 #include "core/ov_file_data.h"
 #include "platform/text.h"
 
@@ -57,7 +58,7 @@ CDialogAttachedCategories::CDialogAttachedCategories(COvFileData& file,
     m_menuFileDlg->setObjectName(QStringLiteral("menuFileDlg"));
     QAction* remove = m_menuFileDlg->addAction(QStringLiteral("Delete"));
     remove->setObjectName(QStringLiteral("actionDelete"));
-    remove->setData(kDeleteCommand);
+    remove->setData(ov2::cmd::kFileDlgDelete);
     connect(remove, &QAction::triggered, this, &CDialogAttachedCategories::OnFiledlgDelete);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);

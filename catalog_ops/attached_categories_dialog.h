@@ -14,9 +14,6 @@ class QTreeWidget;
 class CDialogAttachedCategories final : public QDialog {
     Q_OBJECT
 public:
-    // The command of the list's popup menu that removes the selected categories.
-    static constexpr int kDeleteCommand = 32785;
-
     // `markModified` is called after categories were removed from the record, so that the
     // catalogue is saved with the change.
     CDialogAttachedCategories(COvFileData& file, std::function<void()> markModified,

@@ -172,13 +172,13 @@ void CCategoriesView::BuildMenus() {
         QStyle::StandardPixmap fallback;
     };
     const Entry entries[] = {
-        {"actionAttachToCd", "&Attach to CD", kAttachToCd, "media-optical", QStyle::SP_DriveCDIcon},
-        {"actionAttachToFile", "Attach to a File", kAttachToFile, "text-x-generic",
+        {"actionAttachToCd", "&Attach to CD", ov2::cmd::kAttachToCd, "media-optical", QStyle::SP_DriveCDIcon},
+        {"actionAttachToFile", "Attach to a File", ov2::cmd::kAttachToFile, "text-x-generic",
          QStyle::SP_FileIcon},
-        {"actionRenameCategory", "&Rename", kRename, "document-edit",
+        {"actionRenameCategory", "&Rename", ov2::cmd::kRenameCategory, "document-edit",
          QStyle::SP_FileDialogDetailedView},
-        {"actionDeleteCategory", "Delete", kDelete, "edit-delete", QStyle::SP_TrashIcon},
-        {"actionViewCds", "View CDs", kViewCds, "edit-find", QStyle::SP_FileDialogContentsView},
+        {"actionDeleteCategory", "Delete", ov2::cmd::kDeleteCategory, "edit-delete", QStyle::SP_TrashIcon},
+        {"actionViewCds", "View CDs", ov2::cmd::kViewCds, "edit-find", QStyle::SP_FileDialogContentsView},
     };
     for (const Entry& entry : entries) {
         QAction* action = m_menuCategories->addAction(ov2::ThemeIcon(entry.icon, entry.fallback),
@@ -186,7 +186,7 @@ void CCategoriesView::BuildMenus() {
         action->setObjectName(QString::fromLatin1(entry.objectName));
         action->setData(entry.id);
         connect(action, &QAction::triggered, this, [this, id = entry.id] { OnViewCommand(id); });
-        if (entry.id == kViewCds) m_actionViewCds = action;
+        if (entry.id == ov2::cmd::kViewCds) m_actionViewCds = action;
     }
     // The search by category has no result window yet, so nothing may pretend to start one.
     m_actionViewCds->setEnabled(false);
@@ -196,8 +196,8 @@ void CCategoriesView::BuildMenus() {
     QAction* remove = m_menuAttached->addAction(ov2::ThemeIcon("edit-delete", QStyle::SP_TrashIcon),
                                                 QStringLiteral("&Delete"));
     remove->setObjectName(QStringLiteral("actionRemoveAttached"));
-    remove->setData(kRemoveAttached);
-    connect(remove, &QAction::triggered, this, [this] { OnViewCommand(kRemoveAttached); });
+    remove->setData(ov2::cmd::kRemoveAttachedCategory);
+    connect(remove, &QAction::triggered, this, [this] { OnViewCommand(ov2::cmd::kRemoveAttachedCategory); });
 }
 
 // ---------------------------------------------------------------- view of the document
@@ -222,19 +222,19 @@ bool CCategoriesView::OnViewCommand(int nID) {
         case ov2::cmd::kSaveNotes:
             OnButtonSaveNotes();
             return true;
-        case kDelete:
+        case ov2::cmd::kDeleteCategory:
             OnDeleteCategory();
             return true;
-        case kRemoveAttached:
+        case ov2::cmd::kRemoveAttachedCategory:
             OnRemoveAttachedCategory();
             return true;
-        case kAttachToCd:
+        case ov2::cmd::kAttachToCd:
             OnAttachToCd();
             return true;
-        case kAttachToFile:
+        case ov2::cmd::kAttachToFile:
             OnAttachToFile();
             return true;
-        case kRename:
+        case ov2::cmd::kRenameCategory:
             OnRenameCategory();
             return true;
         default:

@@ -28,14 +28,6 @@ class CCategoriesView final : public QWidget, public COvView {
 public:
     static constexpr const char* kClassName = "CCategoriesView";
 
-    // The commands of the two popup menus (the list of all categories; the attached list).
-    static constexpr int kAttachToCd = 32774;
-    static constexpr int kRename = 32775;
-    static constexpr int kDelete = 32776;
-    static constexpr int kViewCds = 32777;
-    static constexpr int kRemoveAttached = 32778;
-    static constexpr int kAttachToFile = 32783;
-
     explicit CCategoriesView(COv2Doc* doc, QWidget* parent = nullptr);
     ~CCategoriesView() override;
 

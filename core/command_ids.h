@@ -58,7 +58,16 @@ inline constexpr int kLendButton = 1018;        // Ctrl+Enter target 5
 inline constexpr int kSaveArtist = 1024;        // Ctrl+Enter target 6
 inline constexpr int kCreateCategory = 1030;    // Ctrl+Enter target 7
 inline constexpr int kSaveNotes = 1033;         // Ctrl+Enter target 9
-inline constexpr int kDeleteCategory = 32776;   // Del target 2
-inline constexpr int kRemoveAttachedCategory = 32778;  // Del target 3
+inline constexpr int kDeleteCategory = 32776;   // Del target 2; "Delete" of the categories list
+inline constexpr int kRemoveAttachedCategory = 32778;  // Del target 3; "&Delete" of the attached list
+
+// The other commands of the categories panel's menus.
+inline constexpr int kAttachToCd = 32774;
+inline constexpr int kRenameCategory = 32775;
+inline constexpr int kViewCds = 32777;
+inline constexpr int kAttachToFile = 32783;
+
+// "Delete" in the menu of the attached-categories dialog.
+inline constexpr int kFileDlgDelete = 32785;
 
 }  // namespace ov2::cmd

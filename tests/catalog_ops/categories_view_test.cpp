@@ -110,7 +110,7 @@ struct CategoriesViewTest : testing::Test {
         // Another row first: a click on the selected row would begin an edit of its own.
         Click(all, QStringLiteral("Blues"));
         Click(all, row);
-        EXPECT_TRUE(panel->OnViewCommand(CCategoriesView::kRename));
+        EXPECT_TRUE(panel->OnViewCommand(ov2::cmd::kRenameCategory));
         QLineEdit* editor = nullptr;
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return (editor = all->findChild<QLineEdit*>()) != nullptr; }));
