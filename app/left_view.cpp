@@ -22,8 +22,6 @@ namespace {
 
 constexpr int kNumberRole = Qt::UserRole + 2;  // QByteArray: a disc node's disc number
 
-QByteArray Bytes(std::string_view text) { return QByteArray(text.data(), static_cast<qsizetype>(text.size())); }
-
 std::string DiscLabel(const COvDisc& disc) {
     return disc.m_strNumber.str() + " " + COvDiscDatabase::OutlineSafeName(disc.m_strName);
 }
@@ -73,7 +71,7 @@ std::string CLeftView::ItemLabel(const QTreeWidgetItem* item) {
 
 void CLeftView::SetItemLabel(QTreeWidgetItem* item, std::string_view label) {
     m_bSettingLabel = true;
-    item->setData(0, kLabelRole, Bytes(label));
+    item->setData(0, kLabelRole, ov2::ToByteArray(label));
     item->setText(0, ov2::DecodeText(label));
     m_bSettingLabel = false;
 }
@@ -117,7 +115,7 @@ QTreeWidgetItem* CLeftView::AddDiscBranch(const COvDisc& disc, QTreeWidgetItem* 
     auto* discItem = new QTreeWidgetItem;
     discItem->setFlags(discItem->flags() | Qt::ItemIsEditable);
     discItem->setIcon(0, DiscIcon());
-    discItem->setData(0, kNumberRole, Bytes(disc.m_strNumber));
+    discItem->setData(0, kNumberRole, ov2::ToByteArray(disc.m_strNumber));
     SetItemLabel(discItem, DiscLabel(disc));
     insertTopLevelItem(after ? indexOfTopLevelItem(after) + 1 : topLevelItemCount(), discItem);
 
@@ -152,7 +150,7 @@ QTreeWidgetItem* CLeftView::AddDiscBranch(const COvDisc& disc, QTreeWidgetItem* 
 }
 
 QTreeWidgetItem* CLeftView::FindDiscItem(std::string_view number) const {
-    const QByteArray wanted = Bytes(number);
+    const QByteArray wanted = ov2::ToByteArray(number);
     for (int i = 0; i < topLevelItemCount(); ++i)
         if (topLevelItem(i)->data(0, kNumberRole).toByteArray() == wanted) return topLevelItem(i);
     return topLevelItemCount() > 0 ? topLevelItem(0) : nullptr;

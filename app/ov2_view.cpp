@@ -28,10 +28,6 @@ namespace {
 
 using namespace ov2::cmd;
 
-QByteArray ToBytes(std::string_view text) {
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 // The name bytes that a row was filled from (or renamed to).
 std::string RowFileName(const QTreeWidgetItem* item) {
     return item->data(COv2View::kColumnName, COv2View::kNameRole).toByteArray().toStdString();
@@ -234,7 +230,7 @@ void COv2View::ShowFolder(std::string_view path) {
         const std::string_view name = file->m_strFileName;
         auto* row = new QTreeWidgetItem(
             QStringList{NameText(name), SizeText(file->m_strSize), TypeText(name)});
-        row->setData(kColumnName, kNameRole, ToBytes(name));
+        row->setData(kColumnName, kNameRole, ov2::ToByteArray(name));
         row->setIcon(kColumnName, FileIcon(name));
         row->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(kColumnType, Qt::AlignRight | Qt::AlignVCenter);
@@ -316,7 +312,7 @@ void COv2View::OnFilemenuOpenfile() {
             const std::string rest =
                 slash == std::string::npos ? std::string() : fullPath.substr(slash + 1);
             const std::optional<std::string> native = ov2::ResolveDrivePath(*root + rest);
-            if (!native || !ov2::OpenWithDesktop(QFile::decodeName(ToBytes(*native))))
+            if (!native || !ov2::OpenWithDesktop(QFile::decodeName(ov2::ToByteArray(*native))))
                 ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
             return;
         }
@@ -461,6 +457,6 @@ void COv2View::OnEndlabeledit(int row, const QString& text) {
     const std::string fileName = rowText + ".cda";
     file->m_strFileName = fileName;
     item->setText(kColumnName, ov2::DecodeText(rowText));
-    item->setData(kColumnName, kNameRole, ToBytes(fileName));
+    item->setData(kColumnName, kNameRole, ov2::ToByteArray(fileName));
     m_pDocument->SetModifiedFlag(true);
 }

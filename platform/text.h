@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <string>
 #include <string_view>
@@ -13,6 +14,11 @@ namespace ov2 {
 QString DecodeText(std::string_view bytes);
 // What the user typed, as record bytes (UTF-8).
 std::string EncodeText(const QString& text);
+
+// Record bytes kept in a widget's item data, unchanged.
+inline QByteArray ToByteArray(std::string_view bytes) {
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
 
 // Lower case: Unicode rules for UTF-8 text, ASCII rules otherwise (the bytes of other code pages
 // stay as they are). ASCII text takes a fast path without decoding.

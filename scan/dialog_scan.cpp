@@ -27,10 +27,6 @@ namespace {
 // The texts are refreshed at most this often while the walk runs.
 constexpr qint64 kRefreshIntervalMs = 33;
 
-QByteArray Bytes(std::string_view text) {
-    return QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QToolButton* ScanButton(QWidget* parent, const char* objectName, const char* text,
                         const char* iconName, QStyle::StandardPixmap fallback) {
     auto* button = new QToolButton(parent);
@@ -359,7 +355,7 @@ void CDialogScan::WriteFolderOutline(COvDisc& disc) const {
 }
 
 void CDialogScan::SetItemLabel(QTreeWidgetItem* item, const std::string& label) {
-    item->setData(0, kNameRole, Bytes(label));
+    item->setData(0, kNameRole, ov2::ToByteArray(label));
     item->setText(0, ov2::DecodeText(label));
 }
 
