@@ -120,17 +120,17 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndOnlyWorkingOnesAreEnabled) 
     };
     const Button buttons[] = {
         {"buttonScan", "Scan a CD     Ctrl + Y", true},
-        {"buttonGaps", "Search for Gaps ind the CD Index     Ctrl + G", false},
+        {"buttonGaps", "Search for Gaps ind the CD Index     Ctrl + G", true},
         {"buttonDelete", "CD Delete     Del", true},
         {"buttonCddb", "CDDB Query     Ctrl + D", false},
         {"buttonChangeNumber", "Change Number     Ctrl + Enter", true},
         {"buttonShowCd", "Show CD     Ctrl + Enter", true},
         {"buttonDiscSearch", "Search for Discs     Ctr + Q", false},
         {"buttonFileSearch", "Search for Files     Ctrl + Enter", false},
-        {"buttonLend", "Lend Discs To Other Persons     Ctrl + Enter", false},
-        {"buttonGetBack", "Get CD Back     Ctrl + B", false},
-        {"buttonShowAvailable", "Show Available Discs     Ctrl + H", false},
-        {"buttonShowNotAvailable", "Show Non-Available Discs     Ctrl + X", false},
+        {"buttonLend", "Lend Discs To Other Persons     Ctrl + Enter", true},
+        {"buttonGetBack", "Get CD Back     Ctrl + B", true},
+        {"buttonShowAvailable", "Show Available Discs     Ctrl + H", true},
+        {"buttonShowNotAvailable", "Show Non-Available Discs     Ctrl + X", true},
         {"buttonSaveArtist", "Save Artist Info     Ctrl + Enter", true},
     };
     for (const Button& b : buttons) {
@@ -146,10 +146,8 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndOnlyWorkingOnesAreEnabled) 
 
     // The later operations are not answered by the panel, so nothing pretends to run them.
     LoadThree();
-    for (int id :
-         {ov2::cmd::kFindGaps, ov2::cmd::kCddb, ov2::cmd::kCdSearch,
-          ov2::cmd::kFileSearch, ov2::cmd::kFileSearchButton, ov2::cmd::kLend,
-          ov2::cmd::kLendButton, ov2::cmd::kGetBack, ov2::cmd::kShowAvailable, ov2::cmd::kShowLent})
+    for (int id : {ov2::cmd::kCddb, ov2::cmd::kCdSearch, ov2::cmd::kFileSearch,
+                   ov2::cmd::kFileSearchButton})
         EXPECT_FALSE(panel->OnViewCommand(id)) << id;
     EXPECT_TRUE(messages.Texts().empty());
 }

@@ -1,0 +1,126 @@
+// Lending through the commands panel and the two lending lists, beside the real disc tree.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include "app/left_view.h"
+#include "catalog_ops/commands_view.h"
+#include "catalog_ops/history_combo.h"
+#include "core/ov2_doc.h"
+#include "core/string_list.h"
+#include "platform/clock.h"
+#include "tests/support/message_recorder.h"
+#include "tests/support/sample_catalogue.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+struct LendTest : testing::Test {
+    LendTest() {
+        doc.OnNewDocument();
+        auto* layout = new QHBoxLayout(&window);
+        layout->addWidget(panel = new CCommandsView(&doc));
+        layout->addWidget(tree = new CLeftView(&doc));
+        window.show();
+        for (const char* n : {"1", "2", "3", "4"})
+            doc.m_pDatabase->AddTail(ov2::test::MakeDisc(n, "Disc"));
+        Disc("1")->m_strLocation = "Anna";
+        Disc("3")->m_strLocation = "Bob";
+        Disc("1")->m_strLendDate = "May 01 2020";
+        doc.UpdateAllViews();
+    }
+    ~LendTest() override { ov2::SetTodayHandler(previousClock); }
+
+    COvDisc* Disc(const char* n) { return doc.m_pDatabase->FindDisc(n); }
+    CHistoryCombo* Lend() { return panel->findChild<CHistoryCombo*>(QStringLiteral("comboLend")); }
+    // Selecting shows the disc's label, borrower text included, so the borrower comes after.
+    void Run(const char* n, const char* borrower, const char* button) {
+        tree->setCurrentItem(tree->FindDiscItem(n));
+        Lend()->setEditText(QString::fromUtf8(borrower));
+        QTest::mouseClick(panel->findChild<QToolButton*>(QLatin1String(button)), Qt::LeftButton);
+    }
+    QString Location() {
+        return panel->findChild<QLabel*>(QStringLiteral("labelLocation"))->text();
+    }
+    // `inspect` sees the modal dialog that the button opens, which is closed afterwards.
+    void WithDialog(const char* borrower, const char* button,
+                    std::function<void(QDialog*, QTreeWidget*)> inspect) {
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            ASSERT_TRUE(dialog && QTest::qWaitForWindowExposed(dialog));
+            inspect(dialog, dialog->findChild<QTreeWidget*>());
+            if (dialog->isVisible()) dialog->reject();
+        });
+        Run("1", borrower, button);
+    }
+
+    ov2::TodayHandler previousClock = ov2::SetTodayHandler([] {
+        return ov2::CalendarDate{2003, 3, 5};
+    });
+    ov2::test::MessageRecorder messages;
+    COv2Doc doc;
+    QWidget window;
+    CCommandsView* panel = nullptr;
+    CLeftView* tree = nullptr;
+};
+
+TEST_F(LendTest, LendingGivesTheCurrentDiscAwayOnceAndGetBackBringsItHomeWithTodaysDate) {
+    Run("2", "", "buttonLend");
+    Run("2", "Anna", "buttonLend");
+    EXPECT_EQ(Disc("2")->m_strLocation, "Anna");
+    EXPECT_EQ(Disc("2")->m_strLendDate, "March 05 2003");
+    EXPECT_EQ(messages.Messages().back().icon, ov2::MsgIcon::Information);
+    EXPECT_EQ(Location(), QStringLiteral("Anna"));
+    EXPECT_TRUE(Lend()->currentText().isEmpty());
+    EXPECT_TRUE(doc.IsModified());
+    Run("2", "Bob", "buttonLend");
+    Run("4", "Anna", "buttonLend");
+    Run("1", "", "buttonGetBack");
+    EXPECT_EQ(Disc("1")->m_strLendDate, "March 05 2003");
+    EXPECT_EQ(Location(), QStringLiteral("home"));
+    Run("1", "", "buttonGetBack");
+    Run("1", "home", "buttonLend");
+    EXPECT_EQ(Disc("1")->m_strLocation, "home");  // still available
+    EXPECT_EQ(messages.Texts(), (Texts{"Please, enter a name.", "Anna March 05 2003",
+                                       "This CD is already given away.", "Anna March 05 2003",
+                                       "This CD is already is available.", "home March 05 2003"}));
+    auto* history = doc.m_pDatabase->m_pSettings->m_map.Lookup("LendCombo")->get();
+    EXPECT_EQ(dynamic_cast<CStringList*>(history)->m_strings, (Texts{"Anna", "home"}));
+}
+
+TEST_F(LendTest, ListsShowLentOrAvailableDiscsTakeDiscsBackAndPickOneForTheTree) {
+    WithDialog("", "buttonShowNotAvailable", [](QDialog* dialog, QTreeWidget* list) {
+        EXPECT_EQ(dialog->windowTitle() + QString::number(list->topLevelItemCount()),
+                  QStringLiteral("All Notavailble CD's2"));
+    });
+    WithDialog("Anna", "buttonShowNotAvailable", [](QDialog* dialog, QTreeWidget* list) {
+        ASSERT_EQ(list->topLevelItemCount(), 1);
+        list->topLevelItem(0)->setSelected(true);
+        dialog->findChild<QAction*>(QStringLiteral("actionGetBack"))->trigger();
+        EXPECT_TRUE(dialog->isVisible() && list->topLevelItemCount() == 0);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("All CD's bei Anna"));
+    });
+    EXPECT_EQ(messages.Texts(), Texts{"All Discs are available"});
+    EXPECT_EQ(Disc("1")->m_strLocation, "home");
+    EXPECT_EQ(Disc("1")->m_strLendDate, "May 01 2020");
+    EXPECT_EQ(Location(), QStringLiteral("home"));  // the panel no longer shows Anna
+
+    WithDialog("", "buttonShowAvailable", [](QDialog*, QTreeWidget* list) {
+        ASSERT_EQ(list->topLevelItemCount(), 3);  // 1, 2, 4
+        const QPoint row = list->visualItemRect(list->topLevelItem(2)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, row);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, row);
+    });
+    EXPECT_EQ(doc.m_pCurrentDisc->m_strNumber, "4");
+}
+
+}  // namespace
