@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "catalog_ops/disc_gaps.h"
 #include "cli/catalogue_json.h"
 #include "cli/scan_command.h"
 #include "cli/toc_command.h"
@@ -27,6 +28,7 @@ constexpr const char* kUsage =
     "usage: ov2cat dump FILE.ovd            the catalogue as JSON on standard output\n"
     "       ov2cat build FILE.json OUT.ovd  a catalogue made from JSON of the dump's shape\n"
     "       ov2cat stat FILE.ovd            the numbers of discs, files and categories\n"
+    "       ov2cat gaps FILE.ovd            the unassigned disc numbers, one a line\n"
     "       ov2cat toc LETTER|IMAGE.cue     the table of contents of an audio CD\n"
     "       ov2cat scan LETTER FILE.ovd [--name NAME]\n"
     "                                       records the disc in the drive as a new disc of the\n"
@@ -99,6 +101,17 @@ int Stat(const char* file) {
     return WriteOut(line);
 }
 
+// The list stops at the gap finder's limit; a last line says so, as the gaps dialog does.
+int Gaps(const char* file) {
+    COvDiscDatabase database;
+    if (!Read(file, database)) return 1;
+    const ov2::DiscGaps gaps = ov2::FindDiscGaps(database);
+    std::string text;
+    for (const std::string& number : gaps.numbers) text += number + "\n";
+    if (gaps.cut) text += "cut at " + std::to_string(ov2::kMaxListedGaps) + "\n";
+    return WriteOut(text);
+}
+
 int Build(const char* jsonFile, const char* outFile) {
     QFile source(QFile::decodeName(jsonFile));
     if (!source.open(QIODevice::ReadOnly)) return Fail(jsonFile, source.errorString());
@@ -154,6 +167,7 @@ int main(int argc, char** argv) {
     const std::string_view verb = argc > 1 ? argv[1] : "";
     if (verb == "dump" && argc == 3) return Dump(argv[2]);
     if (verb == "stat" && argc == 3) return Stat(argv[2]);
+    if (verb == "gaps" && argc == 3) return Gaps(argv[2]);
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
     if (verb == "scan" && argc == 4) return Scan(argv[2], argv[3], std::nullopt);
