@@ -17,10 +17,9 @@ TEST(GapsTest, PanelSaysThereAreNoGapsOrListsThemAtOnceEvenBelowAHugeLastNumber)
     doc.OnNewDocument();
     CCommandsView panel(&doc);
     panel.OnButtonGaps();  // an empty catalogue: neither message nor dialog
-    for (const char* n : {"1", "2", "3"}) doc.m_pDatabase->AddTail(ov2::test::MakeDisc(n, "d"));
+    for (const char* n : {"1", "2"}) doc.m_pDatabase->AddTail(ov2::test::MakeDisc(n, "d"));
     panel.OnButtonGaps();
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"No gaps in the cd index"});
-
     doc.m_pDatabase->AddTail(ov2::test::MakeDisc("2000000000", "d"));
     QStringList shown;
     QTimer::singleShot(0, [&shown] {

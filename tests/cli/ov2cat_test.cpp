@@ -196,20 +196,14 @@ TEST(Ov2catStat, CountsDiscsFilesOfAllDiscsAndCategories) {
 
 TEST(Ov2catGaps, ListsUnassignedNumbersOneALineAndSaysWhereTheListWasCut) {
     TempDir dir;
-    auto gapsOf = [&dir](std::vector<std::string> numbers) {
-        COvDiscDatabase database;
-        for (const std::string& number : numbers) database.AddTail(MakeDisc(number, "d"));
-        WriteFileBytes(dir / "c.ovd", CatalogueBytes(database));
-        const Result r = Ov2cat({"gaps", (dir / "c.ovd").string()});
-        EXPECT_EQ(r.exitCode, 0);
-        return r.out + r.err;
-    };
-    EXPECT_EQ(gapsOf({"1", "2", "4", "7"}), "3\n5\n6\n");
-    EXPECT_EQ(gapsOf({"1", "2", "3"}), "");
-    EXPECT_EQ(gapsOf({"07", "9"}), "1\n2\n3\n4\n5\n6\n7\n8\n");  // "07" is not 7
-    const std::string cut = gapsOf({"1", "2000000000"});
-    EXPECT_TRUE(cut.starts_with("2\n") && cut.ends_with("\n10001\ncut at 10000\n"));
-    EXPECT_EQ(std::count(cut.begin(), cut.end(), '\n'), 10001);
+    COvDiscDatabase database;
+    for (const char* n : {"1", "2", "07", "2000000000"}) database.AddTail(MakeDisc(n, "d"));
+    WriteFileBytes(dir / "c.ovd", CatalogueBytes(database));
+    const Result r = Ov2cat({"gaps", (dir / "c.ovd").string()});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.starts_with("3\n4\n5\n6\n7\n8\n")) << r.out.substr(0, 20);  // "07" is not 7
+    EXPECT_TRUE(r.out.ends_with("\n10002\ncut at 10000\n"));
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10001);
 }
 
 TEST(Ov2catReadErrors, EveryUnreadableFileGivesOneLineNamingItAndExitOne) {
