@@ -142,9 +142,13 @@ void SortListRows(QTreeWidget* list, int column, SortKind kind, Qt::SortOrder or
     };
     std::vector<Row> rows;
     rows.reserve(static_cast<std::size_t>(list->topLevelItemCount()));
+    // The flags are asked of the view by row number: asking an item for them makes the view
+    // search the list for the item's row, which for every row of a long list takes minutes.
+    QAbstractItemModel* model = list->model();
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list->topLevelItem(i);
-        rows.push_back({item, MakeKey(kind, item->text(column)), item->isExpanded(), item->isHidden()});
+        rows.push_back({item, MakeKey(kind, item->text(column)), list->isExpanded(model->index(i, 0)),
+                        list->isRowHidden(i, QModelIndex())});
     }
     // Descending reverses the comparison, not the result: rows that compare equal keep their
     // order either way.
@@ -163,9 +167,10 @@ void SortListRows(QTreeWidget* list, int column, SortKind kind, Qt::SortOrder or
         sorted.reserve(static_cast<qsizetype>(rows.size()));
         for (const Row& row : rows) sorted.append(row.item);
         list->addTopLevelItems(sorted);
-        for (const Row& row : rows) {
-            row.item->setExpanded(row.expanded);
-            row.item->setHidden(row.hidden);
+        // The view forgets these flags when its rows leave.
+        for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+            if (rows[static_cast<std::size_t>(i)].expanded) list->setExpanded(model->index(i, 0), true);
+            if (rows[static_cast<std::size_t>(i)].hidden) list->setRowHidden(i, QModelIndex(), true);
         }
         if (current) list->setCurrentItem(current, column, QItemSelectionModel::NoUpdate);
         for (QTreeWidgetItem* item : selected) item->setSelected(true);
