@@ -39,13 +39,6 @@ OvString& OvString::operator=(OvString&& other) noexcept {
     return *this;
 }
 
-std::string_view OvString::view() const noexcept {
-    if (m_bits == 0) return {};
-    if (m_bits & 1)
-        return {reinterpret_cast<const char*>(&m_bits) + 1, static_cast<std::size_t>((m_bits >> 1) & 7)};
-    return {block()->text(), block()->size};
-}
-
 void OvString::Release() noexcept {
     if (IsHeap() && block()->refs.fetch_sub(1, std::memory_order_acq_rel) == 1) {
         block()->~Block();

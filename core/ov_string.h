@@ -29,7 +29,12 @@ public:
     OvString& operator=(OvString&& other) noexcept;
     OvString& operator=(std::string_view text) { return *this = OvString(text); }
 
-    std::string_view view() const noexcept;
+    std::string_view view() const noexcept {
+        if (m_bits == 0) return {};
+        if (m_bits & 1)
+            return {reinterpret_cast<const char*>(&m_bits) + 1, static_cast<std::size_t>((m_bits >> 1) & 7)};
+        return {block()->text(), block()->size};
+    }
     operator std::string_view() const noexcept { return view(); }  // NOLINT
     std::string str() const { return std::string(view()); }
     const char* data() const noexcept { return view().data(); }
