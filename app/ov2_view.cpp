@@ -296,43 +296,47 @@ void COv2View::OnFilemenuOpenfile() {
         QTreeWidgetItem* row = currentItem();
         const COvFileData* file = row ? FindFileRecord(indexOfTopLevelItem(row)) : nullptr;
         if (!file) return;
-
-        std::string fullPath = file->m_strFolder.str() + file->m_strFileName.str();
-        // An audio track with a title is still TrackNN.cda on the disc; NN leads its title.
-        if (fullPath.find(".cda") != std::string::npos &&
-            fullPath.find("Track") == std::string::npos) {
-            const auto slash = fullPath.rfind('\\');
-            const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-            const std::string number(Word(std::string_view(fullPath).substr(nameStart)));
-            fullPath = fullPath.substr(0, nameStart) + "Track" + number + ".cda";
-        }
-
-        if (const std::optional<std::string> root = LocateDiscDrive(fullPath)) {
-            const auto slash = fullPath.find('\\');
-            const std::string rest =
-                slash == std::string::npos ? std::string() : fullPath.substr(slash + 1);
-            const std::optional<std::string> native = ov2::ResolveDrivePath(*root + rest);
-            if (!native || !ov2::OpenWithDesktop(QFile::decodeName(ov2::ToByteArray(*native))))
-                ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
-            return;
-        }
-
-        // An audio CD without a file system shows its tracks only through its table of
-        // contents; the desktop plays a track by its address, and an image has none.
-        if (const std::optional<ov2::AudioTrackPlace> track = ov2::LocateAudioTrack(fullPath)) {
-            const QString url = ov2::TrackUrl(track->drive, track->track);
-            if (url.isEmpty() || !ov2::OpenWithDesktop(url))
-                ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
-            return;
-        }
-
+        if (OpenFromDrive(*file)) return;
         const std::string number =
             m_pCurrentDisc ? ov2::EncodeText(ov2::DecodeText(m_pCurrentDisc->m_strNumber))
                            : std::string();
-        if (ov2::OvMessageBox("Please, insert CD " + number + " and then press OK.",
-                              ov2::MsgButtons::OkCancel) != ov2::MsgResult::Ok)
-            return;
+        if (!AskForDisc(number)) return;
     }
+}
+
+bool COv2View::AskForDisc(std::string_view number) {
+    return ov2::OvMessageBox("Please, insert CD " + std::string(number) + " and then press OK.",
+                             ov2::MsgButtons::OkCancel) == ov2::MsgResult::Ok;
+}
+
+bool COv2View::OpenFromDrive(const COvFileData& file) {
+    std::string fullPath = file.m_strFolder.str() + file.m_strFileName.str();
+    // An audio track with a title is still TrackNN.cda on the disc; NN leads its title.
+    if (fullPath.find(".cda") != std::string::npos && fullPath.find("Track") == std::string::npos) {
+        const auto slash = fullPath.rfind('\\');
+        const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+        const std::string number(Word(std::string_view(fullPath).substr(nameStart)));
+        fullPath = fullPath.substr(0, nameStart) + "Track" + number + ".cda";
+    }
+
+    if (const std::optional<std::string> root = LocateDiscDrive(fullPath)) {
+        const auto slash = fullPath.find('\\');
+        const std::string rest = slash == std::string::npos ? std::string() : fullPath.substr(slash + 1);
+        const std::optional<std::string> native = ov2::ResolveDrivePath(*root + rest);
+        if (!native || !ov2::OpenWithDesktop(QFile::decodeName(ov2::ToByteArray(*native))))
+            ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return true;
+    }
+
+    // An audio CD without a file system shows its tracks only through its table of
+    // contents; the desktop plays a track by its address, and an image has none.
+    if (const std::optional<ov2::AudioTrackPlace> track = ov2::LocateAudioTrack(fullPath)) {
+        const QString url = ov2::TrackUrl(track->drive, track->track);
+        if (url.isEmpty() || !ov2::OpenWithDesktop(url))
+            ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return true;
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------- popup menu and commands

@@ -46,6 +46,11 @@ public:
     // The root ("f:\") of the drive that holds the recorded file, or none.
     static std::optional<std::string> LocateDiscDrive(std::string_view fullPath);
     void OnFilemenuOpenfile();
+    // Opens the recorded file from the drive that holds its disc, telling the user when the
+    // desktop cannot open it; false when no drive holds the disc.
+    static bool OpenFromDrive(const COvFileData& file);
+    // "Please, insert CD <number> and then press OK."; true when the user pressed OK.
+    static bool AskForDisc(std::string_view number);
 
     // The texts of a row as the list shows them, from a record's bytes.
     static QString NameText(std::string_view fileName);

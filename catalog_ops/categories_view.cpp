@@ -18,6 +18,7 @@
 #include "app/left_view.h"
 #include "app/ov2_view.h"
 #include "catalog_ops/category_list.h"
+#include "catalog_ops/commands_view.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/message_box.h"
@@ -142,6 +143,7 @@ CCategoriesView::CCategoriesView(COv2Doc* doc, QWidget* parent)
     connect(m_editNotes, &QPlainTextEdit::textChanged, this, [this] { OnChangeEditNotes(); });
     connect(m_buttonSaveNotes, &QPushButton::clicked, this, [this] { OnButtonSaveNotes(); });
     connect(m_listCategories, &CCategoryList::leftClicked, this, [this] { OnClickCategoryList(); });
+    connect(m_listCategories, &QTreeWidget::itemDoubleClicked, this, [this] { OnViewCds(); });
     connect(m_listAttached, &CCategoryList::leftClicked, this, [this] { OnClickAttachedList(); });
     connect(m_listCategories, &CCategoryList::rightPressed, this,
             [this] { m_lastRightClicked = m_listCategories; });
@@ -186,10 +188,7 @@ void CCategoriesView::BuildMenus() {
         action->setObjectName(QString::fromLatin1(entry.objectName));
         action->setData(entry.id);
         connect(action, &QAction::triggered, this, [this, id = entry.id] { OnViewCommand(id); });
-        if (entry.id == ov2::cmd::kViewCds) m_actionViewCds = action;
     }
-    // The search by category has no result window yet, so nothing may pretend to start one.
-    m_actionViewCds->setEnabled(false);
 
     m_menuAttached = new QMenu(this);
     m_menuAttached->setObjectName(QStringLiteral("menuAttached"));
@@ -237,8 +236,11 @@ bool CCategoriesView::OnViewCommand(int nID) {
         case ov2::cmd::kRenameCategory:
             OnRenameCategory();
             return true;
+        case ov2::cmd::kViewCds:
+            OnViewCds();
+            return true;
         default:
-            return false;  // "View CDs" among them, until the search by category exists
+            return false;
     }
 }
 
@@ -330,6 +332,13 @@ void CCategoriesView::OnButtonSaveNotes() {
 void CCategoriesView::OnClickCategoryList() {
     m_pDocument->m_lstSelectedCategories = m_listCategories->SelectedBytes();
     m_pDocument->m_nDeleteTarget = 2;
+}
+
+void CCategoriesView::OnViewCds() {
+    OnClickCategoryList();
+    if (IsCatalogueEmpty()) return;
+    // With no category selected, every disc is a candidate: the window lists them all.
+    if (auto* panel = m_pDocument->FindView<CCommandsView>()) panel->OpenSearchResult({"*", "names", "byCat"});
 }
 
 void CCategoriesView::OnClickAttachedList() {

@@ -54,6 +54,8 @@ private:
     void OnChangeEditCategory();
     void OnChangeEditNotes();
     void OnClickCategoryList();
+    // Opens a result window of the discs that carry every selected category.
+    void OnViewCds();
     void OnClickAttachedList();
     void OnBeginlabeleditCategoryList(QTreeWidgetItem* item);
     void OnEndlabeleditCategoryList(QTreeWidgetItem* item, const QString& text);
@@ -80,7 +82,6 @@ private:
     QPushButton* m_buttonSaveNotes = nullptr;
     QMenu* m_menuCategories = nullptr;  // over the list of all categories
     QMenu* m_menuAttached = nullptr;    // over the attached list
-    QAction* m_actionViewCds = nullptr;
 
     // The list that a right click last went to; the list of all categories at first.
     CCategoryList* m_lastRightClicked = nullptr;

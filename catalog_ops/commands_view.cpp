@@ -11,6 +11,7 @@
 #include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <climits>
 #include <optional>
 
@@ -101,6 +102,25 @@ QToolButton* PendingButton(QWidget* parent, const char* objectName, const char* 
     return button;
 }
 
+struct ButtonEntry {
+    const char* objectName;
+    const char* icon;
+    QStyle::StandardPixmap fallback;
+    const char* toolTip;
+    void (CCommandsView::*handler)();
+};
+
+// A row of the panel's buttons, each running its handler.
+template <std::size_t N>
+void AddButtons(CCommandsView* panel, QHBoxLayout* row, QGroupBox* group,
+                const ButtonEntry (&entries)[N]) {
+    for (const ButtonEntry& b : entries) {
+        QToolButton* button = HoverButton(group, b.objectName, b.icon, b.fallback, b.toolTip);
+        QObject::connect(button, &QToolButton::clicked, panel, b.handler);
+        row->addWidget(button);
+    }
+}
+
 QLineEdit* NamedEdit(QWidget* parent, const char* objectName) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(objectName));
@@ -181,9 +201,11 @@ QGroupBox* CCommandsView::BuildOperations() {
                                     "Scan a CD     Ctrl + Y");
     connect(scan, &QToolButton::clicked, this, &CCommandsView::OnButtonScan);
     row->addWidget(scan);
-    row->addWidget(PendingButton(group, "buttonGaps", "edit-find-replace",
-                                 QStyle::SP_FileDialogListView,
-                                 "Search for Gaps ind the CD Index     Ctrl + G"));
+    QToolButton* gaps =
+        HoverButton(group, "buttonGaps", "edit-find-replace", QStyle::SP_FileDialogListView,
+                    "Search for Gaps ind the CD Index     Ctrl + G");
+    connect(gaps, &QToolButton::clicked, this, &CCommandsView::OnButtonGaps);
+    row->addWidget(gaps);
     QToolButton* remove = HoverButton(group, "buttonDelete", "edit-delete", QStyle::SP_TrashIcon,
                                       "CD Delete     Del");
     connect(remove, &QToolButton::clicked, this, &CCommandsView::OnButtonDelete);
@@ -278,12 +300,13 @@ QGroupBox* CCommandsView::BuildSearch() {
     column->addLayout(scope);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(PendingButton(group, "buttonDiscSearch", "system-search",
-                                     QStyle::SP_FileDialogContentsView,
-                                     "Search for Discs     Ctr + Q"));
-    buttons->addWidget(PendingButton(group, "buttonFileSearch", "folder-saved-search",
-                                     QStyle::SP_FileDialogInfoView,
-                                     "Search for Files     Ctrl + Enter"));
+    const ButtonEntry searches[] = {
+        {"buttonDiscSearch", "system-search", QStyle::SP_FileDialogContentsView,
+         "Search for Discs     Ctr + Q", &CCommandsView::OnButtonNameSearch},
+        {"buttonFileSearch", "folder-saved-search", QStyle::SP_FileDialogInfoView,
+         "Search for Files     Ctrl + Enter", &CCommandsView::OnButtonFileSearch},
+    };
+    AddButtons(this, buttons, group, searches);
     buttons->addStretch(1);
     column->addLayout(buttons);
     return group;
@@ -301,16 +324,17 @@ QGroupBox* CCommandsView::BuildLending() {
     column->addWidget(m_comboLend);
 
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(PendingButton(group, "buttonLend", "mail-send", QStyle::SP_ArrowRight,
-                                     "Lend Discs To Other Persons     Ctrl + Enter"));
-    buttons->addWidget(PendingButton(group, "buttonGetBack", "mail-reply-sender",
-                                     QStyle::SP_ArrowLeft, "Get CD Back     Ctrl + B"));
-    buttons->addWidget(PendingButton(group, "buttonShowAvailable", "emblem-default",
-                                     QStyle::SP_DialogApplyButton,
-                                     "Show Available Discs     Ctrl + H"));
-    buttons->addWidget(PendingButton(group, "buttonShowNotAvailable", "emblem-important",
-                                     QStyle::SP_MessageBoxWarning,
-                                     "Show Non-Available Discs     Ctrl + X"));
+    const ButtonEntry lending[] = {
+        {"buttonLend", "mail-send", QStyle::SP_ArrowRight,
+         "Lend Discs To Other Persons     Ctrl + Enter", &CCommandsView::OnButtonLend},
+        {"buttonGetBack", "mail-reply-sender", QStyle::SP_ArrowLeft, "Get CD Back     Ctrl + B",
+         &CCommandsView::OnButtonGetBack},
+        {"buttonShowAvailable", "emblem-default", QStyle::SP_DialogApplyButton,
+         "Show Available Discs     Ctrl + H", &CCommandsView::OnButtonShowAvailable},
+        {"buttonShowNotAvailable", "emblem-important", QStyle::SP_MessageBoxWarning,
+         "Show Non-Available Discs     Ctrl + X", &CCommandsView::OnButtonShowNotAvailable},
+    };
+    AddButtons(this, buttons, group, lending);
     buttons->addStretch(1);
     column->addLayout(buttons);
     return group;
@@ -346,6 +370,23 @@ CStringList* CCommandsView::HistoryList(std::string_view key) const {
     auto* entry = database->m_pSettings->m_map.Lookup(key);
     // A catalogue file may hold anything under the key; only a string list is a history.
     return entry ? dynamic_cast<CStringList*>(entry->get()) : nullptr;
+}
+
+bool CCommandsView::AddToHistory(std::string_view key, const std::string& entry) {
+    CStringList* history = HistoryList(key);
+    if (!history) return false;
+    auto& entries = history->m_strings;
+    if (std::find(entries.begin(), entries.end(), entry) == entries.end()) entries.push_back(entry);
+    return true;
+}
+
+void CCommandsView::SelectDiscInTree(std::string_view number) {
+    CLeftView* tree = m_pDocument->FindView<CLeftView>();
+    if (!tree) return;
+    if (QTreeWidgetItem* item = tree->FindDiscItem(number)) {
+        tree->setCurrentItem(item);  // the tree makes the disc current
+        tree->scrollToItem(item);
+    }
 }
 
 bool CCommandsView::UpdateData(bool bSaveAndValidate) {
@@ -437,8 +478,35 @@ bool CCommandsView::OnViewCommand(int nID) {
         case kCdScan:
             OnButtonScan();
             return true;
+        case kFindGaps:
+            OnButtonGaps();
+            return true;
+        case kCdSearch:
+        case kCdSearchAccel:
+            OnButtonNameSearch();
+            return true;
+        case kFileSearch:
+        case kFileSearchButton:
+            OnButtonFileSearch();
+            return true;
+        case kLend:
+        case kLendButton:
+            OnButtonLend();
+            return true;
+        case kGetBack:
+        case kGetBackAccel:
+            OnButtonGetBack();
+            return true;
+        case kShowAvailable:
+        case kShowAvailableAccel:
+            OnButtonShowAvailable();
+            return true;
+        case kShowLent:
+        case kShowLentAccel:
+            OnButtonShowNotAvailable();
+            return true;
         default:
-            // The gaps, freedb, search and lending commands are not part of the panel yet.
+            // The freedb lookup is not part of the panel yet.
             return false;
     }
 }
@@ -576,12 +644,7 @@ void CCommandsView::OnButtonShowCd() {
         Tell("There is no disc with this number, please enter a valid number.");
         return;
     }
-    CLeftView* tree = m_pDocument->FindView<CLeftView>();
-    if (!tree) return;
-    if (QTreeWidgetItem* item = tree->FindDiscItem(number)) {
-        tree->setCurrentItem(item);  // the tree makes the disc current
-        tree->scrollToItem(item);
-    }
+    SelectDiscInTree(number);
 }
 
 // ---------------------------------------------------------------- history combos

@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/ov_view.h"
 
@@ -55,6 +56,22 @@ public:
     void OnEditchangeComboSearch();
     void OnEditchangeComboLend();
 
+    // The searches: each opens its own result window, which keeps the parameters it was opened
+    // with ("pattern", "names"|"files", "all"|"byCat") and, for "byCat", the categories selected
+    // at that moment.
+    void OnButtonNameSearch();
+    void OnButtonFileSearch();
+    void OpenSearchResult(const std::vector<std::string>& parameters);
+
+    // Lending: the current disc goes to the borrower typed in the combo, or comes back home.
+    void OnButtonLend();
+    void OnButtonGetBack();
+    void OnButtonShowAvailable();
+    void OnButtonShowNotAvailable();
+
+    // The numbers from 1 to the last disc's number that no disc carries.
+    void OnButtonGaps();
+
     // Reads the controls into the values (true) or shows the values in the controls (false).
     // Reading stops at the find number when it is not a whole number from 1 to 2147483647: the
     // user is told, the focus goes to that field, and false is returned.
@@ -67,6 +84,13 @@ private:
     // The history list of that settings key, or none when the catalogue has no such list.
     CStringList* HistoryList(std::string_view key) const;
     void TypeAhead(CHistoryCombo* combo, std::string_view key, std::string_view missingMessage);
+    // Appends the entry to the history list of that key unless an equal entry (case matters) is
+    // there; false when the catalogue has no such list.
+    bool AddToHistory(std::string_view key, const std::string& entry);
+    // Starts a disc ("names") or file ("files") search from the panel's fields.
+    void StartSearch(const char* mode);
+    // Selects the disc of that number in the tree, which makes it current.
+    void SelectDiscInTree(std::string_view number);
     // Saves the artist and quality texts into the current disc's record.
     void SaveArtistInfo();
 
@@ -93,6 +117,8 @@ private:
     QString m_strLend;
     QString m_strLastEntry;
     QString m_strNumberOfCds;
+    // The parameters of the search being started; each result window keeps its own copy.
+    std::vector<std::string> m_lstSearchParameters;
 
     QLineEdit* m_editNumber = nullptr;
     QLineEdit* m_editName = nullptr;

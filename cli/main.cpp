@@ -14,7 +14,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "catalog_ops/catalogue_search.h"
 #include "catalog_ops/disc_gaps.h"
 #include "cli/catalogue_json.h"
 #include "cli/scan_command.h"
@@ -29,6 +31,9 @@ constexpr const char* kUsage =
     "       ov2cat build FILE.json OUT.ovd  a catalogue made from JSON of the dump's shape\n"
     "       ov2cat stat FILE.ovd            the numbers of discs, files and categories\n"
     "       ov2cat gaps FILE.ovd            the unassigned disc numbers, one a line\n"
+    "       ov2cat search FILE.ovd PATTERN [--discs] [--category NAME]...\n"
+    "                                       the files (or discs) whose name holds the pattern,\n"
+    "                                       among those that carry every category named\n"
     "       ov2cat toc LETTER|IMAGE.cue     the table of contents of an audio CD\n"
     "       ov2cat scan LETTER FILE.ovd [--name NAME]\n"
     "                                       records the disc in the drive as a new disc of the\n"
@@ -112,6 +117,39 @@ int Gaps(const char* file) {
     return WriteOut(text);
 }
 
+// The rows of a result window, its columns separated by TAB, in catalogue order.
+int Search(const char* file, const ov2::SearchQuery& query) {
+    COvDiscDatabase database;
+    if (!Read(file, database)) return 1;
+    std::string text;
+    for (const ov2::SearchHit& hit : ov2::SearchCatalogue(database, query)) {
+        const std::vector<std::string> columns = ov2::HitColumns(hit);
+        for (std::size_t i = 0; i < columns.size(); ++i) text += (i ? "\t" : "") + columns[i];
+        text += '\n';
+    }
+    return WriteOut(text);
+}
+
+// search FILE PATTERN [--discs] [--category NAME]...; none for any other arguments.
+std::optional<ov2::SearchQuery> SearchArguments(int argc, char** argv) {
+    if (argc < 4) return std::nullopt;
+    ov2::SearchQuery query;
+    query.pattern = argv[3];
+    query.files = true;
+    for (int i = 4; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--discs") {
+            query.files = false;
+        } else if (option == "--category" && i + 1 < argc) {
+            query.byCategory = true;
+            query.categories.emplace_back(argv[++i]);
+        } else {
+            return std::nullopt;
+        }
+    }
+    return query;
+}
+
 int Build(const char* jsonFile, const char* outFile) {
     QFile source(QFile::decodeName(jsonFile));
     if (!source.open(QIODevice::ReadOnly)) return Fail(jsonFile, source.errorString());
@@ -168,6 +206,9 @@ int main(int argc, char** argv) {
     if (verb == "dump" && argc == 3) return Dump(argv[2]);
     if (verb == "stat" && argc == 3) return Stat(argv[2]);
     if (verb == "gaps" && argc == 3) return Gaps(argv[2]);
+    if (verb == "search")
+        if (const std::optional<ov2::SearchQuery> query = SearchArguments(argc, argv))
+            return Search(argv[2], *query);
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
     if (verb == "scan" && argc == 4) return Scan(argv[2], argv[3], std::nullopt);

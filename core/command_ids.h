@@ -70,4 +70,9 @@ inline constexpr int kAttachToFile = 32783;
 // "Delete" in the menu of the attached-categories dialog.
 inline constexpr int kFileDlgDelete = 32785;
 
+// The menus of a search result window: over the criteria list, over the result list.
+inline constexpr int kSearchDelete = 32788;
+inline constexpr int kSearchOpen = 32790;
+inline constexpr int kSearchGoTo = 32791;
+
 }  // namespace ov2::cmd

@@ -22,10 +22,7 @@ std::string Utf8(const QString& text) { return text.toStdString(); }
 // ids, guards and routing but stay disabled.
 bool IsPending(int nID) {
     switch (nID) {
-        case kSettings: case kConvertOldFiles: case kConvertAccel: case kFindGaps:
-        case kCddb: case kLend: case kGetBack: case kGetBackAccel: case kShowAvailable:
-        case kShowAvailableAccel: case kShowLent: case kShowLentAccel: case kCdSearch:
-        case kCdSearchAccel: case kFileSearch:
+        case kSettings: case kConvertOldFiles: case kConvertAccel: case kCddb:
             return true;
         default:
             return false;

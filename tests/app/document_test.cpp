@@ -102,7 +102,7 @@ TEST_F(DocumentTest, GuardedCommandsWaitForADiscAndPendingOnesStayDisabled) {
     EXPECT_TRUE(doc.OnCommand(kCdInfo));
     EXPECT_EQ(tree.commands, std::vector<int>{kCdInfo});
 
-    for (int id : {kSettings, kConvertOldFiles, kCddb, kCdSearch, kFileSearch})
+    for (int id : {kSettings, kConvertOldFiles, kCddb})
         EXPECT_FALSE(doc.IsCommandEnabled(id)) << id;
     EXPECT_TRUE(doc.IsCommandEnabled(kDeleteCd));
 

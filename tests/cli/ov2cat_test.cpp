@@ -206,6 +206,24 @@ TEST(Ov2catGaps, ListsUnassignedNumbersOneALineAndSaysWhereTheListWasCut) {
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 10001);
 }
 
+TEST(Ov2catSearch, PrintsTheResultWindowsRowsWithTheSameMatching) {
+    TempDir dir;
+    COvDiscDatabase database;
+    database.AddTail(MakeDisc("1", "Best of Rock", {MakeFile("Rock.mp3", "e:\\", "2048", {"Live"}),
+                                                    MakeFile("readme", "e:\\", "1", {"live"})}));
+    database.AddTail(MakeDisc("2", "a*b"));
+    database.m_lstDiscs.front()->m_lstCategories = {"Live"};
+    WriteFileBytes(dir / "c.ovd", CatalogueBytes(database));
+    const std::string file = (dir / "c.ovd").string();
+    EXPECT_EQ(Ov2cat({"search", file, "R"}).out, "Rock\t1\t0.002 KB\tMP3\nreadme\t1\t0.000 KB\tREADME\n");
+    EXPECT_EQ(Ov2cat({"search", file, "*", "--discs"}).out, "a*b\t2\thome\n");  // no category: plain text
+    EXPECT_EQ(Ov2cat({"search", file, "*", "--category", "Live"}).out, "Rock\t1\t0.002 KB\tMP3\n");
+    EXPECT_EQ(Ov2cat({"search", file, "*", "--discs", "--category", "Live"}).out, "Best of Rock\t1\thome\n");
+    const Result none = Ov2cat({"search", file, "jazz"});
+    EXPECT_EQ(none.exitCode, 0);
+    EXPECT_EQ(none.out, "");
+}
+
 TEST(Ov2catReadErrors, EveryUnreadableFileGivesOneLineNamingItAndExitOne) {
     TempDir dir;
     COvDiscDatabase database;

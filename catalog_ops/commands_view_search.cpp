@@ -1,0 +1,63 @@
+// The panel's searches: the parameters from the panel's fields, the refusals, the search
+// history, and a result window of its own for every search.
+#include "catalog_ops/commands_view.h"
+#include "catalog_ops/dialog_search.h"
+#include "core/disc_database.h"
+#include "core/ov2_doc.h"
+#include "platform/message_box.h"
+#include "platform/text.h"
+
+void CCommandsView::OnButtonNameSearch() {
+    StartSearch("names");
+}
+
+void CCommandsView::OnButtonFileSearch() {
+    StartSearch("files");
+}
+
+void CCommandsView::StartSearch(const char* mode) {
+    if (CatalogueIsEmpty()) return;
+    UpdateData(true);
+    m_lstSearchParameters.clear();
+    const bool discs = std::string_view(mode) == "names";
+    auto tell = [](const char* text) {
+        ov2::OvMessageBox(text, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
+    };
+    if (m_strSearch.isEmpty()) {
+        tell(discs ? "Please, enter a name to search for."
+                   : "Please, enter a file name to search for.");
+        return;
+    }
+    // The pattern is remembered even when the search is refused below.
+    const std::string pattern = ov2::EncodeText(m_strSearch);
+    if (!AddToHistory("SearchCombo", pattern)) tell("OnButtonNameSearch() #Map Lookup");
+
+    m_lstSearchParameters = {pattern, mode};
+    if (m_nSearchScope == 0) {
+        if (pattern == "*") {
+            tell(
+                "Please, use this search pattern only with categories.\n"
+                "Wildcarts are not implemented in this freeware version.");
+            return;
+        }
+        m_lstSearchParameters.emplace_back("all");
+    } else {
+        if (m_pDocument->m_lstSelectedCategories.empty()) {
+            tell("Please, select categories.");
+            return;
+        }
+        m_lstSearchParameters.emplace_back("byCat");
+    }
+    OpenSearchResult(m_lstSearchParameters);
+}
+
+void CCommandsView::OpenSearchResult(const std::vector<std::string>& parameters) {
+    // The window keeps the categories selected now; a later selection does not reach it.
+    std::vector<std::string> categories;
+    if (!parameters.empty() && parameters.back() == "byCat")
+        categories = m_pDocument->m_lstSelectedCategories;
+    auto* window = new CDialogSearch(m_pDocument, parameters, std::move(categories), this);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
