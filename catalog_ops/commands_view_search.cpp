@@ -17,7 +17,9 @@ void CCommandsView::OnButtonFileSearch() {
 
 void CCommandsView::StartSearch(const char* mode) {
     if (CatalogueIsEmpty()) return;
-    UpdateData(true);
+    // A field that does not read leaves the pattern as it was before the user typed the one
+    // shown; the user has been told, and a search for an older pattern would mislead.
+    if (!UpdateData(true)) return;
     m_lstSearchParameters.clear();
     const bool discs = std::string_view(mode) == "names";
     auto tell = [](const char* text) {

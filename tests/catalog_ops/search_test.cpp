@@ -18,6 +18,7 @@
 #include "catalog_ops/commands_view.h"
 #include "catalog_ops/dialog_search.h"
 #include "catalog_ops/history_combo.h"
+#include "catalog_ops/history_combo_edit.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "core/string_list.h"
@@ -107,9 +108,21 @@ TEST_F(SearchTest, RefusalsOpenNoWindowButThePatternIsRemembered) {
                                        "Please, use this search pattern only with categories.\n"
                                        "Wildcarts are not implemented in this freeware version.",
                                        "Please, select categories."}));
+    // Ctrl+Enter after typing in the search combo runs the file search, again and again; the
+    // menu's "CD Search" runs the disc search.
+    auto* combo = panel->findChild<CHistoryCombo*>(QStringLiteral("comboSearch"));
+    panel->findChild<QRadioButton*>(QStringLiteral("radioEverything"))->click();
+    combo->Edit()->clear();
+    QTest::keyClicks(combo->Edit(), QStringLiteral("jazz"));
+    ASSERT_TRUE(doc.OnCommand(ov2::cmd::kCtrlEnter));
+    ASSERT_TRUE(doc.OnCommand(ov2::cmd::kCtrlEnter));
+    ASSERT_TRUE(doc.OnCommand(ov2::cmd::kCdSearch));
+    ASSERT_EQ(Windows().size(), 3u);
+    EXPECT_EQ(Windows()[1]->m_nResultKind, 1);
+    EXPECT_EQ(Rows(Windows()[2]), Texts{"Jazz|2|home"});
     const auto* history = dynamic_cast<CStringList*>(
         doc.m_pDatabase->m_pSettings->m_map.Lookup("SearchCombo")->get());
-    EXPECT_EQ(history->m_strings, (Texts{"*", "rock"}));
+    EXPECT_EQ(history->m_strings, (Texts{"*", "rock", "jazz"}));
 }
 
 TEST_F(SearchTest, RowsStandInCatalogueOrderAndTheFirstClickSortsDescending) {
