@@ -2,6 +2,7 @@
 // table of contents of an audio CD.
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -19,6 +20,7 @@
 #include "catalog_ops/catalogue_search.h"
 #include "catalog_ops/disc_gaps.h"
 #include "cli/catalogue_json.h"
+#include "cli/freedb_command.h"
 #include "cli/scan_command.h"
 #include "cli/toc_command.h"
 #include "core/catalogue_file.h"
@@ -35,6 +37,8 @@ constexpr const char* kUsage =
     "                                       the files (or discs) whose name holds the pattern,\n"
     "                                       among those that carry every category named\n"
     "       ov2cat toc LETTER|IMAGE.cue     the table of contents of an audio CD\n"
+    "       ov2cat freedb [--site SITE] [--hello USER@HOST] LETTER|IMAGE.cue\n"
+    "                                       looks the audio CD up on a freedb server\n"
     "       ov2cat scan LETTER FILE.ovd [--name NAME]\n"
     "                                       records the disc in the drive as a new disc of the\n"
     "                                       catalogue (made when missing)\n";
@@ -193,6 +197,27 @@ int Toc(const char* driveOrImage) {
     return WriteOut(*text);
 }
 
+// freedb [--site SITE] [--hello USER@HOST] DRIVE_OR_IMAGE
+int Freedb(int argc, char** argv) {
+    std::string site, hello;
+    int i = 2;
+    for (; i + 1 < argc; i += 2) {
+        const std::string_view option = argv[i];
+        if (option == "--site")
+            site = argv[i + 1];
+        else if (option == "--hello")
+            hello = argv[i + 1];
+        else
+            break;
+    }
+    if (i != argc - 1) return Usage();
+    // The transfer waits in an event loop of its own.
+    QCoreApplication app(argc, argv);
+    const FreedbCommandResult result = LookUpOnFreedb(argv[i], site, hello);
+    if (!result.ok) return Fail(result.what, result.reason);
+    return WriteOut(result.output);
+}
+
 int Scan(const char* letter, const char* catalogue, std::optional<std::string> name) {
     const ScanCommandResult result = ScanIntoCatalogue(letter, catalogue, std::move(name));
     if (!result.ok) return Fail(result.what, result.reason);
@@ -211,6 +236,7 @@ int main(int argc, char** argv) {
             return Search(argv[2], *query);
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
+    if (verb == "freedb" && argc >= 3) return Freedb(argc, argv);
     if (verb == "scan" && argc == 4) return Scan(argv[2], argv[3], std::nullopt);
     if (verb == "scan" && argc == 6 && std::string_view(argv[4]) == "--name")
         return Scan(argv[2], argv[3], std::string(argv[5]));

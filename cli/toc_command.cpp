@@ -25,7 +25,7 @@ std::string Msf(const CTrackPosition& p) {
 
 }  // namespace
 
-std::optional<std::string> TocText(std::string_view driveOrImage) {
+bool ReadCommandToc(std::string_view driveOrImage, ov2::DiscToc& toc, CAudioCdInfo& info) {
     std::optional<std::string> device;
     if (IsDriveLetter(driveOrImage)) {
         device = ov2::TocDeviceOf(driveOrImage);
@@ -35,17 +35,23 @@ std::optional<std::string> TocText(std::string_view driveOrImage) {
         const std::filesystem::path path = std::filesystem::absolute(driveOrImage, error);
         if (!error) device = path.string();
     }
-    if (!device) return std::nullopt;
+    if (!device) return false;
+    std::optional<ov2::DiscToc> read = ov2::ReadDiscToc(*device);
+    if (!read || !info.SetFromToc(*read)) return false;
+    toc = std::move(*read);
+    return true;
+}
 
-    const std::optional<ov2::DiscToc> toc = ov2::ReadDiscToc(*device);
+std::optional<std::string> TocText(std::string_view driveOrImage) {
+    ov2::DiscToc toc;
     CAudioCdInfo info;
-    if (!toc || !info.SetFromToc(*toc)) return std::nullopt;
+    if (!ReadCommandToc(driveOrImage, toc, info)) return std::nullopt;
 
     std::string text;
-    for (std::size_t i = 0; i < toc->tracks.size(); ++i) {
+    for (std::size_t i = 0; i < toc.tracks.size(); ++i) {
         char number[16];
-        std::snprintf(number, sizeof number, "%02d ", toc->tracks[i].number);
-        text += number + Msf(info.m_arrTracks[i]) + (toc->tracks[i].audio ? " audio\n" : " data\n");
+        std::snprintf(number, sizeof number, "%02d ", toc.tracks[i].number);
+        text += number + Msf(info.m_arrTracks[i]) + (toc.tracks[i].audio ? " audio\n" : " data\n");
     }
     text += "leadout " + Msf(info.m_arrTracks.back()) + '\n';
     return text;

@@ -12,7 +12,7 @@
 
 using namespace ov2::cmd;
 
-const char* const COv2Doc::kDefaultCddbServer = "freedb.local (Central Server)";
+const char* const COv2Doc::kDefaultCddbServer = "gnudb.gnudb.org (Central Server)";
 
 namespace {
 

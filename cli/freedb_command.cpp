@@ -1,0 +1,48 @@
+#include "cli/freedb_command.h"
+
+#include <cstdio>
+
+#include "cddb/freedb_client.h"
+#include "cddb/freedb_servers.h"
+#include "cli/toc_command.h"
+
+FreedbCommandResult LookUpOnFreedb(std::string_view driveOrImage, std::string_view site,
+                                   const std::string& hello) {
+    FreedbCommandResult result;
+    ov2::DiscToc toc;
+    CAudioCdInfo disc;
+    if (!ReadCommandToc(driveOrImage, toc, disc)) {
+        result.what = driveOrImage;
+        result.reason = "Could not read track information";
+        return result;
+    }
+    CFreedbClient client(ov2::SiteHost(site.empty() ? std::string_view(ov2::FreedbSites().front()) : site),
+                         hello);
+    result.what = client.m_strServer;
+    const std::optional<std::string> category = client.Query(disc);
+    if (!category) {
+        result.reason = client.m_strError;
+        return result;
+    }
+    if (*category == "failure") {
+        result.reason = "This CD couldn't be found in the FreeDB CD database.";
+        return result;
+    }
+    const std::optional<CFreedbDiscInfo> info = client.Read(*category, disc);
+    if (!info) {
+        result.reason = client.m_strError;
+        return result;
+    }
+    // An entry without an artist is what an error reply leaves.
+    if (info->m_strArtist.empty()) {
+        result.reason = "Error from CDDB received";
+        return result;
+    }
+    char id[9];
+    std::snprintf(id, sizeof id, "%08x", static_cast<unsigned>(disc.ComputeDiscId()));
+    result.output = std::string("id ") + id + "\ncategory " + *category + "\nartist " + info->m_strArtist +
+                    "\ntitle " + info->m_strAlbumTitle + "\nyear " + info->m_strYear + "\n";
+    for (const std::string& title : info->m_lstTrackTitles) result.output += title + "\n";
+    result.ok = true;
+    return result;
+}
