@@ -309,7 +309,7 @@ bool COv2View::AskForDisc(std::string_view number) {
                              ov2::MsgButtons::OkCancel) == ov2::MsgResult::Ok;
 }
 
-bool COv2View::OpenFromDrive(const COvFileData& file) {
+std::string COv2View::DiscPath(const COvFileData& file) {
     std::string fullPath = file.m_strFolder.str() + file.m_strFileName.str();
     // An audio track with a title is still TrackNN.cda on the disc; NN leads its title.
     if (fullPath.find(".cda") != std::string::npos && fullPath.find("Track") == std::string::npos) {
@@ -318,6 +318,11 @@ bool COv2View::OpenFromDrive(const COvFileData& file) {
         const std::string number(Word(std::string_view(fullPath).substr(nameStart)));
         fullPath = fullPath.substr(0, nameStart) + "Track" + number + ".cda";
     }
+    return fullPath;
+}
+
+bool COv2View::OpenFromDrive(const COvFileData& file) {
+    const std::string fullPath = DiscPath(file);
 
     if (const std::optional<std::string> root = LocateDiscDrive(fullPath)) {
         const auto slash = fullPath.find('\\');

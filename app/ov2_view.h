@@ -46,6 +46,9 @@ public:
     // The root ("f:\") of the drive that holds the recorded file, or none.
     static std::optional<std::string> LocateDiscDrive(std::string_view fullPath);
     void OnFilemenuOpenfile();
+    // Where the recorded file lies on its disc: its folder and name, or "TrackNN.cda" for an
+    // audio track that was given a title.
+    static std::string DiscPath(const COvFileData& file);
     // Opens the recorded file from the drive that holds its disc, telling the user when the
     // desktop cannot open it; false when no drive holds the disc.
     static bool OpenFromDrive(const COvFileData& file);

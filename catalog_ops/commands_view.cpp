@@ -94,14 +94,6 @@ QToolButton* HoverButton(QWidget* parent, const char* objectName, const char* ic
     return button;
 }
 
-// A button whose operation is not part of the program yet: shown, explained, not clickable.
-QToolButton* PendingButton(QWidget* parent, const char* objectName, const char* iconName,
-                           QStyle::StandardPixmap fallback, const char* toolTip) {
-    QToolButton* button = HoverButton(parent, objectName, iconName, fallback, toolTip);
-    button->setEnabled(false);
-    return button;
-}
-
 struct ButtonEntry {
     const char* objectName;
     const char* icon;
@@ -210,8 +202,10 @@ QGroupBox* CCommandsView::BuildOperations() {
                                       "CD Delete     Del");
     connect(remove, &QToolButton::clicked, this, &CCommandsView::OnButtonDelete);
     row->addWidget(remove);
-    row->addWidget(PendingButton(group, "buttonCddb", "network-server", QStyle::SP_DriveNetIcon,
-                                 "CDDB Query     Ctrl + D"));
+    QToolButton* cddb = HoverButton(group, "buttonCddb", "network-server", QStyle::SP_DriveNetIcon,
+                                    "CDDB Query     Ctrl + D");
+    connect(cddb, &QToolButton::clicked, this, &CCommandsView::OnCddbCommand);
+    row->addWidget(cddb);
     row->addStretch(1);
     return group;
 }
@@ -505,8 +499,10 @@ bool CCommandsView::OnViewCommand(int nID) {
         case kShowLentAccel:
             OnButtonShowNotAvailable();
             return true;
+        case kCddb:
+            OnCddbCommand();
+            return true;
         default:
-            // The freedb lookup is not part of the panel yet.
             return false;
     }
 }
@@ -623,7 +619,11 @@ void CCommandsView::OnButtonScan() {
     if (CCategoriesView* categories = m_pDocument->FindView<CCategoriesView>())
         categories->RefreshAttachedCategories();
     RefreshFromCurrentDisc();
-    // An audio disc ends here; the freedb lookup is offered by its own command.
+    if (dialog.m_bAudioDisc &&
+        ov2::OvMessageBox("Orvella detected an Audio Disc,\ndo you want to lookup in the Free CDDB\n to "
+                          "gather information about the CD?",
+                          ov2::MsgButtons::OkCancel, ov2::MsgIcon::Question) == ov2::MsgResult::Ok)
+        OnButtonCddb(dialog.m_strDrive);
     m_pDocument->SetModifiedFlag();
 }
 

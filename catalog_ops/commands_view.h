@@ -72,6 +72,13 @@ public:
     // The numbers from 1 to the last disc's number that no disc carries.
     void OnButtonGaps();
 
+    // The freedb lookup of the current disc, from the drive that holds it.
+    void OnCddbCommand();
+    // Whether the current disc is an audio CD: one of its files is a track ("….cda").
+    bool IsAudioDisc();
+    // Looks the disc in that drive up and writes the entry into the current disc's record.
+    void OnButtonCddb(const std::string& driveRoot);
+
     // Reads the controls into the values (true) or shows the values in the controls (false).
     // Reading stops at the find number when it is not a whole number from 1 to 2147483647: the
     // user is told, the focus goes to that field, and false is returned.

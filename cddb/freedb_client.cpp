@@ -20,8 +20,9 @@ std::string PercentEncoded(std::string_view text) {
     std::string encoded;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') || (byte >= '0' && byte <= '9') ||
-            byte == '-' || byte == '_' || byte == '.' || byte == '~') {
+        if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+            (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' || byte == '.' ||
+            byte == '~') {
             encoded += c;
         } else {
             char escape[4];
@@ -48,11 +49,13 @@ bool IsTransferError(QNetworkReply::NetworkError error) {
 }  // namespace
 
 CFreedbClient::CFreedbClient(std::string server, std::string hello)
-    : m_strServer(server.empty() ? ov2::DefaultFreedbHost() : std::move(server)), m_strHello(std::move(hello)) {}
+    : m_strServer(server.empty() ? ov2::DefaultFreedbHost() : std::move(server)),
+      m_strHello(std::move(hello)) {}
 
 std::string CFreedbClient::GetHelloParameter() const {
     std::string user = "x", host = "x";
-    if (const auto at = m_strHello.find('@'); at != std::string::npos && at > 0 && at + 1 < m_strHello.size()) {
+    if (const auto at = m_strHello.find('@');
+        at != std::string::npos && at > 0 && at + 1 < m_strHello.size()) {
         user = PercentEncoded(std::string_view(m_strHello).substr(0, at));
         host = PercentEncoded(std::string_view(m_strHello).substr(at + 1));
     }
@@ -61,17 +64,21 @@ std::string CFreedbClient::GetHelloParameter() const {
 
 std::string CFreedbClient::QueryRequest(const CAudioCdInfo& disc) const {
     const int tracks = disc.GetTrackCount();
-    std::string request = m_strCgiPath + "?cmd=cddb+query+" + DiscIdText(disc) + "+" + std::to_string(tracks);
-    for (int i = 0; i < tracks; ++i) request += "+" + std::to_string(disc.m_arrTracks[static_cast<std::size_t>(i)].Frames());
+    std::string request =
+        m_strCgiPath + "?cmd=cddb+query+" + DiscIdText(disc) + "+" + std::to_string(tracks);
+    for (int i = 0; i < tracks; ++i)
+        request += "+" + std::to_string(disc.m_arrTracks[static_cast<std::size_t>(i)].Frames());
     // The playing time is the lead-out's whole seconds, lead-in included.
-    const CTrackPosition& leadOut = disc.m_arrTracks.empty() ? CTrackPosition{} : disc.m_arrTracks.back();
+    const CTrackPosition& leadOut =
+        disc.m_arrTracks.empty() ? CTrackPosition{} : disc.m_arrTracks.back();
     request += "+" + std::to_string(leadOut.minute * 60 + leadOut.second);
     return request + "&" + GetHelloParameter();
 }
 
-std::string CFreedbClient::ReadRequest(const std::string& category, const CAudioCdInfo& disc) const {
-    return m_strCgiPath + "?cmd=cddb+read+" + PercentEncoded(category) + "+" + DiscIdText(disc) + "&" +
-           GetHelloParameter();
+std::string CFreedbClient::ReadRequest(const std::string& category,
+                                       const CAudioCdInfo& disc) const {
+    return m_strCgiPath + "?cmd=cddb+read+" + PercentEncoded(category) + "+" + DiscIdText(disc) +
+           "&" + GetHelloParameter();
 }
 
 std::string CFreedbClient::CategoryListRequest() const {
@@ -125,8 +132,8 @@ bool CFreedbClient::Fetch(const std::string& request, std::vector<std::string>& 
     const QString errorText = reply->errorString();
     reply->deleteLater();
     if (timedOut) {
-        m_strError = "The server " + m_strServer + " did not answer for " + std::to_string(m_nTimeoutMs / 1000) +
-                     " seconds.";
+        m_strError = "The server " + m_strServer + " did not answer for " +
+                     std::to_string(m_nTimeoutMs / 1000) + " seconds.";
         return false;
     }
     if (tooLarge || body.size() > kMaxReplyBytes) {
@@ -157,7 +164,8 @@ std::optional<std::string> CFreedbClient::Query(const CAudioCdInfo& disc) {
     return rest.substr(0, rest.find(' '));
 }
 
-std::optional<CFreedbDiscInfo> CFreedbClient::Read(const std::string& category, const CAudioCdInfo& disc) {
+std::optional<CFreedbDiscInfo> CFreedbClient::Read(const std::string& category,
+                                                   const CAudioCdInfo& disc) {
     std::vector<std::string> lines;
     if (!Fetch(ReadRequest(category, disc), lines)) return std::nullopt;
     return CFreedbDiscInfo::FromReadReply(lines);

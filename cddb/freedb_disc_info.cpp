@@ -32,10 +32,12 @@ CFreedbDiscInfo CFreedbDiscInfo::FromReadReply(const std::vector<std::string>& l
         } else if (line.find("TITLE") != std::string_view::npos) {
             const std::string_view rest = After(line, 6);  // "TTITLE12=Song" → "12=Song"
             const auto equals = rest.find('=');
-            const long long number = static_cast<long long>(ParseLeadingInt(rest.substr(0, equals))) + 1;
-            const std::string_view title = equals == std::string_view::npos ? rest : rest.substr(equals + 1);
-            info.m_lstTrackTitles.push_back((number <= 9 ? "0" : "") + std::to_string(number) + " " +
-                                            std::string(title));
+            const long long number =
+                static_cast<long long>(ParseLeadingInt(rest.substr(0, equals))) + 1;
+            const std::string_view title =
+                equals == std::string_view::npos ? rest : rest.substr(equals + 1);
+            info.m_lstTrackTitles.push_back((number <= 9 ? "0" : "") + std::to_string(number) +
+                                            " " + std::string(title));
         }
     }
     return info;

@@ -22,7 +22,7 @@ std::string Utf8(const QString& text) { return text.toStdString(); }
 // ids, guards and routing but stay disabled.
 bool IsPending(int nID) {
     switch (nID) {
-        case kSettings: case kConvertOldFiles: case kConvertAccel: case kCddb:
+        case kSettings: case kConvertOldFiles: case kConvertAccel:
             return true;
         default:
             return false;

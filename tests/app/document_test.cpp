@@ -102,7 +102,7 @@ TEST_F(DocumentTest, GuardedCommandsWaitForADiscAndPendingOnesStayDisabled) {
     EXPECT_TRUE(doc.OnCommand(kCdInfo));
     EXPECT_EQ(tree.commands, std::vector<int>{kCdInfo});
 
-    for (int id : {kSettings, kConvertOldFiles, kCddb})
+    for (int id : {kSettings, kConvertOldFiles})
         EXPECT_FALSE(doc.IsCommandEnabled(id)) << id;
     EXPECT_TRUE(doc.IsCommandEnabled(kDeleteCd));
 

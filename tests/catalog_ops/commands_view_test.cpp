@@ -122,7 +122,7 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndOnlyWorkingOnesAreEnabled) 
         {"buttonScan", "Scan a CD     Ctrl + Y", true},
         {"buttonGaps", "Search for Gaps ind the CD Index     Ctrl + G", true},
         {"buttonDelete", "CD Delete     Del", true},
-        {"buttonCddb", "CDDB Query     Ctrl + D", false},
+        {"buttonCddb", "CDDB Query     Ctrl + D", true},
         {"buttonChangeNumber", "Change Number     Ctrl + Enter", true},
         {"buttonShowCd", "Show CD     Ctrl + Enter", true},
         {"buttonDiscSearch", "Search for Discs     Ctr + Q", true},
@@ -144,10 +144,10 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndOnlyWorkingOnesAreEnabled) 
     EXPECT_FALSE(Find<QToolButton>("buttonSaveArtist")->isVisible());  // reached by Ctrl+Enter only
     EXPECT_TRUE(Find<QToolButton>("buttonDelete")->isVisible());
 
-    // The later operations are not answered by the panel, so nothing pretends to run them.
+    // The freedb lookup of a disc without tracks is refused.
     LoadThree();
-    EXPECT_FALSE(panel->OnViewCommand(ov2::cmd::kCddb));
-    EXPECT_TRUE(messages.Texts().empty());
+    EXPECT_TRUE(panel->OnViewCommand(ov2::cmd::kCddb));
+    EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Please, select an Audio CD."});
 }
 
 TEST_F(CommandsViewTest, ShowingADiscIsNoEdit) {

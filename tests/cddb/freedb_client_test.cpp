@@ -1,13 +1,14 @@
 // The freedb client against a loopback server: the disc id, the exact requests a server
 // receives, the query's first-line rule, the read reply's line rules, the category list, and
 // transfers that fail.
+#include "cddb/freedb_client.h"
+
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
 
-#include "cddb/freedb_client.h"
 #include "cddb/freedb_servers.h"
 #include "core/ov2_doc.h"
 #include "platform/audio_cd_info.h"
@@ -49,12 +50,16 @@ TEST(FreedbClientTest, DiscIdsAndTheRequestsAServerReceives) {
     ASSERT_TRUE(client.Query(longDisc));
     ASSERT_EQ(server.m_requestLines.size(), 4);
     EXPECT_EQ(server.m_requestLines[0],
-              "GET /~cddb/cddb.cgi?cmd=cddb+query+0200d401+1+150+214&hello=x+x+orvella+2&proto=4 HTTP/1.1");
+              "GET /~cddb/cddb.cgi?cmd=cddb+query+0200d401+1+150+214&hello=x+x+orvella+2&proto=4 "
+              "HTTP/1.1");
     // A typed category cannot add a parameter.
-    EXPECT_EQ(server.m_requestLines[1],
-              "GET /~cddb/cddb.cgi?cmd=cddb+read+folk%20%26%20more+0200d401&hello=x+x+orvella+2&proto=4 HTTP/1.1");
+    EXPECT_EQ(
+        server.m_requestLines[1],
+        "GET /~cddb/cddb.cgi?cmd=cddb+read+folk%20%26%20more+0200d401&hello=x+x+orvella+2&proto=4 "
+        "HTTP/1.1");
     EXPECT_EQ(server.m_requestLines[2],
-              "GET /~cddb/cddb.cgi?cmd=cddb+lscat&hello=Ann%20Lee+example.org+orvella+2&proto=4 HTTP/1.1");
+              "GET /~cddb/cddb.cgi?cmd=cddb+lscat&hello=Ann%20Lee+example.org+orvella+2&proto=4 "
+              "HTTP/1.1");
     EXPECT_TRUE(server.m_requestLines[3].startsWith("GET /~cddb/cddb.cgi?cmd=cddb+query+") &&
                 server.m_requestLines[3].contains("+99+0+1500+3000+"))
         << server.m_requestLines[3].toStdString();
@@ -78,21 +83,23 @@ TEST(FreedbClientTest, OnlyOneExactMatchNamesACategory) {
     EXPECT_EQ(client.Query(kOneTrack), std::optional<std::string>("jazz"));
 
     server.m_status = "200 OK";
-    server.m_body = "210 OK, status information follows\r\nblues\r\nclassical\r\ncountry\r\ndata\r\nfolk\r\n"
-                    "jazz\r\nmisc\r\nnewage\r\nreggae\r\nrock\r\nsoundtrack\r\n.\r\n";
+    server.m_body =
+        "210 OK, status information follows\r\nblues\r\nclassical\r\ncountry\r\ndata\r\nfolk\r\n"
+        "jazz\r\nmisc\r\nnewage\r\nreggae\r\nrock\r\nsoundtrack\r\n.\r\n";
     std::vector<std::string> categories;
     ASSERT_TRUE(client.ListCategories(categories));
-    EXPECT_EQ(categories, (Texts{"blues", "classical", "country", "data", "folk", "jazz", "misc", "newage",
-                                 "reggae", "rock", "soundtrack"}));
+    EXPECT_EQ(categories, (Texts{"blues", "classical", "country", "data", "folk", "jazz", "misc",
+                                 "newage", "reggae", "rock", "soundtrack"}));
 }
 
 TEST(FreedbClientTest, ReadTakesTitleArtistYearAndTracksLineByLine) {
     LoopbackHttpServer server;
     CFreedbClient client(server.Host());
-    server.m_body = "210 rock 0200d401 CD database entry follows (until terminating `.')\r\n"
-                    "# xmcd\r\nDISCID=0200d401\r\nDTITLE=Solo / Part 1 / Part 2\r\nDYEAR=1984\r\n"
-                    "EXTD= YEAR: 1985 remastered\r\nTTITLE0=Intro\r\nTTITLE9=Coda\r\nTTITLE10=Bonus\r\n"
-                    "TTITLE10= (live)\r\nEXTT0=\r\nPLAYORDER=\r\n.\r\n";
+    server.m_body =
+        "210 rock 0200d401 CD database entry follows (until terminating `.')\r\n"
+        "# xmcd\r\nDISCID=0200d401\r\nDTITLE=Solo / Part 1 / Part 2\r\nDYEAR=1984\r\n"
+        "EXTD= YEAR: 1985 remastered\r\nTTITLE0=Intro\r\nTTITLE9=Coda\r\nTTITLE10=Bonus\r\n"
+        "TTITLE10= (live)\r\nEXTT0=\r\nPLAYORDER=\r\n.\r\n";
     std::optional<CFreedbDiscInfo> info = client.Read("rock", kOneTrack);
     ASSERT_TRUE(info);
     EXPECT_EQ(info->m_strArtist, "Solo");
@@ -100,8 +107,8 @@ TEST(FreedbClientTest, ReadTakesTitleArtistYearAndTracksLineByLine) {
     EXPECT_EQ(info->m_strYear, "1985 remastered");
     EXPECT_EQ(info->m_lstTrackTitles, (Texts{"01 Intro", "10 Coda", "11 Bonus", "11  (live)"}));
 
-    const CFreedbDiscInfo split =
-        CFreedbDiscInfo::FromReadReply({"DTITLE=Various / Hits", "DTITLE=More Hits", "EXTD=YEAR:1985"});
+    const CFreedbDiscInfo split = CFreedbDiscInfo::FromReadReply(
+        {"DTITLE=Various / Hits", "DTITLE=More Hits", "EXTD=YEAR:1985"});
     EXPECT_EQ(split.m_strArtist, "Various");  // a later line without " / " keeps the artist
     EXPECT_EQ(split.m_strAlbumTitle, "More Hits");
     EXPECT_EQ(split.m_strYear, "985");
@@ -109,8 +116,8 @@ TEST(FreedbClientTest, ReadTakesTitleArtistYearAndTracksLineByLine) {
     server.m_body = "401 rock 0200d401 No such CD entry in database.\r\n";
     info = client.Read("rock", kOneTrack);
     ASSERT_TRUE(info);
-    EXPECT_TRUE(info->m_strArtist.empty() && info->m_strAlbumTitle.empty() && info->m_strYear.empty() &&
-                info->m_lstTrackTitles.empty());
+    EXPECT_TRUE(info->m_strArtist.empty() && info->m_strAlbumTitle.empty() &&
+                info->m_strYear.empty() && info->m_lstTrackTitles.empty());
 }
 
 TEST(FreedbClientTest, FailedTransfersSayWhyAndReturnNothing) {
@@ -135,7 +142,8 @@ TEST(FreedbClientTest, FailedTransfersSayWhyAndReturnNothing) {
     const quint16 closedPort = server.Port();
     CFreedbClient refused("127.0.0.1:1");
     EXPECT_FALSE(refused.Query(kOneTrack));
-    EXPECT_NE(refused.m_strError.find("refused"), std::string::npos) << refused.m_strError << closedPort;
+    EXPECT_NE(refused.m_strError.find("refused"), std::string::npos)
+        << refused.m_strError << closedPort;
 }
 
 // ov2cat freedb on a CUE image against the loopback server; the server answers while the test
@@ -143,7 +151,8 @@ TEST(FreedbClientTest, FailedTransfersSayWhyAndReturnNothing) {
 TEST(FreedbClientTest, Ov2catLooksAnImageUp) {
     ov2::test::TempDir dir;
     // Two tracks at 0:02:00 and 1:02:00 of the disc, the lead-out at 3:02:00.
-    const std::string cue = ov2::test::WriteCueImage(dir.path(), "disc", {{true, 0}, {true, 4500}}, 13500).string();
+    const std::string cue =
+        ov2::test::WriteCueImage(dir.path(), "disc", {{true, 0}, {true, 4500}}, 13500).string();
     LoopbackHttpServer server;
     auto run = [&](const QStringList& arguments, int* exitCode) {
         QProcess process;
@@ -152,28 +161,37 @@ TEST(FreedbClientTest, Ov2catLooksAnImageUp) {
         process.start(QStringLiteral(OV2CAT_PATH), arguments);
         loop.exec();
         *exitCode = process.exitCode();
-        return process.readAllStandardOutput().toStdString() + process.readAllStandardError().toStdString();
+        return process.readAllStandardOutput().toStdString() +
+               process.readAllStandardError().toStdString();
     };
     const QString site = QString::fromStdString(server.Host() + " (Test)");
     int exitCode = -1;
     server.m_body = "200 rock 0a00b402 Artist / Title\r\n";
-    EXPECT_EQ(run({QStringLiteral("freedb"), QStringLiteral("--site"), site, QString::fromStdString(cue)}, &exitCode),
-              "ov2cat: " + server.Host() + ": Error from CDDB received\n");
+    EXPECT_EQ(
+        run({QStringLiteral("freedb"), QStringLiteral("--site"), site, QString::fromStdString(cue)},
+            &exitCode),
+        "ov2cat: " + server.Host() + ": Error from CDDB received\n");
     EXPECT_EQ(exitCode, 1);
     ASSERT_EQ(server.m_requestLines.size(), 2);
-    EXPECT_EQ(server.m_requestLines[0],
-              "GET /~cddb/cddb.cgi?cmd=cddb+query+0a00b402+2+150+4650+182&hello=x+x+orvella+2&proto=4 HTTP/1.1");
+    EXPECT_EQ(
+        server.m_requestLines[0],
+        "GET /~cddb/cddb.cgi?cmd=cddb+query+0a00b402+2+150+4650+182&hello=x+x+orvella+2&proto=4 "
+        "HTTP/1.1");
 
-    server.m_body = "210 rock 0a00b402\r\nDTITLE=Artist / Title\r\nEXTD= YEAR: 1999\r\nTTITLE0=One\r\n"
-                    "TTITLE1=Two\r\n.\r\n";
+    server.m_body =
+        "210 rock 0a00b402\r\nDTITLE=Artist / Title\r\nEXTD= YEAR: 1999\r\nTTITLE0=One\r\n"
+        "TTITLE1=Two\r\n.\r\n";
     // Every reply is the entry now, the query's too: its first line is no "200".
-    EXPECT_EQ(run({QStringLiteral("freedb"), QStringLiteral("--site"), site, QString::fromStdString(cue)}, &exitCode),
-              "ov2cat: " + server.Host() + ": This CD couldn't be found in the FreeDB CD database.\n");
+    EXPECT_EQ(
+        run({QStringLiteral("freedb"), QStringLiteral("--site"), site, QString::fromStdString(cue)},
+            &exitCode),
+        "ov2cat: " + server.Host() + ": This CD couldn't be found in the FreeDB CD database.\n");
     server.m_body.prepend("200 rock 0a00b402 Artist / Title\r\n");
-    EXPECT_EQ(run({QStringLiteral("freedb"), QStringLiteral("--site"), site, QStringLiteral("--hello"),
-                   QStringLiteral("me@home"), QString::fromStdString(cue)},
-                  &exitCode),
-              "id 0a00b402\ncategory rock\nartist Artist\ntitle Title\nyear 1999\n01 One\n02 Two\n");
+    EXPECT_EQ(
+        run({QStringLiteral("freedb"), QStringLiteral("--site"), site, QStringLiteral("--hello"),
+             QStringLiteral("me@home"), QString::fromStdString(cue)},
+            &exitCode),
+        "id 0a00b402\ncategory rock\nartist Artist\ntitle Title\nyear 1999\n01 One\n02 Two\n");
     EXPECT_EQ(exitCode, 0);
     EXPECT_TRUE(server.m_requestLines.back().contains("&hello=me+home+orvella+2&proto=4"));
 }

@@ -19,15 +19,22 @@ void LoopbackHttpServer::OnConnection() {
         QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket, buffer] {
             buffer->append(socket->readAll());
             if (!buffer->contains("\r\n\r\n")) return;  // the headers are not complete yet
-            m_requestLines.append(buffer->left(buffer->indexOf("\r\n")));
+            const QByteArray requestLine = buffer->left(buffer->indexOf("\r\n"));
+            m_requestLines.append(requestLine);
             buffer->clear();
+            QByteArray body = m_body;
+            for (const auto& [key, reply] : m_replies)
+                if (requestLine.contains(key)) {
+                    body = reply;
+                    break;
+                }
             if (m_mode == Mode::Silent) return;
             if (m_mode == Mode::Close) {
                 socket->abort();
                 return;
             }
             socket->write("HTTP/1.1 " + m_status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                          QByteArray::number(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body);
+                          QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
             socket->disconnectFromHost();
         });
         QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);

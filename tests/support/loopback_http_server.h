@@ -20,6 +20,9 @@ public:
 
     Mode m_mode = Mode::Answer;
     QByteArray m_body;             // the reply body (with the status line of the protocol inside)
+    // Bodies for requests whose request line holds the key ("cddb+read"); the first key found
+    // wins, m_body answers the others.
+    QList<std::pair<QByteArray, QByteArray>> m_replies;
     QByteArray m_status = "200 OK";  // the HTTP status
     QList<QByteArray> m_requestLines;  // "GET /~cddb/cddb.cgi?… HTTP/1.1", as received
 
