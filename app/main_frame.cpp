@@ -134,34 +134,39 @@ void CMainFrame::CreateMenus() {
     AddCommand(m_fileMenu, kAppExit, QStringLiteral("E&xit"), "application-exit");
 
     QMenu* operations = bar->addMenu(QStringLiteral("&Operations"));
-    AddCommand(operations, kCdScan, QStringLiteral("CD Scan"), "media-optical", QKeySequence(Qt::CTRL | Qt::Key_Y));
-    AddCommand(operations, kFindGaps, QStringLiteral("Find Gapes"), "edit-find", QKeySequence(Qt::CTRL | Qt::Key_G));
+    AddCommand(operations, kCdScan, QStringLiteral("CD Scan"), nullptr,
+               QKeySequence(Qt::CTRL | Qt::Key_Y))
+        ->setIcon(ov2::StyleIcon(QStyle::SP_DriveCDIcon));
+    AddCommand(operations, kFindGaps, QStringLiteral("Find Gapes"), "edit-find-replace",
+               QKeySequence(Qt::CTRL | Qt::Key_G));
     AddCommand(operations, kDeleteCd, QStringLiteral("Delete CD"), "edit-delete");
-    AddCommand(operations, kCddb, QStringLiteral("CDDB"), "media-optical-cd-audio", QKeySequence(Qt::CTRL | Qt::Key_D));
-    AddCommand(operations, kCdInfo, QStringLiteral("CD Info"), "document-properties");
+    AddCommand(operations, kCddb, QStringLiteral("CDDB"), "applications-internet",
+               QKeySequence(Qt::CTRL | Qt::Key_D));
+    AddCommand(operations, kCdInfo, QStringLiteral("CD Info"), "x-office-address-book");
 
     AddCommand(bar->addMenu(QStringLiteral("&Options")), kSettings, QStringLiteral("Ov2 Settings"),
                "preferences-system");
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    AddCommand(view, kLargeIcons, QStringLiteral("Large Icons"), "zoom-in");
-    AddCommand(view, kSmallIcons, QStringLiteral("Small Icons"), "zoom-out");
+    AddCommand(view, kLargeIcons, QStringLiteral("Large Icons"), "view-fullscreen");
+    AddCommand(view, kSmallIcons, QStringLiteral("Small Icons"), "view-restore");
 
     QMenu* lend = bar->addMenu(QStringLiteral("&Lend"));
-    AddCommand(lend, kLend, QStringLiteral("CD Lend / Borrow"), "go-next");
-    AddCommand(lend, kGetBack, QStringLiteral("Get Back"), "go-previous", QKeySequence(Qt::CTRL | Qt::Key_B));
-    AddCommand(lend, kShowAvailable, QStringLiteral("Show Available CDs"), "view-list",
+    AddCommand(lend, kLend, QStringLiteral("CD Lend / Borrow"), "mail-forward");
+    AddCommand(lend, kGetBack, QStringLiteral("Get Back"), "mail-reply-sender",
+               QKeySequence(Qt::CTRL | Qt::Key_B));
+    AddCommand(lend, kShowAvailable, QStringLiteral("Show Available CDs"), "emblem-default",
                QKeySequence(Qt::CTRL | Qt::Key_H));
-    AddCommand(lend, kShowLent, QStringLiteral("Show Non-Available CDs"), "view-list-bullet",
+    AddCommand(lend, kShowLent, QStringLiteral("Show Non-Available CDs"), "emblem-important",
                QKeySequence(Qt::CTRL | Qt::Key_X));
 
     QMenu* search = bar->addMenu(QStringLiteral("&Search"));
     AddCommand(search, kCdSearch, QStringLiteral("CD Search"), "system-search", QKeySequence(Qt::CTRL | Qt::Key_Q));
-    AddCommand(search, kFileSearch, QStringLiteral("File Search"), "edit-find");
+    AddCommand(search, kFileSearch, QStringLiteral("File Search"), "folder-saved-search");
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     AddCommand(help, kHelp, QStringLiteral("Ov2 Help"), "help-browser");
-    AddCommand(help, kTipsAndTricks, QStringLiteral("Tips And Tricks"), "help-faq");
+    AddCommand(help, kTipsAndTricks, QStringLiteral("Tips And Tricks"), "dialog-information");
     AddCommand(help, kAppAbout, QStringLiteral("&About Ov2..."), "help-about");
 
     // Ctrl+Enter answers the keypad's Enter too; Del acts outside text fields, where the
