@@ -56,7 +56,7 @@ QTreeWidget* MakeList(QWidget* parent, const char* objectName) {
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
-    list->header()->setStretchLastSection(false);
+    list->header()->setStretchLastSection(true);
     return list;
 }
 
