@@ -369,7 +369,8 @@ void COv2View::OnFilemenuViewandeditattachedcategories() {
     QTreeWidgetItem* row = currentItem();
     COvFileData* file = row ? FindFileRecord(indexOfTopLevelItem(row)) : nullptr;
     if (!file) {
-        ov2::OvMessageBox("OnFilemenuViewandeditattachedcategories() #Could not find file");
+        ov2::OvMessageBox("OnFilemenuViewandeditattachedcategories() #Could not find file",
+                          ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
         return;
     }
     COv2Doc* doc = m_pDocument;

@@ -407,7 +407,7 @@ void CCategoriesView::OnRemoveAttachedCategory() {
 
 void CCategoriesView::OnDeleteCategory() {
     if (ov2::OvMessageBox("Do you really want to delete this Categoriy ?", ov2::MsgButtons::YesNo,
-                          ov2::MsgIcon::Question) != ov2::MsgResult::Yes)
+                          ov2::MsgIcon::Question, ov2::MsgResult::No) != ov2::MsgResult::Yes)
         return;
     if (!Database()) return;
     std::vector<std::string> kept, deleted;

@@ -684,7 +684,7 @@ void CCommandsView::TypeAhead(CHistoryCombo* combo, std::string_view key,
         }
     } else {
         // The suggestions are left out; typing goes on.
-        Tell(missingMessage);
+        ov2::OvMessageBox(missingMessage, ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
     }
     combo->ShowSuggestions(typed, suggestions);
     UpdateData(true);

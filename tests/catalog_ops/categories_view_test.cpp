@@ -231,6 +231,7 @@ TEST_F(CategoriesViewTest, DeleteKeyRemovesCategoriesFromEveryDiscAndFile) {
     EXPECT_EQ(messages.Messages()[0].text, "Do you really want to delete this Categoriy ?");
     EXPECT_EQ(messages.Messages()[0].buttons, ov2::MsgButtons::YesNo);
     EXPECT_EQ(messages.Messages()[0].icon, ov2::MsgIcon::Question);
+    EXPECT_EQ(messages.Messages()[0].defaultAnswer, ov2::MsgResult::No);
     EXPECT_EQ(all->topLevelItemCount(), 3);
     EXPECT_FALSE(doc.IsModified());
 
