@@ -194,8 +194,9 @@ void CLeftView::DeleteCurrentDisc() {
         return;
     }
     const std::string number = item->data(0, kNumberRole).toByteArray().toStdString();
-    if (ov2::OvMessageBox("Do you really want to delete CD " + number + " ?", ov2::MsgButtons::YesNo,
-                          ov2::MsgIcon::Question) != ov2::MsgResult::Yes)
+    if (ov2::OvMessageBox("Do you really want to delete CD " + number + " ?",
+                          ov2::MsgButtons::YesNo, ov2::MsgIcon::Question,
+                          ov2::MsgResult::No) != ov2::MsgResult::Yes)
         return;
     // The neighbouring disc takes the selection, the next one or else the one before.
     const int index = indexOfTopLevelItem(item);

@@ -10,9 +10,11 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <optional>
 
 #include "app/about_dialog.h"
 #include "app/left_view.h"
@@ -31,6 +33,32 @@ using namespace ov2::cmd;
 namespace {
 
 const QString kFilter = QStringLiteral("Ov2 Files (*.ovd)");
+const QString kLayoutGroup = QStringLiteral("Layout");
+const QString kPanesKey = QStringLiteral("Panes");
+const QString kFileColumnsKey = QStringLiteral("FileListColumns");
+
+// Widths as the settings keep them: readable numbers, one per pane or column.
+QStringList WidthTexts(const QList<int>& widths) {
+    QStringList texts;
+    for (int width : widths) texts << QString::number(width);
+    return texts;
+}
+
+// The remembered widths, or none when they are missing, of another count, or not sensible
+// (an edited or damaged settings file).
+std::optional<QList<int>> RememberedWidths(const QSettings& settings, const QString& key,
+                                           int count) {
+    const QStringList texts = settings.value(key).toStringList();
+    if (texts.size() != count) return std::nullopt;
+    QList<int> widths;
+    for (const QString& text : texts) {
+        bool ok = false;
+        const int width = text.trimmed().toInt(&ok);
+        if (!ok || width <= 0 || width > 100000) return std::nullopt;
+        widths << width;
+    }
+    return widths;
+}
 
 // The help the program installs, found beside the program or in the shared data folders.
 QString InstalledHelp() {
@@ -60,10 +88,9 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
     m_categories = new CCategoriesView(doc, m_splitter);
     for (QWidget* pane : std::initializer_list<QWidget*>{m_commands, m_tree, m_files, m_categories})
         m_splitter->addWidget(pane);
-    // Extra width goes to the last pane; the others keep their widths.
-    const int widths[] = {255, 200, 320, 165};
-    for (int i = 0; i < 4; ++i) m_splitter->setStretchFactor(i, i == 3 ? 1 : 0);
-    m_splitter->setSizes({widths[0], widths[1], widths[2], widths[3]});
+    // Extra width goes to the file list, where long names need it; the others keep their widths.
+    for (int i = 0; i < 4; ++i) m_splitter->setStretchFactor(i, i == 2 ? 1 : 0);
+    RestoreLayout();
     setCentralWidget(m_splitter);
 
     CreateMenus();
@@ -134,34 +161,39 @@ void CMainFrame::CreateMenus() {
     AddCommand(m_fileMenu, kAppExit, QStringLiteral("E&xit"), "application-exit");
 
     QMenu* operations = bar->addMenu(QStringLiteral("&Operations"));
-    AddCommand(operations, kCdScan, QStringLiteral("CD Scan"), "media-optical", QKeySequence(Qt::CTRL | Qt::Key_Y));
-    AddCommand(operations, kFindGaps, QStringLiteral("Find Gapes"), "edit-find", QKeySequence(Qt::CTRL | Qt::Key_G));
+    AddCommand(operations, kCdScan, QStringLiteral("CD Scan"), nullptr,
+               QKeySequence(Qt::CTRL | Qt::Key_Y))
+        ->setIcon(ov2::StyleIcon(QStyle::SP_DriveCDIcon));
+    AddCommand(operations, kFindGaps, QStringLiteral("Find Gapes"), "edit-find-replace",
+               QKeySequence(Qt::CTRL | Qt::Key_G));
     AddCommand(operations, kDeleteCd, QStringLiteral("Delete CD"), "edit-delete");
-    AddCommand(operations, kCddb, QStringLiteral("CDDB"), "media-optical-cd-audio", QKeySequence(Qt::CTRL | Qt::Key_D));
-    AddCommand(operations, kCdInfo, QStringLiteral("CD Info"), "document-properties");
+    AddCommand(operations, kCddb, QStringLiteral("CDDB"), "applications-internet",
+               QKeySequence(Qt::CTRL | Qt::Key_D));
+    AddCommand(operations, kCdInfo, QStringLiteral("CD Info"), "x-office-address-book");
 
     AddCommand(bar->addMenu(QStringLiteral("&Options")), kSettings, QStringLiteral("Ov2 Settings"),
                "preferences-system");
 
     QMenu* view = bar->addMenu(QStringLiteral("&View"));
-    AddCommand(view, kLargeIcons, QStringLiteral("Large Icons"), "zoom-in");
-    AddCommand(view, kSmallIcons, QStringLiteral("Small Icons"), "zoom-out");
+    AddCommand(view, kLargeIcons, QStringLiteral("Large Icons"), "view-fullscreen");
+    AddCommand(view, kSmallIcons, QStringLiteral("Small Icons"), "view-restore");
 
     QMenu* lend = bar->addMenu(QStringLiteral("&Lend"));
-    AddCommand(lend, kLend, QStringLiteral("CD Lend / Borrow"), "go-next");
-    AddCommand(lend, kGetBack, QStringLiteral("Get Back"), "go-previous", QKeySequence(Qt::CTRL | Qt::Key_B));
-    AddCommand(lend, kShowAvailable, QStringLiteral("Show Available CDs"), "view-list",
+    AddCommand(lend, kLend, QStringLiteral("CD Lend / Borrow"), "mail-forward");
+    AddCommand(lend, kGetBack, QStringLiteral("Get Back"), "mail-reply-sender",
+               QKeySequence(Qt::CTRL | Qt::Key_B));
+    AddCommand(lend, kShowAvailable, QStringLiteral("Show Available CDs"), "emblem-default",
                QKeySequence(Qt::CTRL | Qt::Key_H));
-    AddCommand(lend, kShowLent, QStringLiteral("Show Non-Available CDs"), "view-list-bullet",
+    AddCommand(lend, kShowLent, QStringLiteral("Show Non-Available CDs"), "emblem-important",
                QKeySequence(Qt::CTRL | Qt::Key_X));
 
     QMenu* search = bar->addMenu(QStringLiteral("&Search"));
     AddCommand(search, kCdSearch, QStringLiteral("CD Search"), "system-search", QKeySequence(Qt::CTRL | Qt::Key_Q));
-    AddCommand(search, kFileSearch, QStringLiteral("File Search"), "edit-find");
+    AddCommand(search, kFileSearch, QStringLiteral("File Search"), "folder-saved-search");
 
     QMenu* help = bar->addMenu(QStringLiteral("&Help"));
     AddCommand(help, kHelp, QStringLiteral("Ov2 Help"), "help-browser");
-    AddCommand(help, kTipsAndTricks, QStringLiteral("Tips And Tricks"), "help-faq");
+    AddCommand(help, kTipsAndTricks, QStringLiteral("Tips And Tricks"), "dialog-information");
     AddCommand(help, kAppAbout, QStringLiteral("&About Ov2..."), "help-about");
 
     // Ctrl+Enter answers the keypad's Enter too; Del acts outside text fields, where the
@@ -238,10 +270,33 @@ void CMainFrame::OnAbout() {
 // ---------------------------------------------------------------- closing and dropping
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (m_pDocument->SaveModified())
+    if (m_pDocument->SaveModified()) {
+        SaveLayout();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
+}
+
+// ---------------------------------------------------------------- remembered layout
+
+void CMainFrame::RestoreLayout() {
+    QSettings settings(QStringLiteral("Ov2"), QStringLiteral("Ov2"));
+    settings.beginGroup(kLayoutGroup);
+    m_splitter->setSizes(
+        RememberedWidths(settings, kPanesKey, 4).value_or(QList<int>{255, 200, 320, 165}));
+    if (const auto columns = RememberedWidths(settings, kFileColumnsKey, 2)) {
+        m_files->setColumnWidth(COv2View::kColumnSize, (*columns)[0]);
+        m_files->setColumnWidth(COv2View::kColumnType, (*columns)[1]);
+    }
+}
+
+void CMainFrame::SaveLayout() const {
+    QSettings settings(QStringLiteral("Ov2"), QStringLiteral("Ov2"));
+    settings.beginGroup(kLayoutGroup);
+    settings.setValue(kPanesKey, WidthTexts(m_splitter->sizes()));
+    settings.setValue(kFileColumnsKey, WidthTexts({m_files->columnWidth(COv2View::kColumnSize),
+                                                   m_files->columnWidth(COv2View::kColumnType)}));
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

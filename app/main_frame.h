@@ -37,6 +37,9 @@ private:
     void UpdateCaption();
     void UpdateMenuState();
     void UpdateRecentFiles();
+    // The pane widths and the file list's column widths are remembered from one run to the next.
+    void RestoreLayout();
+    void SaveLayout() const;
     void OnHelp();
     void OnTipsAndTricks();
     void OnAbout();

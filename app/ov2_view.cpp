@@ -9,7 +9,9 @@
 #include <QMenu>
 #include <QMimeDatabase>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QStyledItemDelegate>
+#include <algorithm>
 
 #include "app/left_view.h"
 #include "catalog_ops/attached_categories_dialog.h"
@@ -98,9 +100,18 @@ COv2View::COv2View(COv2Doc* doc, QWidget* parent) : QTreeWidget(parent), m_pDocu
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setSectionsClickable(true);
-    setColumnWidth(kColumnName, 182);
-    setColumnWidth(kColumnSize, 70);
-    setColumnWidth(kColumnType, 60);
+    // The names take whatever width the list has, so that a scroll bar narrows them and never
+    // hides the type; the size and type keep room for their longest usual texts.
+    header()->setSectionResizeMode(kColumnName, QHeaderView::Stretch);
+    const int textMargins =
+        2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
+    setColumnWidth(kColumnSize,
+                   std::max(70, fontMetrics().horizontalAdvance(QStringLiteral("999999.999 KB")) +
+                                    textMargins));
+    // The header's title and its sort triangle.
+    setColumnWidth(
+        kColumnType,
+        std::max(60, header()->fontMetrics().horizontalAdvance(QStringLiteral("Type")) + 28));
     header()->setSortIndicatorShown(true);
     header()->setSortIndicator(kColumnName, Qt::AscendingOrder);
     connect(header(), &QHeaderView::sectionClicked, this, &COv2View::OnColumnclick);
@@ -363,7 +374,8 @@ void COv2View::OnFilemenuViewandeditattachedcategories() {
     QTreeWidgetItem* row = currentItem();
     COvFileData* file = row ? FindFileRecord(indexOfTopLevelItem(row)) : nullptr;
     if (!file) {
-        ov2::OvMessageBox("OnFilemenuViewandeditattachedcategories() #Could not find file");
+        ov2::OvMessageBox("OnFilemenuViewandeditattachedcategories() #Could not find file",
+                          ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
         return;
     }
     COv2Doc* doc = m_pDocument;

@@ -30,6 +30,22 @@ QMessageBox::Icon Icon(MsgIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+QMessageBox::StandardButton Button(MsgResult answer) {
+    switch (answer) {
+        case MsgResult::Ok:
+            return QMessageBox::Ok;
+        case MsgResult::Cancel:
+            return QMessageBox::Cancel;
+        case MsgResult::Yes:
+            return QMessageBox::Yes;
+        case MsgResult::No:
+            return QMessageBox::No;
+        case MsgResult::Retry:
+            return QMessageBox::Retry;
+    }
+    return QMessageBox::NoButton;
+}
+
 MsgResult Result(int button, MsgButtons buttons) {
     switch (button) {
         case QMessageBox::Ok: return MsgResult::Ok;
@@ -49,6 +65,7 @@ void InstallQtMessageBoxHandler(QWidget* parent) {
         QMessageBox box(Icon(request.icon), QStringLiteral("Ov2"), QString::fromStdString(request.text),
                         Buttons(request.buttons), owner.data());
         box.setObjectName(QStringLiteral("ov2MessageBox"));
+        if (request.defaultAnswer) box.setDefaultButton(Button(*request.defaultAnswer));
         return Result(box.exec(), request.buttons);
     });
 }

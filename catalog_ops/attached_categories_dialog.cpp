@@ -44,7 +44,7 @@ CDialogAttachedCategories::CDialogAttachedCategories(COvFileData& file,
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setIconSize(QSize(24, 24));
     m_list->setHeaderLabels({QStringLiteral("Category")});
-    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setStretchLastSection(true);
     m_list->setColumnWidth(0, 100);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this,

@@ -174,13 +174,16 @@ void CCategoriesView::BuildMenus() {
         QStyle::StandardPixmap fallback;
     };
     const Entry entries[] = {
-        {"actionAttachToCd", "&Attach to CD", ov2::cmd::kAttachToCd, "media-optical", QStyle::SP_DriveCDIcon},
+        {"actionAttachToCd", "&Attach to CD", ov2::cmd::kAttachToCd, "media-optical",
+         QStyle::SP_DriveCDIcon},
         {"actionAttachToFile", "Attach to a File", ov2::cmd::kAttachToFile, "text-x-generic",
          QStyle::SP_FileIcon},
-        {"actionRenameCategory", "&Rename", ov2::cmd::kRenameCategory, "document-edit",
+        {"actionRenameCategory", "&Rename", ov2::cmd::kRenameCategory, "accessories-text-editor",
          QStyle::SP_FileDialogDetailedView},
-        {"actionDeleteCategory", "Delete", ov2::cmd::kDeleteCategory, "edit-delete", QStyle::SP_TrashIcon},
-        {"actionViewCds", "View CDs", ov2::cmd::kViewCds, "edit-find", QStyle::SP_FileDialogContentsView},
+        {"actionDeleteCategory", "Delete", ov2::cmd::kDeleteCategory, "edit-delete",
+         QStyle::SP_TrashIcon},
+        {"actionViewCds", "View CDs", ov2::cmd::kViewCds, "system-search",
+         QStyle::SP_FileDialogContentsView},
     };
     for (const Entry& entry : entries) {
         QAction* action = m_menuCategories->addAction(ov2::ThemeIcon(entry.icon, entry.fallback),
@@ -404,7 +407,7 @@ void CCategoriesView::OnRemoveAttachedCategory() {
 
 void CCategoriesView::OnDeleteCategory() {
     if (ov2::OvMessageBox("Do you really want to delete this Categoriy ?", ov2::MsgButtons::YesNo,
-                          ov2::MsgIcon::Question) != ov2::MsgResult::Yes)
+                          ov2::MsgIcon::Question, ov2::MsgResult::No) != ov2::MsgResult::Yes)
         return;
     if (!Database()) return;
     std::vector<std::string> kept, deleted;

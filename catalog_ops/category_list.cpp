@@ -15,7 +15,7 @@ CCategoryList::CCategoryList(QWidget* parent) : QTreeWidget(parent) {
     setEditTriggers(QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
     setIconSize(QSize(24, 24));
     setHeaderLabels({QStringLiteral("Category Sort")});
-    header()->setStretchLastSection(false);
+    header()->setStretchLastSection(true);
     setColumnWidth(0, 100);
     ResetSortState();
     ov2::ConnectHeaderSort(this, &m_sortState, [](int column) {

@@ -191,6 +191,7 @@ QGroupBox* CCommandsView::BuildOperations() {
     auto* row = new QHBoxLayout(group);
     QToolButton* scan = HoverButton(group, "buttonScan", "media-optical", QStyle::SP_DriveCDIcon,
                                     "Scan a CD     Ctrl + Y");
+    scan->setIcon(ov2::StyleIcon(QStyle::SP_DriveCDIcon));
     connect(scan, &QToolButton::clicked, this, &CCommandsView::OnButtonScan);
     row->addWidget(scan);
     QToolButton* gaps =
@@ -202,7 +203,7 @@ QGroupBox* CCommandsView::BuildOperations() {
                                       "CD Delete     Del");
     connect(remove, &QToolButton::clicked, this, &CCommandsView::OnButtonDelete);
     row->addWidget(remove);
-    QToolButton* cddb = HoverButton(group, "buttonCddb", "network-server", QStyle::SP_DriveNetIcon,
+    QToolButton* cddb = HoverButton(group, "buttonCddb", "applications-internet", QStyle::SP_DriveNetIcon,
                                     "CDDB Query     Ctrl + D");
     connect(cddb, &QToolButton::clicked, this, &CCommandsView::OnCddbCommand);
     row->addWidget(cddb);
@@ -216,7 +217,7 @@ QGroupBox* CCommandsView::BuildLabel() {
     m_editNumber = NamedEdit(group, "editNumber");
     connect(m_editNumber, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditNumber);
     QToolButton* change =
-        HoverButton(group, "buttonChangeNumber", "document-properties",
+        HoverButton(group, "buttonChangeNumber", "accessories-text-editor",
                     QStyle::SP_FileDialogDetailedView, "Change Number     Ctrl + Enter");
     connect(change, &QToolButton::clicked, this, &CCommandsView::OnButtonChangeNumber);
     auto* numberRow = new QHBoxLayout;
@@ -257,7 +258,7 @@ QGroupBox* CCommandsView::BuildFindNumber() {
     m_editFindNumber = NamedEdit(group, "editFindNumber");
     m_editFindNumber->setText(QString::number(m_nFindNumber));
     connect(m_editFindNumber, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditFindNumber);
-    QToolButton* show = HoverButton(group, "buttonShowCd", "go-jump", QStyle::SP_ArrowForward,
+    QToolButton* show = HoverButton(group, "buttonShowCd", "edit-find", QStyle::SP_ArrowForward,
                                     "Show CD     Ctrl + Enter");
     connect(show, &QToolButton::clicked, this, &CCommandsView::OnButtonShowCd);
     auto* row = new QHBoxLayout;
@@ -319,7 +320,7 @@ QGroupBox* CCommandsView::BuildLending() {
 
     auto* buttons = new QHBoxLayout;
     const ButtonEntry lending[] = {
-        {"buttonLend", "mail-send", QStyle::SP_ArrowRight,
+        {"buttonLend", "mail-forward", QStyle::SP_ArrowRight,
          "Lend Discs To Other Persons     Ctrl + Enter", &CCommandsView::OnButtonLend},
         {"buttonGetBack", "mail-reply-sender", QStyle::SP_ArrowLeft, "Get CD Back     Ctrl + B",
          &CCommandsView::OnButtonGetBack},
@@ -683,7 +684,7 @@ void CCommandsView::TypeAhead(CHistoryCombo* combo, std::string_view key,
         }
     } else {
         // The suggestions are left out; typing goes on.
-        Tell(missingMessage);
+        ov2::OvMessageBox(missingMessage, ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
     }
     combo->ShowSuggestions(typed, suggestions);
     UpdateData(true);

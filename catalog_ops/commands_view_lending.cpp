@@ -38,7 +38,8 @@ void CCommandsView::OnButtonLend() {
         return;
     }
     const std::string borrower = ov2::EncodeText(m_strLend);
-    if (!AddToHistory("LendCombo", borrower)) Tell("CCommandsView::OnButtonLend()  #Map Lookup");
+    if (!AddToHistory("LendCombo", borrower))
+        Tell("CCommandsView::OnButtonLend()  #Map Lookup", ov2::MsgIcon::Error);
     COvDisc* disc = Database()->FindDisc(current->m_strNumber);
     if (!disc) return;  // the working copy names no disc of the catalogue
     const std::string date = ov2::TodayText();

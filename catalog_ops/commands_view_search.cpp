@@ -32,7 +32,9 @@ void CCommandsView::StartSearch(const char* mode) {
     }
     // The pattern is remembered even when the search is refused below.
     const std::string pattern = ov2::EncodeText(m_strSearch);
-    if (!AddToHistory("SearchCombo", pattern)) tell("OnButtonNameSearch() #Map Lookup");
+    if (!AddToHistory("SearchCombo", pattern))
+        ov2::OvMessageBox("OnButtonNameSearch() #Map Lookup", ov2::MsgButtons::Ok,
+                          ov2::MsgIcon::Error);
 
     m_lstSearchParameters = {pattern, mode};
     if (m_nSearchScope == 0) {

@@ -80,7 +80,8 @@ void CDialogNotAvailable::FillList() {
     }
     if (rows.isEmpty()) {
         // The dialog stays open and keeps its caption.
-        ov2::OvMessageBox("All Discs are available");
+        ov2::OvMessageBox("All Discs are available", ov2::MsgButtons::Ok,
+                          ov2::MsgIcon::Information);
         return;
     }
     m_list->addTopLevelItems(rows);

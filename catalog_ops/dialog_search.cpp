@@ -56,7 +56,7 @@ QTreeWidget* MakeList(QWidget* parent, const char* objectName) {
     list->setUniformRowHeights(true);
     list->setAllColumnsShowFocus(true);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
-    list->header()->setStretchLastSection(false);
+    list->header()->setStretchLastSection(true);
     return list;
 }
 
@@ -280,7 +280,8 @@ void CDialogSearch::OnSearchDelete() {
         const std::string category = row->data(0, kCategoryBytesRole).toByteArray().toStdString();
         const auto found = std::find(m_lstCategories.begin(), m_lstCategories.end(), category);
         if (found == m_lstCategories.end()) {
-            ov2::OvMessageBox("CDialogSearch::OnSearchDelete() #Undefined Error");
+            ov2::OvMessageBox("CDialogSearch::OnSearchDelete() #Undefined Error",
+                              ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
             continue;
         }
         m_lstCategories.erase(found);

@@ -40,7 +40,7 @@ CDialogDiscInfo::CDialogDiscInfo(const COvDisc& disc, QWidget* parent) : QDialog
     m_listCategories->setUniformRowHeights(true);
     m_listCategories->setIconSize(QSize(16, 16));
     m_listCategories->setHeaderLabels({QStringLiteral("CD Categories")});
-    m_listCategories->header()->setStretchLastSection(false);
+    m_listCategories->header()->setStretchLastSection(true);
     m_listCategories->setColumnWidth(0, 150);
     FillCategories(disc.m_lstCategories);
     m_sortState.SetState(0, QStringLiteral("true"));

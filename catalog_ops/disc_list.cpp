@@ -36,7 +36,7 @@ QTreeWidget* NewDiscList(QWidget* parent, std::initializer_list<DiscListColumn> 
         width += c.width;
     }
     list->setHeaderLabels(captions);
-    list->header()->setStretchLastSection(false);
+    list->header()->setStretchLastSection(true);
     // Room for every column and a vertical scroll bar, so that no column starts out clipped.
     width += 2 * list->frameWidth() + list->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
     list->setMinimumWidth(width);

@@ -160,8 +160,8 @@ bool COv2Doc::OnSaveDocument(const QString& path) {
 
 bool COv2Doc::SaveModified() {
     if (!m_bModified) return true;
-    switch (ov2::OvMessageBox("Save changes to " + Utf8(m_strTitle) + "?", ov2::MsgButtons::YesNoCancel,
-                              ov2::MsgIcon::Warning)) {
+    switch (ov2::OvMessageBox("Save changes to " + Utf8(m_strTitle) + "?",
+                              ov2::MsgButtons::YesNoCancel, ov2::MsgIcon::Question)) {
         case ov2::MsgResult::Yes: return DoFileSave();
         case ov2::MsgResult::No: return true;
         default: return false;

@@ -29,8 +29,29 @@ MsgResult SafeAnswer(MsgButtons buttons) {
     return MsgResult::Cancel;
 }
 
-MsgResult OvMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon) {
-    return Handler()(MessageRequest{std::string(text), buttons, icon});
+MsgResult OvMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
+                       std::optional<MsgResult> defaultAnswer) {
+    if (icon == MsgIcon::None)
+        icon = buttons == MsgButtons::Ok || buttons == MsgButtons::RetryCancel ? MsgIcon::Warning
+                                                                               : MsgIcon::Question;
+    if (!defaultAnswer) {
+        switch (buttons) {
+            case MsgButtons::Ok:
+            case MsgButtons::OkCancel:
+                defaultAnswer = MsgResult::Ok;
+                break;
+            case MsgButtons::YesNo:
+                defaultAnswer = MsgResult::No;
+                break;
+            case MsgButtons::YesNoCancel:
+                defaultAnswer = MsgResult::Yes;
+                break;
+            case MsgButtons::RetryCancel:
+                defaultAnswer = MsgResult::Retry;
+                break;
+        }
+    }
+    return Handler()(MessageRequest{std::string(text), buttons, icon, defaultAnswer});
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {

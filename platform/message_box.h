@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -16,13 +17,18 @@ struct MessageRequest {
     std::string text;  // UTF-8
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
+    std::optional<MsgResult> defaultAnswer;  // the button that Enter presses
 };
 
 using MessageBoxHandler = std::function<MsgResult(const MessageRequest&)>;
 
-// Shows a message and returns the user's answer.
+// Shows a message and returns the user's answer. A message without an icon gets the one of its
+// kind: a question for Yes/No and OK/Cancel prompts, a warning for an OK-only refusal or a retry.
+// A message without a default answer gets No for a Yes/No prompt, which in this program always
+// asks before something is deleted, and the first button otherwise.
 MsgResult OvMessageBox(std::string_view text, MsgButtons buttons = MsgButtons::Ok,
-                       MsgIcon icon = MsgIcon::None);
+                       MsgIcon icon = MsgIcon::None,
+                       std::optional<MsgResult> defaultAnswer = std::nullopt);
 
 // Installs the handler that shows messages and returns the previous one. An empty handler
 // restores the default, which prints the message to standard error and answers with the

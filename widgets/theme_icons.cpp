@@ -2,9 +2,66 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QIconEngine>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
 #include <QStandardPaths>
+#include <utility>
 
 namespace ov2 {
+namespace {
+
+// Grey and faint: a disabled command must not pass for an active one, and the style's own
+// disabled form of a pale or grey theme icon looks just like the icon.
+QPixmap Faded(const QPixmap& pixmap) {
+    QImage image = pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int grey = qGray(line[x]);
+            line[x] = qRgba(grey, grey, grey, qAlpha(line[x]) * 2 / 5);
+        }
+    }
+    QPixmap faded = QPixmap::fromImage(image);
+    faded.setDevicePixelRatio(pixmap.devicePixelRatio());
+    return faded;
+}
+
+// An icon as it is in every mode but the disabled one, which is drawn faded from the normal one.
+class FadeWhenDisabledEngine : public QIconEngine {
+public:
+    explicit FadeWhenDisabledEngine(QIcon icon) : m_icon(std::move(icon)) {}
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        const qreal scale = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        painter->drawPixmap(rect, scaledPixmap(rect.size(), mode, state, scale));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State state) override {
+        return m_icon.actualSize(size, QIcon::Normal, state);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override {
+        if (mode != QIcon::Disabled) return m_icon.pixmap(size, scale, mode, state);
+        return Faded(m_icon.pixmap(size, scale, QIcon::Normal, state));
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State state) override {
+        return m_icon.availableSizes(QIcon::Normal, state);
+    }
+    QString iconName() override { return m_icon.name(); }
+    bool isNull() override { return m_icon.isNull(); }
+    QString key() const override { return QStringLiteral("ov2FadeWhenDisabled"); }
+    QIconEngine* clone() const override { return new FadeWhenDisabledEngine(m_icon); }
+
+private:
+    QIcon m_icon;
+};
+
+}  // namespace
 
 void InstallIconThemeFallback() {
     // Platforms without a desktop theme (offscreen, minimal) search only Qt's resources.
@@ -23,11 +80,25 @@ void InstallIconThemeFallback() {
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback) {
     // Current themes often carry only the symbolic form of an action icon.
     const QString themeName = QString::fromLatin1(name);
+    QIcon found;
     for (const QString& candidate : {themeName, themeName + QLatin1String("-symbolic")}) {
-        const QIcon icon = QIcon::fromTheme(candidate);
-        if (!icon.isNull()) return icon;
+        found = QIcon::fromTheme(candidate);
+        if (!found.isNull()) break;
     }
-    return QApplication::style()->standardIcon(fallback);
+    if (found.isNull()) found = QApplication::style()->standardIcon(fallback);
+    return QIcon(new FadeWhenDisabledEngine(std::move(found)));
+}
+
+QIcon StyleIcon(QStyle::StandardPixmap pixmap) {
+    // The style draws its own picture only where no theme has one.
+    const QString theme = QIcon::themeName();
+    const QString fallbackTheme = QIcon::fallbackThemeName();
+    QIcon::setThemeName(QStringLiteral("hicolor"));
+    QIcon::setFallbackThemeName(QString());
+    QIcon icon = QApplication::style()->standardIcon(pixmap);
+    QIcon::setFallbackThemeName(fallbackTheme);
+    QIcon::setThemeName(theme);
+    return QIcon(new FadeWhenDisabledEngine(std::move(icon)));
 }
 
 }  // namespace ov2

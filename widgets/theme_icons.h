@@ -9,7 +9,12 @@ namespace ov2 {
 // icons exist even outside a desktop session.
 void InstallIconThemeFallback();
 
-// The theme's icon of that name (or its symbolic form), else the style's standard icon.
+// The theme's icon of that name (or its symbolic form), else the style's standard icon; drawn grey
+// and faint where its button or menu entry is disabled.
 QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback);
+
+// The style's own picture of a standard icon, for where the theme's one is too pale to read (the
+// theme's compact disc is white on white); faded like ThemeIcon where disabled.
+QIcon StyleIcon(QStyle::StandardPixmap pixmap);
 
 }  // namespace ov2

@@ -131,6 +131,7 @@ TEST_F(DocumentTest, NewCatalogueIsUntitledWithTheDefaultSettings) {
     EXPECT_TRUE(doc.OnFileNew());
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Save changes to Untitled?"});
     EXPECT_EQ(messages.Messages()[0].buttons, ov2::MsgButtons::YesNoCancel);
+    EXPECT_EQ(messages.Messages()[0].icon, ov2::MsgIcon::Question);
     EXPECT_EQ(doc.GetTitle(), QStringLiteral("Untitled"));
     EXPECT_FALSE(doc.IsModified());
     EXPECT_TRUE(doc.m_pDatabase->IsEmpty());

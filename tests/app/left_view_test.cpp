@@ -158,6 +158,9 @@ TEST_F(LeftViewTest, DeletingAsksAndSelectsTheNeighbour) {
     EXPECT_EQ(messages.Texts(),
               (std::vector<std::string>{"Please, click on the CD Icon.", "Do you really want to delete CD 2 ?"}));
     EXPECT_EQ(messages.Messages()[1].buttons, ov2::MsgButtons::YesNo);
+    EXPECT_EQ(messages.Messages()[0].icon, ov2::MsgIcon::Warning);
+    EXPECT_EQ(messages.Messages()[1].icon, ov2::MsgIcon::Question);
+    EXPECT_EQ(messages.Messages()[1].defaultAnswer, ov2::MsgResult::No);
     EXPECT_EQ(Numbers(*doc.m_pDatabase), "1 2 3");
 
     messages.Answer(ov2::MsgResult::Yes);

@@ -62,15 +62,30 @@ struct MainFrameTest : testing::Test {
     TestFrame frame{&doc};
 };
 
-TEST_F(MainFrameTest, FourPanesWithTheExtraWidthInTheLast) {
+TEST_F(MainFrameTest, FourPanesWithTheExtraWidthInTheFileListRememberedOnClosing) {
     const QList<int> sizes = frame.Splitter()->sizes();
     ASSERT_EQ(sizes.size(), 4);
     EXPECT_EQ(sizes[0], 255);
     EXPECT_EQ(sizes[1], 200);
-    EXPECT_EQ(sizes[2], 320);
-    EXPECT_GT(sizes[3], 165);
+    EXPECT_GT(sizes[2], 320);
+    // No narrower than the categories pane's titles need.
+    EXPECT_EQ(sizes[3], std::max(165, frame.Splitter()->widget(3)->minimumSizeHint().width()));
     EXPECT_STREQ(frame.Splitter()->widget(0)->metaObject()->className(), "CCommandsView");
     EXPECT_STREQ(frame.Splitter()->widget(3)->metaObject()->className(), "CCategoriesView");
+
+    frame.Splitter()->setSizes({300, 150, 700, 240});
+    frame.close();
+    COv2Doc nextDoc;
+    nextDoc.OnNewDocument();
+    CMainFrame next(&nextDoc);
+    next.resize(1200, 800);
+    next.show();
+    QCoreApplication::processEvents();
+    const QList<int> remembered = next.Splitter()->sizes();
+    EXPECT_EQ(remembered[0], 300);
+    EXPECT_EQ(remembered[1], 150);
+    EXPECT_EQ(remembered[3], 240);
+    EXPECT_LT(remembered[2], 700);  // a narrower window narrows the file list alone
 }
 
 TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {

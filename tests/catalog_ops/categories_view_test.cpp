@@ -136,7 +136,7 @@ struct CategoriesViewTest : testing::Test {
 TEST_F(CategoriesViewTest, ShowsTheCatalogueAndTheCurrentDiscWithoutMarkingIt) {
     ASSERT_TRUE(all && attached && notes && edit && create);
     EXPECT_EQ(all->headerItem()->text(0), QStringLiteral("Category Sort"));
-    EXPECT_EQ(all->columnWidth(0), 100);
+    EXPECT_EQ(all->columnWidth(0), all->viewport()->width());  // a long name is not cut short
     EXPECT_EQ(create->toolTip(), QStringLiteral("Create New Category     Ctrl + Enter"));
     EXPECT_FALSE(panel->findChild<QPushButton*>(QStringLiteral("buttonSaveNotes"))->isVisible());
     // Ascending without regard to case, whatever the catalogue's order of creation.
@@ -231,6 +231,7 @@ TEST_F(CategoriesViewTest, DeleteKeyRemovesCategoriesFromEveryDiscAndFile) {
     EXPECT_EQ(messages.Messages()[0].text, "Do you really want to delete this Categoriy ?");
     EXPECT_EQ(messages.Messages()[0].buttons, ov2::MsgButtons::YesNo);
     EXPECT_EQ(messages.Messages()[0].icon, ov2::MsgIcon::Question);
+    EXPECT_EQ(messages.Messages()[0].defaultAnswer, ov2::MsgResult::No);
     EXPECT_EQ(all->topLevelItemCount(), 3);
     EXPECT_FALSE(doc.IsModified());
 

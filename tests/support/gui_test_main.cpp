@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <cstdlib>
 
 #include "widgets/theme_icons.h"
@@ -12,6 +14,9 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QStandardPaths::setTestModeEnabled(true);  // recent files go to a test location
     QApplication app(argc, argv);
+    // Each run starts without remembered settings (recent files, pane widths) and leaves none.
+    const QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     ov2::InstallIconThemeFallback();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
