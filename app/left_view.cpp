@@ -281,8 +281,10 @@ void CLeftView::GoToFile(QTreeWidgetItem* discItem, const COvFileData& file) {
     const std::size_t first = folder.find('\\');
     folder = first == std::string_view::npos ? std::string_view() : folder.substr(first + 1);
     if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
+    // Joined as GetItemPath joins labels: a disc label may itself end in "\".
     std::string target = ItemLabel(discItem);
-    if (!folder.empty()) target += "\\" + std::string(folder);
+    if (!folder.empty() && (target.empty() || target.back() != '\\')) target += '\\';
+    target += folder;
     target = ov2::LowerText(target);
 
     std::vector<QTreeWidgetItem*> pending{discItem};
