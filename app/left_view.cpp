@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSignalBlocker>
 
@@ -268,7 +269,17 @@ void CLeftView::OnEndlabeledit(QTreeWidgetItem* item) {
 bool CLeftView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     // Only disc nodes get new labels.
     if (index.parent().isValid()) return false;
+    if (trigger == SelectedClicked) m_bKeyAfterClick = false;
+    // The slow second click opens the editor a moment later, arriving here without an event;
+    // a key pressed meanwhile cancels it, so that letters search the labels and Enter renames
+    // nothing.
+    if (trigger == AllEditTriggers && !event && m_bKeyAfterClick) return false;
     return QTreeWidget::edit(index, trigger, event);
+}
+
+void CLeftView::keyPressEvent(QKeyEvent* event) {
+    m_bKeyAfterClick = true;
+    QTreeWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- finding a file
@@ -315,6 +326,7 @@ bool CLeftView::OnViewCommand(int nID) {
             DeleteCurrentDisc();
             return true;
         case kTreeRename:
+            m_bKeyAfterClick = false;
             if (QTreeWidgetItem* item = currentItem()) editItem(item);
             return true;
         case kTreeCdInfo:
