@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QUrl>
 
 #include "app/about_dialog.h"
 #include "app/left_view.h"
@@ -227,7 +228,11 @@ void CMainFrame::OnHelp() {
 void CMainFrame::OnTipsAndTricks() {
     // The tips are a section of the installed help; nothing is said when it cannot be shown.
     const QString help = InstalledHelp();
-    if (!help.isEmpty()) ov2::OpenWithDesktop(help + QStringLiteral("#tips"));
+    if (help.isEmpty()) return;
+    // "#tips" names the section, not part of the file's name.
+    QUrl address = QUrl::fromLocalFile(help);
+    address.setFragment(QStringLiteral("tips"));
+    ov2::OpenWithDesktop(address.toString(QUrl::FullyEncoded));
 }
 
 void CMainFrame::OnAbout() {
