@@ -143,6 +143,13 @@ TEST_F(MainFrameTest, TextFieldsKeepTheirEditingKeys) {
     doc.m_nDeleteTarget = 1;
     QTest::keyClick(tree, Qt::Key_Delete);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Do you really want to delete CD 1 ?"});
+    QString opened;  // Ctrl+Y is CD Scan even in a text field, whose redo is Ctrl+Shift+Z
+    QTimer::singleShot(0, name, [&opened] {
+        opened = QApplication::activeModalWidget()->objectName();
+        QApplication::activeModalWidget()->close();
+    });
+    QTest::keyClick(name, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(opened, QStringLiteral("CDialogScan"));
 }
 
 TEST_F(MainFrameTest, KeypadEnterWithCtrlIsCtrlEnter) {
