@@ -84,11 +84,15 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
         UpdateCaption();
         UpdateRecentFiles();
     };
+    // An edit marks the caption without renaming it: the start-up caption stays until the
+    // title changes.
+    m_pDocument->m_modifiedChanged = [this] { setWindowModified(m_pDocument->IsModified()); };
     UpdateRecentFiles();
 }
 
 CMainFrame::~CMainFrame() {
     m_pDocument->m_titleChanged = nullptr;
+    m_pDocument->m_modifiedChanged = nullptr;
     m_pDocument->m_askOpenPath = nullptr;
     m_pDocument->m_askSavePath = nullptr;
 }
@@ -199,7 +203,12 @@ void CMainFrame::UpdateRecentFiles() {
 }
 
 void CMainFrame::UpdateCaption() {
-    setWindowTitle(QStringLiteral("Ov2 - ") + m_pDocument->GetTitle());
+    // "[*]" is where the window shows its unsaved-changes mark; a "[*]" in a file name is
+    // doubled so that it shows as written.
+    QString title = m_pDocument->GetTitle();
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(QStringLiteral("Ov2 - ") + title + QStringLiteral("[*]"));
+    setWindowModified(m_pDocument->IsModified());
 }
 
 void CMainFrame::RunCommand(int nID) {

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/left_view.h"
@@ -77,9 +78,12 @@ TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
     TempDir dir;
     const QString first = WriteCatalogue(dir, "first.ovd", {MakeDisc("4", "Four")});
     const QString second = WriteCatalogue(dir, "second.ovd", {MakeDisc("5", "Five"), MakeDisc("6", "Six")});
+    frame.setWindowTitle(QStringLiteral("Orvella - Ov2[*]"));  // the caption at start-up
+    doc.SetModifiedFlag();  // an edit marks it and leaves its text
+    EXPECT_EQ(frame.windowHandle()->title(), QStringLiteral("Orvella - Ov2*"));
 
     EXPECT_TRUE(OpenFromCommandLine(doc, {first}));
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - first.ovd"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - first.ovd[*]"));
     auto* tree = frame.findChild<CLeftView*>();
     ASSERT_TRUE(tree);
     EXPECT_EQ(tree->topLevelItemCount(), 1);
@@ -90,7 +94,7 @@ TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
     frame.dropEvent(&drop);
     EXPECT_EQ(Numbers(*doc.m_pDatabase), "5 6");
     EXPECT_EQ(tree->topLevelItemCount(), 2);
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - second.ovd"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - second.ovd[*]"));
 
     MessageRecorder messages;
     EXPECT_FALSE(OpenFromCommandLine(doc, {QString::fromStdString((dir / "missing.ovd").string())}));
@@ -98,7 +102,7 @@ TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
     EXPECT_EQ(messages.Texts()[0].rfind("Failed to open document.", 0), 0u);
 
     EXPECT_TRUE(OpenFromCommandLine(doc, {}));
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - Untitled"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - Untitled[*]"));
 }
 
 TEST_F(MainFrameTest, HelpOpensHelpChmOfTheCurrentFolderOrSaysItIsMissing) {
