@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSignalBlocker>
 
@@ -269,7 +270,17 @@ void CLeftView::OnEndlabeledit(QTreeWidgetItem* item) {
 bool CLeftView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
     // Only disc nodes get new labels.
     if (index.parent().isValid()) return false;
+    if (trigger == SelectedClicked) m_bKeyAfterClick = false;
+    // The slow second click opens the editor a moment later, arriving here without an event;
+    // a key pressed meanwhile cancels it, so that letters search the labels and Enter renames
+    // nothing.
+    if (trigger == AllEditTriggers && !event && m_bKeyAfterClick) return false;
     return QTreeWidget::edit(index, trigger, event);
+}
+
+void CLeftView::keyPressEvent(QKeyEvent* event) {
+    m_bKeyAfterClick = true;
+    QTreeWidget::keyPressEvent(event);
 }
 
 // ---------------------------------------------------------------- finding a file
@@ -282,8 +293,10 @@ void CLeftView::GoToFile(QTreeWidgetItem* discItem, const COvFileData& file) {
     const std::size_t first = folder.find('\\');
     folder = first == std::string_view::npos ? std::string_view() : folder.substr(first + 1);
     if (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
+    // Joined as GetItemPath joins labels: a disc label may itself end in "\".
     std::string target = ItemLabel(discItem);
-    if (!folder.empty()) target += "\\" + std::string(folder);
+    if (!folder.empty() && (target.empty() || target.back() != '\\')) target += '\\';
+    target += folder;
     target = ov2::LowerText(target);
 
     std::vector<QTreeWidgetItem*> pending{discItem};
@@ -314,6 +327,7 @@ bool CLeftView::OnViewCommand(int nID) {
             DeleteCurrentDisc();
             return true;
         case kTreeRename:
+            m_bKeyAfterClick = false;
             if (QTreeWidgetItem* item = currentItem()) editItem(item);
             return true;
         case kTreeCdInfo:

@@ -49,6 +49,7 @@ public:
 protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void OnSelchanged();
@@ -63,4 +64,5 @@ private:
     COvDiscDatabase* m_pDatabase = nullptr;
     bool m_bMarkModified = true;
     bool m_bSettingLabel = false;
+    bool m_bKeyAfterClick = false;  // a key was pressed since the last click on the selected node
 };

@@ -14,6 +14,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QUrl>
 #include <optional>
 
 #include "app/about_dialog.h"
@@ -110,11 +111,15 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
         UpdateCaption();
         UpdateRecentFiles();
     };
+    // An edit marks the caption without renaming it: the start-up caption stays until the
+    // title changes.
+    m_pDocument->m_modifiedChanged = [this] { setWindowModified(m_pDocument->IsModified()); };
     UpdateRecentFiles();
 }
 
 CMainFrame::~CMainFrame() {
     m_pDocument->m_titleChanged = nullptr;
+    m_pDocument->m_modifiedChanged = nullptr;
     m_pDocument->m_askOpenPath = nullptr;
     m_pDocument->m_askSavePath = nullptr;
 }
@@ -230,7 +235,12 @@ void CMainFrame::UpdateRecentFiles() {
 }
 
 void CMainFrame::UpdateCaption() {
-    setWindowTitle(QStringLiteral("Ov2 - ") + m_pDocument->GetTitle());
+    // "[*]" is where the window shows its unsaved-changes mark; a "[*]" in a file name is
+    // doubled so that it shows as written.
+    QString title = m_pDocument->GetTitle();
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(QStringLiteral("Ov2 - ") + title + QStringLiteral("[*]"));
+    setWindowModified(m_pDocument->IsModified());
 }
 
 void CMainFrame::RunCommand(int nID) {
@@ -259,7 +269,11 @@ void CMainFrame::OnHelp() {
 void CMainFrame::OnTipsAndTricks() {
     // The tips are a section of the installed help; nothing is said when it cannot be shown.
     const QString help = InstalledHelp();
-    if (!help.isEmpty()) ov2::OpenWithDesktop(help + QStringLiteral("#tips"));
+    if (help.isEmpty()) return;
+    // "#tips" names the section, not part of the file's name.
+    QUrl address = QUrl::fromLocalFile(help);
+    address.setFragment(QStringLiteral("tips"));
+    ov2::OpenWithDesktop(address.toString(QUrl::FullyEncoded));
 }
 
 void CMainFrame::OnAbout() {

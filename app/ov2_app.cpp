@@ -28,7 +28,7 @@ int RunOv2(QApplication& app) {
     // after saying why.
     if (!OpenFromCommandLine(doc, app.arguments().mid(1))) return 1;
 
-    frame.setWindowTitle(QStringLiteral("Orvella - Ov2"));
+    frame.setWindowTitle(QStringLiteral("Orvella - Ov2[*]"));
     // Without a window manager nobody maximizes the window: give it the whole screen first.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) frame.setGeometry(screen->availableGeometry());
     frame.showMaximized();

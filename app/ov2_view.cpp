@@ -58,6 +58,28 @@ std::optional<std::string_view> FolderBelowDrive(std::string_view folder) {
     return folder.substr(slash + 1);
 }
 
+// The folder part of a tree node's path, below its disc node ("12 Jazz\live\1999" →
+// "live\1999"); none for the disc node itself. A disc's own label may hold "\" ("3 AC\DC"), so
+// the path is cut after that label, not at its first "\".
+std::optional<std::string_view> FolderOfNodePath(std::string_view path,
+                                                 std::string_view discLabel) {
+    if (path.substr(0, discLabel.size()) == discLabel) {
+        const std::string_view rest = path.substr(discLabel.size());
+        if (rest.empty()) return std::nullopt;
+        // GetItemPath adds no "\" after a label that already ends with one.
+        if (!discLabel.empty() && discLabel.back() == '\\') return rest;
+        if (rest.front() == '\\') return rest.substr(1);
+    }
+    const auto slash = path.find('\\');
+    if (slash == std::string_view::npos) return std::nullopt;
+    return path.substr(slash + 1);
+}
+
+// The label of the disc's node in the tree: number, blank, name.
+std::string DiscNodeLabel(const COvDisc& disc) {
+    return disc.m_strNumber.str() + " " + COvDiscDatabase::OutlineSafeName(disc.m_strName);
+}
+
 // Whether a record lies in the root folder of its disc ("d:\").
 bool InDiscRoot(std::string_view folder) {
     return folder.size() >= 1 && folder.substr(1) == ":\\";
@@ -222,17 +244,15 @@ void COv2View::ShowFolder(std::string_view path) {
     clear();
     if (!m_pCurrentDisc) return;
 
-    const auto slash = path.find('\\');
+    const std::optional<std::string_view> nodeFolder =
+        FolderOfNodePath(path, DiscNodeLabel(*m_pCurrentDisc));
     std::string folder;  // a folder node's folder below the drive, as the records keep it
-    if (slash != std::string_view::npos) {
-        folder = std::string(path.substr(slash + 1)) + '\\';
-        folder = ov2::LowerText(folder);
-    }
+    if (nodeFolder) folder = ov2::LowerText(std::string(*nodeFolder) + '\\');
 
     QList<QTreeWidgetItem*> rows;
     for (const auto& file : m_pCurrentDisc->m_lstFiles) {
         const std::string_view recordFolder = file->m_strFolder;
-        if (slash == std::string_view::npos) {
+        if (!nodeFolder) {
             if (!InDiscRoot(recordFolder)) continue;
         } else {
             const auto below = FolderBelowDrive(recordFolder);
@@ -275,9 +295,10 @@ COvFileData* COv2View::FindFileRecord(int row) const {
 
     const std::string name = RowFileName(topLevelItem(row));
     const std::string path = tree->GetItemPath(tree->currentItem());
-    const auto slash = path.find('\\');
+    const std::optional<std::string_view> nodeFolder =
+        FolderOfNodePath(path, CLeftView::ItemLabel(tree->GetDiscItem()));
     const std::string folder =
-        slash == std::string::npos ? std::string() : ov2::LowerText(path.substr(slash + 1) + '\\');
+        nodeFolder ? ov2::LowerText(std::string(*nodeFolder) + '\\') : std::string();
 
     // Linux folders may hold "A.txt" beside "a.txt": the row's own bytes win over a name that
     // only matches without regard to case.
@@ -285,7 +306,7 @@ COvFileData* COv2View::FindFileRecord(int row) const {
         for (const auto& file : m_pCurrentDisc->m_lstFiles) {
             const std::string_view fileName = file->m_strFileName;
             if (exact ? fileName != name : !ov2::EqualsNoCase(fileName, name)) continue;
-            if (slash == std::string::npos) {
+            if (!nodeFolder) {
                 if (InDiscRoot(file->m_strFolder)) return file.get();
             } else if (const auto below = FolderBelowDrive(file->m_strFolder)) {
                 if (exact ? *below == folder : ov2::EqualsNoCase(*below, folder)) return file.get();

@@ -87,7 +87,7 @@ void COv2Doc::Serialize(CArchive& ar) { m_pDatabase->Serialize(ar); }
 void COv2Doc::SetModifiedFlag(bool modified) {
     if (m_bModified == modified) return;
     m_bModified = modified;
-    if (m_titleChanged) m_titleChanged();
+    if (m_modifiedChanged) m_modifiedChanged();
 }
 
 // ---------------------------------------------------------------- new, open, save

@@ -87,8 +87,10 @@ public:
     // cancels.
     std::function<QString()> m_askOpenPath;
     std::function<QString(const QString& suggestedName)> m_askSavePath;
-    // Told when the title or the modified flag changes, for the window caption.
+    // Told when the title changes (new, open, save), for the window caption.
     std::function<void()> m_titleChanged;
+    // Told when the modified flag changes, for the caption's unsaved-changes mark.
+    std::function<void()> m_modifiedChanged;
 
     // ---- commands
     // Runs a command of the menus or accelerators; false when nobody handled it.

@@ -32,8 +32,10 @@ bool Exists(const fs::path& path) {
 }
 
 // The name in `folder` that stands for `name`: `name` itself when it fits, else the first
-// entry in byte order that equals it without regard to case and fits. A name fits when it
-// exists and, if `folderWanted`, is a folder.
+// entry in byte order that equals it without regard to case and fits, else the first entry
+// whose record form (RecordName: the scan wrote "back\slash" as "back_slash") equals it,
+// exactly before without regard to case. A name fits when it exists and, if `folderWanted`,
+// is a folder.
 std::optional<std::string> FindName(const fs::path& folder, const std::string& name,
                                     bool folderWanted) {
     const auto fits = [&](const std::string& candidate) {
@@ -43,15 +45,26 @@ std::optional<std::string> FindName(const fs::path& folder, const std::string& n
     if (fits(name)) return name;
 
     std::vector<std::string> matches;
+    std::vector<std::pair<bool, std::string>> replaced;  // (record form differs in case, entry)
     std::error_code error;
     fs::directory_iterator it(folder, error), end;
     for (; !error && it != end; it.increment(error)) {
         std::string entry = it->path().filename().string();
-        if (entry != name && EqualsNoCase(entry, name)) matches.push_back(std::move(entry));
+        if (entry != name && EqualsNoCase(entry, name)) {
+            matches.push_back(std::move(entry));
+            continue;
+        }
+        const std::string recorded = RecordName(entry);
+        if (recorded != entry && EqualsNoCase(recorded, name))
+            replaced.emplace_back(recorded != name, std::move(entry));
     }
     std::sort(matches.begin(), matches.end());
     for (std::string& match : matches) {
         if (fits(match)) return std::move(match);
+    }
+    std::sort(replaced.begin(), replaced.end());
+    for (auto& match : replaced) {
+        if (fits(match.second)) return std::move(match.second);
     }
     return std::nullopt;
 }

@@ -30,8 +30,9 @@ std::optional<Drive> FindDrive(char letter);
 
 // The native path of an existing file or folder given as a Windows path ("f:\Photos\a.JPG",
 // "f:\music\" or "f:\"): "\" and "/" separate names; each name is taken exactly when it exists,
-// else the first (in byte order) that equals it without regard to case. None when the drive is
-// unknown or has no root, when a name is "." or "..", or when the path does not exist.
+// else the first (in byte order) that equals it without regard to case, else the first whose
+// record form (RecordName, platform/text.h) equals it. None when the drive is unknown or has no
+// root, when a name is "." or "..", or when the path does not exist.
 std::optional<std::string> ResolveDrivePath(std::string_view windowsPath);
 bool DrivePathExists(std::string_view windowsPath);
 

@@ -74,4 +74,13 @@ int CompareNoCase(std::string_view a, std::string_view b) {
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
+std::string RecordName(std::string_view name) {
+    std::string safe(name);
+    for (char& c : safe) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '\\') c = '_';
+    }
+    return safe;
+}
+
 }  // namespace ov2

@@ -27,4 +27,9 @@ std::string LowerText(std::string_view bytes);
 int CompareNoCase(std::string_view a, std::string_view b);
 inline bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
 
+// A file or folder name as records and outlines keep it. Linux allows "\" and control
+// characters in names, which would split a record path or an outline line; each such byte
+// (0x01..0x1F, 0x7F and "\") becomes "_".
+std::string RecordName(std::string_view name);
+
 }  // namespace ov2

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QProgressBar>
@@ -372,6 +373,16 @@ void CDialogScan::closeEvent(QCloseEvent* event) {
         return;
     }
     QDialog::closeEvent(event);
+}
+
+void CDialogScan::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    if (!enter || mods != Qt::NoModifier) {
+        QDialog::keyPressEvent(event);
+        return;
+    }
+    OnButtonSaveDisc();
 }
 
 bool CDialogScan::eventFilter(QObject* watched, QEvent* event) {

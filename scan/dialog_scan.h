@@ -64,6 +64,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Enter is "Save Disc", the dialog's OK, with its check.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void BuildControls();

@@ -32,10 +32,6 @@ bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
-bool NeedsReplacing(unsigned char c) {
-    return c < 0x20 || c == 0x7F || c == '\\';
-}
-
 }  // namespace
 
 CDiscWalk::CDiscWalk(std::string_view driveRoot, Listener* listener) : m_pListener(listener) {
@@ -47,10 +43,8 @@ CDiscWalk::CDiscWalk(std::string_view driveRoot, Listener* listener) : m_pListen
 CDiscWalk::~CDiscWalk() = default;
 
 std::string CDiscWalk::SafeName(std::string_view name) {
-    std::string safe(name);
-    for (char& c : safe)
-        if (NeedsReplacing(static_cast<unsigned char>(c))) c = '_';
-    return safe;
+    // The drives layer finds such a name again on the disc by the same rule.
+    return ov2::RecordName(name);
 }
 
 void CDiscWalk::AppendOutlineLine(std::string& outline, int depth, std::string_view label) {

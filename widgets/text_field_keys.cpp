@@ -19,10 +19,14 @@ bool CTextFieldKeys::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::ShortcutOverride || !IsTextField(watched)) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-    const bool editingKey = (mods == Qt::NoModifier && key->key() == Qt::Key_Delete) ||
-                            (mods == Qt::ControlModifier &&
-                             (key->key() == Qt::Key_X || key->key() == Qt::Key_A || key->key() == Qt::Key_Z ||
-                              key->key() == Qt::Key_Y));
+    const bool editingKey =
+        (mods == Qt::NoModifier && key->key() == Qt::Key_Delete) ||
+        (mods == Qt::ControlModifier &&
+         (key->key() == Qt::Key_X || key->key() == Qt::Key_A || key->key() == Qt::Key_Z));
     if (editingKey) key->accept();  // the field gets the key press; no shortcut fires
+    if (mods == Qt::ControlModifier && key->key() == Qt::Key_Y) {
+        key->ignore();  // the field never sees it, so the command's shortcut fires
+        return true;
+    }
     return false;
 }

@@ -199,4 +199,16 @@ TEST_F(LeftViewTest, GoToFileSelectsTheFolderOfTheFile) {
     EXPECT_EQ(files.selectedItems()[0]->text(0), QStringLiteral("June"));
 }
 
+TEST_F(LeftViewTest, TypingSearchesTheLabelsAndNeverOpensTheLabelEditor) {
+    Load({MakeDisc("1", "One", {}, {"\tshows"})});
+    QTest::mouseClick(tree.viewport(), Qt::LeftButton, {},
+                      tree.visualItemRect(tree.topLevelItem(0)).center());
+    QTest::keyClicks(&tree, QStringLiteral("sh"));  // no shown label starts so: the disc stays
+    QTest::qWait(QApplication::doubleClickInterval() + 100);  // when the slow click would edit
+    EXPECT_TRUE(tree.viewport()->findChildren<QLineEdit*>().isEmpty()) << "a label editor opened";
+    tree.expandAll();
+    QTest::keyClicks(&tree, QStringLiteral("sh"));
+    EXPECT_EQ(CLeftView::ItemLabel(tree.currentItem()), "shows");
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/left_view.h"
@@ -92,9 +93,12 @@ TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
     TempDir dir;
     const QString first = WriteCatalogue(dir, "first.ovd", {MakeDisc("4", "Four")});
     const QString second = WriteCatalogue(dir, "second.ovd", {MakeDisc("5", "Five"), MakeDisc("6", "Six")});
+    frame.setWindowTitle(QStringLiteral("Orvella - Ov2[*]"));  // the caption at start-up
+    doc.SetModifiedFlag();  // an edit marks it and leaves its text
+    EXPECT_EQ(frame.windowHandle()->title(), QStringLiteral("Orvella - Ov2*"));
 
     EXPECT_TRUE(OpenFromCommandLine(doc, {first}));
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - first.ovd"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - first.ovd[*]"));
     auto* tree = frame.findChild<CLeftView*>();
     ASSERT_TRUE(tree);
     EXPECT_EQ(tree->topLevelItemCount(), 1);
@@ -105,7 +109,7 @@ TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
     frame.dropEvent(&drop);
     EXPECT_EQ(Numbers(*doc.m_pDatabase), "5 6");
     EXPECT_EQ(tree->topLevelItemCount(), 2);
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - second.ovd"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - second.ovd[*]"));
 
     MessageRecorder messages;
     EXPECT_FALSE(OpenFromCommandLine(doc, {QString::fromStdString((dir / "missing.ovd").string())}));
@@ -113,7 +117,7 @@ TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
     EXPECT_EQ(messages.Texts()[0].rfind("Failed to open document.", 0), 0u);
 
     EXPECT_TRUE(OpenFromCommandLine(doc, {}));
-    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - Untitled"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - Untitled[*]"));
 }
 
 TEST_F(MainFrameTest, HelpOpensHelpChmOfTheCurrentFolderOrSaysItIsMissing) {
@@ -158,6 +162,13 @@ TEST_F(MainFrameTest, TextFieldsKeepTheirEditingKeys) {
     doc.m_nDeleteTarget = 1;
     QTest::keyClick(tree, Qt::Key_Delete);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Do you really want to delete CD 1 ?"});
+    QString opened;  // Ctrl+Y is CD Scan even in a text field, whose redo is Ctrl+Shift+Z
+    QTimer::singleShot(0, name, [&opened] {
+        opened = QApplication::activeModalWidget()->objectName();
+        QApplication::activeModalWidget()->close();
+    });
+    QTest::keyClick(name, Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(opened, QStringLiteral("CDialogScan"));
 }
 
 TEST_F(MainFrameTest, KeypadEnterWithCtrlIsCtrlEnter) {

@@ -301,6 +301,21 @@ TEST_F(FileListTest, OpensTheRecordedFileFromTheDriveThatHoldsTheDisc) {
               (std::vector<std::string>{(disc / "Photos" / "A.jpg").string(), readme, readme}));
 }
 
+TEST_F(FileListTest, BackslashesInADiscLabelAndInScannedNamesStillListAndOpen) {
+    TempDir disc;  // the scan records "\" as "_", folders in lower case
+    std::filesystem::create_directories(disc / "Live\\1999");
+    WriteFileBytes(disc / "Live\\1999" / "back\\slash.txt", "x");
+    doc.m_pDatabase->m_lstDiscs.push_back(MakeDisc(
+        "3", "AC\\DC", {MakeFile("back_slash.txt", "f:\\live_1999\\", "1")}, {"\tLive_1999"}));
+    doc.UpdateAllViews();
+    const DriveMap drives("F=cdrom:" + disc.path().string());
+    OpenRecorder opener;
+    Select({"3", "Live_1999"});
+    list->setCurrentItem(list->topLevelItem(0));
+    list->OnFilemenuOpenfile();
+    EXPECT_EQ(opener.opened, std::vector{(disc / "Live\\1999" / "back\\slash.txt").string()});
+}
+
 TEST_F(FileListTest, AskForTheDiscUntilItIsInsertedOrCancelled) {
     TempDir disc;
     const DriveMap drives("F=cdrom:" + disc.path().string());

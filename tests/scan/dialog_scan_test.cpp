@@ -137,10 +137,11 @@ TEST_F(DialogScanTest, StartWithoutADriveAndSaveBeforeAScanExplainThemselves) {
     auto dialog = OpenOnDisc();
     Click(*dialog, "buttonStartScan");
     Click(*dialog, "buttonSaveDisc");
+    QTest::keyClick(Find<QTreeWidget>(*dialog, "treeFolders"), Qt::Key_Return);  // Save Disc too
     EXPECT_EQ(messages.Texts(),
               (std::vector<std::string>{
                   "Please select first one of your CDRom Drives and then push the Scan Button!",
-                  "Please, scan the CD first."}));
+                  "Please, scan the CD first.", "Please, scan the CD first."}));
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_FALSE(dialog->m_bScanned);
     EXPECT_EQ(Find<QTreeWidget>(*dialog, "treeFolders")->topLevelItemCount(), 0);
