@@ -83,11 +83,16 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
         UpdateCaption();
         UpdateRecentFiles();
     };
+    m_pDocument->m_bringForward = [this] {
+        raise();
+        activateWindow();
+    };
     UpdateRecentFiles();
 }
 
 CMainFrame::~CMainFrame() {
     m_pDocument->m_titleChanged = nullptr;
+    m_pDocument->m_bringForward = nullptr;
     m_pDocument->m_askOpenPath = nullptr;
     m_pDocument->m_askSavePath = nullptr;
 }

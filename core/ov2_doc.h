@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/catalogue_save.h"
 #include "core/disc_database.h"
 #include "core/ov_view.h"
 #include "core/recent_file_list.h"
@@ -79,7 +80,8 @@ public:
     // Save, asking for a path when the catalogue has none; Save As, always asking.
     bool DoFileSave();
     bool DoSave(const QString& path);
-    // New, Open (after the save prompt), Open of a recent file.
+    // New, Open (after the save prompt), Open of a recent file. Opening the catalogue that is
+    // open already only brings its window forward.
     bool OnFileNew();
     bool OpenFile(const QString& path);
 
@@ -87,8 +89,10 @@ public:
     // cancels.
     std::function<QString()> m_askOpenPath;
     std::function<QString(const QString& suggestedName)> m_askSavePath;
-    // Told when the title or the modified flag changes, for the window caption.
+    // Told when the title, the modified flag or the recent files change, for the window caption.
     std::function<void()> m_titleChanged;
+    // Brings the catalogue's window forward.
+    std::function<void()> m_bringForward;
 
     // ---- commands
     // Runs a command of the menus or accelerators; false when nobody handled it.
@@ -99,6 +103,8 @@ public:
 private:
     void SetPathName(const QString& path);
     void SetTitle(const QString& title);
+    ov2::SaveFault SaveDocument(const QString& path);
+    bool IsOpenCatalogue(const QString& path) const;
     bool RouteToView(std::string_view className, int nID);
     bool OnCtrlEnter();
     bool OnDeleteKey();
