@@ -180,8 +180,7 @@ TEST(CatalogueFile, WhatReadsWritesBytesThatReadBack) {
         std::string error;
         if (!ReadCatalogue(bytes, db, &error)) continue;
         ++read;
-        EXPECT_TRUE(ReadCatalogue(CatalogueBytes(db), again, &error))
-            << error << Hex(bytes.substr(0, 16));
+        EXPECT_TRUE(ReadCatalogue(CatalogueBytes(db), again, &error)) << error;
     }
     EXPECT_EQ(read, 8);
 }
