@@ -114,12 +114,17 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
     // An edit marks the caption without renaming it: the start-up caption stays until the
     // title changes.
     m_pDocument->m_modifiedChanged = [this] { setWindowModified(m_pDocument->IsModified()); };
+    m_pDocument->m_bringForward = [this] {
+        raise();
+        activateWindow();
+    };
     UpdateRecentFiles();
 }
 
 CMainFrame::~CMainFrame() {
     m_pDocument->m_titleChanged = nullptr;
     m_pDocument->m_modifiedChanged = nullptr;
+    m_pDocument->m_bringForward = nullptr;
     m_pDocument->m_askOpenPath = nullptr;
     m_pDocument->m_askSavePath = nullptr;
 }

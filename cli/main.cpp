@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QString>
 
 #include <cerrno>
@@ -24,6 +23,7 @@
 #include "cli/scan_command.h"
 #include "cli/toc_command.h"
 #include "core/catalogue_file.h"
+#include "core/catalogue_save.h"
 #include "core/disc_database.h"
 
 namespace {
@@ -169,26 +169,18 @@ int Build(const char* jsonFile, const char* outFile) {
     QString shapeError;
     if (!CatalogueFromJson(document.object(), database, &shapeError)) return Fail(jsonFile, shapeError);
 
-    std::string bytes;
-    std::string error;
-    const bool written = WriteCatalogue(database, [&bytes](const char* data, std::size_t size) {
-        bytes.append(data, size);
-        return true;
-    }, &error);
-    if (!written) return Fail(outFile, error);
     // The JSON can describe what the reader refuses (a "CDDB" that is no map, objects nested
     // deeper than the reader follows); such a file would be a catalogue nobody can open.
-    COvDiscDatabase check;
-    if (!ReadCatalogue(bytes, check, &error))
-        return Fail(jsonFile, "the catalogue would not be readable: " + error);
-
-    // Written beside the target and renamed over it only when complete.
-    QSaveFile target(QFile::decodeName(outFile));
-    if (!target.open(QIODevice::WriteOnly) ||
-        target.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size()) ||
-        !target.commit())
-        return Fail(outFile, target.errorString());
-    return 0;
+    std::string error;
+    switch (ov2::SaveCatalogueFile(QFile::decodeName(outFile), database, &error)) {
+        case ov2::SaveFault::None:
+            return 0;
+        case ov2::SaveFault::Catalogue:
+            return Fail(jsonFile, error);
+        case ov2::SaveFault::File:
+            break;
+    }
+    return Fail(outFile, error);
 }
 
 int Toc(const char* driveOrImage) {

@@ -2,11 +2,11 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QSaveFile>
 #include <filesystem>
 #include <system_error>
 
 #include "core/catalogue_file.h"
+#include "core/catalogue_save.h"
 #include "core/number_text.h"
 #include "core/ov2_doc.h"
 #include "platform/clock.h"
@@ -91,24 +91,10 @@ ScanCommandResult ScanIntoCatalogue(std::string_view letterText, const std::stri
     disc->m_strLocation = "home";
     doc.m_pDatabase->AddTail(std::move(disc));
 
-    // Written beside the catalogue and renamed over it only when complete.
-    QSaveFile target(QFile::decodeName(cataloguePath.c_str()));
     std::string reason;
-    bool written = target.open(QIODevice::WriteOnly);
-    if (written) {
-        written = WriteCatalogue(
-            *doc.m_pDatabase,
-            [&target](const char* data, std::size_t size) {
-                return target.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
-            },
-            &reason);
-        written = written && target.commit();
-    }
-    if (!written) {
-        const QString qtReason = target.errorString();
-        target.cancelWriting();
-        return Failure(cataloguePath, reason.empty() ? qtReason.toStdString() : reason);
-    }
+    if (ov2::SaveCatalogueFile(QFile::decodeName(cataloguePath.c_str()), *doc.m_pDatabase,
+                               &reason) != ov2::SaveFault::None)
+        return Failure(cataloguePath, reason);
 
     ScanCommandResult result;
     result.ok = true;

@@ -51,10 +51,12 @@ CArchive::CArchive(Sink sink) : m_storing(true), m_sink(std::move(sink)) { m_out
 CArchive::CArchive(std::string_view bytes)
     : m_storing(false), m_cur(bytes.data()), m_end(bytes.data() + bytes.size()) {
     m_loadedObjects.emplace_back();  // index 0: no object
+    m_loadedLevels.push_back(0);
 }
 
 CArchive::CArchive(std::istream& in) : m_storing(false), m_in(&in) {
     m_loadedObjects.emplace_back();
+    m_loadedLevels.push_back(0);
     const std::istream::pos_type start = in.tellg();
     if (start != std::istream::pos_type(-1) && in.seekg(0, std::ios::end)) {
         const std::istream::pos_type end = in.tellg();
@@ -328,6 +330,7 @@ std::shared_ptr<CObject> CArchive::ReadObject(const OvRuntimeClass* expected, bo
         const std::uint32_t classIndex = NextIndex();
         m_loadedClasses.emplace(classIndex, cls);
         m_loadedObjects.emplace_back();
+        m_loadedLevels.push_back(0);
     } else {
         std::uint32_t reference = tag;
         bool isClass = (tag & kClassTag) != 0;
@@ -355,22 +358,36 @@ std::shared_ptr<CObject> CArchive::ReadObject(const OvRuntimeClass* expected, bo
         if (objectIndex >= m_loadedObjects.size()) Fail("object index " + std::to_string(objectIndex) + " has not been assigned");
         const std::shared_ptr<CObject>& object = m_loadedObjects[objectIndex];
         if (!object) Fail("index " + std::to_string(objectIndex) + " names a class, not an object");
-        if (std::find(m_reading.begin(), m_reading.end(), objectIndex) != m_reading.end())
+        if (std::any_of(m_reading.begin(), m_reading.end(),
+                        [objectIndex](const Reading& r) { return r.index == objectIndex; }))
             Fail("object " + std::to_string(objectIndex) + " refers to itself");
         const OvRuntimeClass* actual = object->GetRuntimeClass();
         if (expected ? actual != expected : actual->m_bRecord)
             Fail("object " + std::to_string(objectIndex) + " is a " + actual->m_lpszClassName + ", expected a " + describe());
+        HoldLevels(m_loadedLevels[objectIndex]);
         return object;
     }
 
     if (expected ? cls != expected : cls->m_bRecord)
         Fail(std::string("a ") + cls->m_lpszClassName + " stands where a " + describe() + " belongs");
-    if (m_reading.size() >= static_cast<std::size_t>(kMaxDepth)) Fail("objects are nested too deeply");
+    HoldLevels(1);
     std::shared_ptr<CObject> object = cls->m_pfnCreateObject();
     const std::uint32_t index = NextIndex();
     m_loadedObjects.push_back(object);
-    m_reading.push_back(index);
+    m_loadedLevels.push_back(0);
+    m_reading.push_back(Reading{index, 0});
     object->Serialize(*this);
+    const std::uint8_t levels = static_cast<std::uint8_t>(1 + m_reading.back().levelsBelow);
     m_reading.pop_back();
+    m_loadedLevels[index] = levels;
+    HoldLevels(levels);
     return object;
+}
+
+// The object being read holds one that spans `levels` levels, from the next level down.
+void CArchive::HoldLevels(std::uint8_t levels) {
+    if (m_reading.size() + levels > static_cast<std::size_t>(kMaxDepth))
+        Fail("objects are nested too deeply");
+    if (!m_reading.empty())
+        m_reading.back().levelsBelow = std::max(m_reading.back().levelsBelow, levels);
 }

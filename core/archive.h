@@ -67,7 +67,9 @@ public:
     OvString ReadSharedString(SharedSlot slot);
 
     // Reads an object of class `expected`, or, when expected is null, of any collection class.
-    // A null object is an error unless allowNull.
+    // A null object is an error unless allowNull. Objects nest at most kMaxDepth levels deep,
+    // counted through references too, so that however a writer orders the objects it meets, the
+    // file it writes nests no deeper than that.
     std::shared_ptr<CObject> ReadObject(const OvRuntimeClass* expected, bool allowNull = false);
     template <class T>
     std::shared_ptr<T> ReadObject() {
@@ -85,6 +87,7 @@ private:
     void PutBytes(const char* data, std::size_t n);
     std::size_t ReadStringLength(bool* wide);
     std::uint32_t NextIndex();
+    void HoldLevels(std::uint8_t levels);
 
     bool m_storing;
 
@@ -112,8 +115,16 @@ private:
     std::vector<char> m_buffer;
     std::string m_scratch;
     std::vector<std::shared_ptr<CObject>> m_loadedObjects;  // by index; null for class indexes
+    // By index, the levels of objects an object spans, itself and the objects it holds or
+    // refers to included. A reference brings all those levels to the place where it stands: the
+    // writer may store the object there first, so the nesting bound counts them.
+    std::vector<std::uint8_t> m_loadedLevels;
     std::unordered_map<std::uint32_t, const OvRuntimeClass*> m_loadedClasses;
-    std::vector<std::uint32_t> m_reading;  // indexes of objects whose data is being read
+    struct Reading {
+        std::uint32_t index;       // an object whose data is being read
+        std::uint8_t levelsBelow;  // the most levels spanned by what it holds so far
+    };
+    std::vector<Reading> m_reading;
     OvString m_shared[SlotCount];
 
     std::uint32_t m_nMapCount = 1;  // the next index for a class or an object

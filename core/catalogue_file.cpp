@@ -68,3 +68,19 @@ std::string CatalogueBytes(COvDiscDatabase& database) {
     }, nullptr);
     return bytes;
 }
+
+bool ReadableCatalogueBytes(COvDiscDatabase& database, std::string* bytes, std::string* error) {
+    bytes->clear();
+    std::string why;
+    const bool written = WriteCatalogue(
+        database,
+        [bytes](const char* data, std::size_t size) {
+            bytes->append(data, size);
+            return true;
+        },
+        &why);
+    COvDiscDatabase check;
+    if (written && ReadCatalogue(*bytes, check, &why)) return true;
+    if (error) *error = written ? "the catalogue would not be readable: " + why : why;
+    return false;
+}

@@ -1,11 +1,11 @@
 #include "core/ov2_doc.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 #include <algorithm>
 
 #include "core/archive.h"
 #include "core/catalogue_file.h"
+#include "core/catalogue_save.h"
 #include "core/command_ids.h"
 #include "core/map_string_to_string.h"
 #include "platform/message_box.h"
@@ -27,6 +27,16 @@ bool IsPending(int nID) {
         default:
             return false;
     }
+}
+
+void FillDefaultSettings(COvDiscDatabase& database) {
+    auto& settings = database.m_pSettings->m_map;
+    if (!settings.IsEmpty()) return;
+    settings.SetAt("SearchCombo", std::make_shared<CStringList>());
+    settings.SetAt("LendCombo", std::make_shared<CStringList>());
+    auto cddb = std::make_shared<CMapStringToString>();
+    cddb->m_map.SetAt("active", COv2Doc::kDefaultCddbServer);
+    settings.SetAt("CDDB", std::move(cddb));
 }
 
 }  // namespace
@@ -65,13 +75,7 @@ void COv2Doc::DeleteContents() {
 }
 
 void COv2Doc::InitDefaultSettings() {
-    auto& settings = m_pDatabase->m_pSettings->m_map;
-    if (!settings.IsEmpty()) return;
-    settings.SetAt("SearchCombo", std::make_shared<CStringList>());
-    settings.SetAt("LendCombo", std::make_shared<CStringList>());
-    auto cddb = std::make_shared<CMapStringToString>();
-    cddb->m_map.SetAt("active", kDefaultCddbServer);
-    settings.SetAt("CDDB", std::move(cddb));
+    FillDefaultSettings(*m_pDatabase);
 }
 
 void COv2Doc::SetCurrentDisc(const COvDisc* disc) {
@@ -111,21 +115,21 @@ bool COv2Doc::OnNewDocument() {
 }
 
 bool COv2Doc::OnOpenDocument(const QString& path) {
-    DeleteContents();
+    // The file is read completely into a catalogue of its own first: one that cannot be read
+    // leaves the open catalogue, its changes and its name as they were.
+    auto database = std::make_unique<COvDiscDatabase>();
+    FillDefaultSettings(*database);  // the file's settings entries replace these
     std::string error;
-    const bool ok = ReadCatalogueFile(path.toStdString(), *m_pDatabase, &error);
-    if (!ok) {
-        // What a failed read left is not a catalogue: start again from an empty one. A recent
-        // file that no longer opens leaves the list.
+    if (!ReadCatalogueFile(path.toStdString(), *database, &error)) {
+        // A recent file that no longer opens leaves the list.
         m_recentFiles.Remove(QFileInfo(path).absoluteFilePath());
-        DeleteContents();
-        m_bModified = false;
-        SetPathName(QString());
-        UpdateAllViews();
+        if (m_titleChanged) m_titleChanged();
         ov2::OvMessageBox("Failed to open document.\n\n" + Utf8(path) + ": " + error, ov2::MsgButtons::Ok,
                           ov2::MsgIcon::Error);
         return false;
     }
+    DeleteContents();
+    m_pDatabase = std::move(database);
     m_bModified = false;
     SetPathName(path);
     m_recentFiles.Add(path);
@@ -134,28 +138,21 @@ bool COv2Doc::OnOpenDocument(const QString& path) {
 }
 
 bool COv2Doc::OnSaveDocument(const QString& path) {
-    // A save goes to a temporary file that replaces the catalogue only when complete, so a
-    // failed or interrupted save leaves the old file as it was.
-    QSaveFile file(path);
-    std::string error;
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok) {
-        ok = WriteCatalogue(*m_pDatabase, [&file](const char* data, std::size_t size) {
-            return file.write(data, static_cast<qint64>(size)) == static_cast<qint64>(size);
-        }, &error);
-        ok = ok && file.commit();
-    }
-    if (!ok) {
-        const QString reason = file.errorString().isEmpty() ? QString::fromStdString(error) : file.errorString();
-        file.cancelWriting();
-        ov2::OvMessageBox("Failed to save document.\n\n" + Utf8(path) + ": " + Utf8(reason), ov2::MsgButtons::Ok,
-                          ov2::MsgIcon::Error);
-        return false;
+    return SaveDocument(path) == ov2::SaveFault::None;
+}
+
+ov2::SaveFault COv2Doc::SaveDocument(const QString& path) {
+    std::string reason;
+    const ov2::SaveFault fault = ov2::SaveCatalogueFile(path, *m_pDatabase, &reason);
+    if (fault != ov2::SaveFault::None) {
+        ov2::OvMessageBox("Failed to save document.\n\n" + Utf8(path) + ": " + reason,
+                          ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return fault;
     }
     SetPathName(path);
     m_recentFiles.Add(path);
     SetModifiedFlag(false);
-    return true;
+    return fault;
 }
 
 bool COv2Doc::SaveModified() {
@@ -177,13 +174,31 @@ bool COv2Doc::DoSave(const QString& path) {
         target = m_askSavePath(m_strTitle);
         if (target.isEmpty()) return false;
     }
-    return OnSaveDocument(target);
+    const ov2::SaveFault fault = SaveDocument(target);
+    if (fault != ov2::SaveFault::File || path.isEmpty() || !m_askSavePath)
+        return fault == ov2::SaveFault::None;
+    // The catalogue's own file cannot be replaced (made read-only, or gone with its folder):
+    // the changes are saved elsewhere, where the user says.
+    target = m_askSavePath(m_strTitle);
+    return !target.isEmpty() && OnSaveDocument(target);
 }
 
 bool COv2Doc::OnFileNew() { return SaveModified() && OnNewDocument(); }
 
+bool COv2Doc::IsOpenCatalogue(const QString& path) const {
+    if (m_strPathName.isEmpty()) return false;
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return !canonical.isEmpty() && canonical == QFileInfo(m_strPathName).canonicalFilePath();
+}
+
 bool COv2Doc::OpenFile(const QString& path) {
-    if (path.isEmpty() || !SaveModified()) return false;
+    if (path.isEmpty()) return false;
+    // The catalogue is open already: nothing to read again, nothing to ask.
+    if (IsOpenCatalogue(path)) {
+        if (m_bringForward) m_bringForward();
+        return true;
+    }
+    if (!SaveModified()) return false;
     return OnOpenDocument(path);
 }
 

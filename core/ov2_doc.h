@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/catalogue_save.h"
 #include "core/disc_database.h"
 #include "core/ov_view.h"
 #include "core/recent_file_list.h"
@@ -79,7 +80,8 @@ public:
     // Save, asking for a path when the catalogue has none; Save As, always asking.
     bool DoFileSave();
     bool DoSave(const QString& path);
-    // New, Open (after the save prompt), Open of a recent file.
+    // New, Open (after the save prompt), Open of a recent file. Opening the catalogue that is
+    // open already only brings its window forward.
     bool OnFileNew();
     bool OpenFile(const QString& path);
 
@@ -87,10 +89,13 @@ public:
     // cancels.
     std::function<QString()> m_askOpenPath;
     std::function<QString(const QString& suggestedName)> m_askSavePath;
-    // Told when the title changes (new, open, save), for the window caption.
+    // Told when the title (new, open, save) or the recent files change, for the window caption
+    // and the File menu.
     std::function<void()> m_titleChanged;
     // Told when the modified flag changes, for the caption's unsaved-changes mark.
     std::function<void()> m_modifiedChanged;
+    // Brings the catalogue's window forward.
+    std::function<void()> m_bringForward;
 
     // ---- commands
     // Runs a command of the menus or accelerators; false when nobody handled it.
@@ -101,6 +106,8 @@ public:
 private:
     void SetPathName(const QString& path);
     void SetTitle(const QString& title);
+    ov2::SaveFault SaveDocument(const QString& path);
+    bool IsOpenCatalogue(const QString& path) const;
     bool RouteToView(std::string_view className, int nID);
     bool OnCtrlEnter();
     bool OnDeleteKey();

@@ -1,15 +1,90 @@
 #include "platform/shell_open.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QEvent>
+#include <QEventLoop>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
+#include <optional>
 #include <utility>
 
 namespace ov2 {
 namespace {
 
+// How long the desktop's opener may take to say whether it found an application. An opener
+// still running by then has started one and waits for it to end, which is success.
+constexpr int kOpenerAnswerMs = 5000;
+
+enum class OpenerAnswer { Opened, Refused, NotRun };
+
+// While the program waits, no window closes under it.
+class KeepWindowsOpen : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::Close || !watched->isWindowType()) return false;
+        event->ignore();
+        return true;
+    }
+};
+
+// Runs xdg-open on the argument and waits briefly for its exit status. The wait keeps the
+// windows painted but takes no input from the user; an opener that outlives it is left to run.
+OpenerAnswer RunOpener(const QString& opener, const QString& argument) {
+    auto* process = new QProcess(QCoreApplication::instance());
+    process->setProgram(opener);
+    process->setArguments({argument});
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+
+    QEventLoop loop;
+    std::optional<OpenerAnswer> answer;
+    QObject::connect(
+        process, &QProcess::finished, &loop, [&](int exitCode, QProcess::ExitStatus status) {
+            answer = status == QProcess::NormalExit && exitCode == 0 ? OpenerAnswer::Opened
+                                                                     : OpenerAnswer::Refused;
+            loop.quit();
+        });
+    QObject::connect(process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart) return;
+        answer = OpenerAnswer::NotRun;
+        loop.quit();
+    });
+    QTimer timeout;
+    timeout.setSingleShot(true);
+    QObject::connect(&timeout, &QTimer::timeout, &loop, &QEventLoop::quit);
+
+    process->start();
+    if (!answer) {
+        KeepWindowsOpen keepOpen;
+        QCoreApplication::instance()->installEventFilter(&keepOpen);
+        timeout.start(kOpenerAnswerMs);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+        QCoreApplication::instance()->removeEventFilter(&keepOpen);
+    }
+    QObject::disconnect(process, nullptr, &loop, nullptr);
+    if (answer) {
+        process->deleteLater();
+        return *answer;
+    }
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    return OpenerAnswer::Opened;
+}
+
 bool OpenOnDesktop(const QString& target) {
-    const QUrl url = target.startsWith(QLatin1Char('/')) ? QUrl::fromLocalFile(target) : QUrl(target);
-    return url.isValid() && QDesktopServices::openUrl(url);
+    const bool local = target.startsWith(QLatin1Char('/'));
+    const QUrl url = local ? QUrl::fromLocalFile(target) : QUrl(target);
+    if (!url.isValid()) return false;
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!opener.isEmpty() && QCoreApplication::instance()) {
+        const OpenerAnswer answer =
+            RunOpener(opener, local ? target : QString::fromUtf8(url.toEncoded()));
+        if (answer != OpenerAnswer::NotRun) return answer == OpenerAnswer::Opened;
+    }
+    return QDesktopServices::openUrl(url);
 }
 
 OpenHandler& Handler() {

@@ -180,20 +180,45 @@ TEST_F(DocumentTest, SaveAndReopenGiveTheSameCatalogue) {
     EXPECT_EQ(messages.Texts().size(), 1u);
 }
 
-TEST_F(DocumentTest, AFailedOpenLeavesAnEmptyCatalogueAndSaysWhy) {
+TEST_F(DocumentTest, AFailedOpenKeepsTheCatalogueAndSaysWhyAndTheOpenOneIsNotReadAgain) {
     TempDir dir;
     WriteFileBytes(dir / "broken.ovd", std::string("\x01\x00\xFF\xFF\x00\x00\x04\x00" "CFoo", 12));
     doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+    ASSERT_TRUE(doc.OnSaveDocument(QString::fromStdString((dir / "open.ovd").string())));
+    doc.SetModifiedFlag();
     MessageRecorder messages;
     const QString path = QString::fromStdString((dir / "broken.ovd").string());
     doc.RecentFiles().Add(path);
-    EXPECT_FALSE(doc.OpenFile(path));
+    EXPECT_FALSE(doc.OnOpenDocument(path));
     EXPECT_FALSE(doc.RecentFiles().Files().contains(path));
     EXPECT_EQ(messages.Texts(),
               std::vector<std::string>{"Failed to open document.\n\n" + path.toStdString() + ": unknown class \"CFoo\""});
-    EXPECT_TRUE(doc.m_pDatabase->IsEmpty());
-    EXPECT_EQ(doc.m_pDatabase->m_pSettings->m_map.GetCount(), 3u);
-    EXPECT_EQ(doc.GetTitle(), QStringLiteral("Untitled"));
+    int broughtForward = 0;
+    doc.m_bringForward = [&] { ++broughtForward; };
+    EXPECT_TRUE(doc.OpenFile(QString::fromStdString((dir / "." / "open.ovd").string())));
+    EXPECT_EQ(broughtForward, 1);
+    EXPECT_EQ(messages.Texts().size(), 1u);  // no prompt to save
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "1");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("open.ovd"));
+}
+
+TEST_F(DocumentTest, AFileMadeReadOnlyOffersSaveAs) {
+    TempDir dir;
+    doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+    ASSERT_TRUE(doc.OnSaveDocument(QString::fromStdString((dir / "discs.ovd").string())));
+    std::filesystem::permissions(dir / "discs.ovd", std::filesystem::perms::owner_read);
+    doc.SetModifiedFlag();
+    doc.m_askSavePath = [&](const QString& suggested) {
+        return QString::fromStdString((dir / "copy-").string()) + suggested;
+    };
+    MessageRecorder messages;
+    EXPECT_TRUE(doc.DoFileSave());
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>{"Failed to save document.\n\n" +
+                                       (dir / "discs.ovd").string() + ": the file is read-only"});
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("copy-discs.ovd"));
+    EXPECT_FALSE(doc.IsModified());
 }
 
 TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndTheModifiedFlag) {

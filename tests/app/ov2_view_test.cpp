@@ -376,6 +376,27 @@ TEST_F(FileListTest, ATitledTrackOpensAsItsTrackFileAndFailuresAreReported) {
     }
 }
 
+TEST_F(FileListTest, TheDesktopOpenersRefusalIsReported) {
+    TempDir disc, bin;
+    WriteFileBytes(disc / "readme.txt", "text");
+    const DriveMap drives("F=cdrom:" + disc.path().string());
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (bin.path().string() + ":" + path).c_str(), 1);
+    Select({"1"});
+    list->setCurrentItem(Row("readme"));
+    for (int status : {3, 0}) {
+        WriteFileBytes(bin / "xdg-open",
+                       "#!/bin/sh\necho \"$1\" >\"$0.arg\"\nexit " + std::to_string(status));
+        std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+        MessageRecorder messages;
+        list->OnFilemenuOpenfile();
+        EXPECT_EQ(ReadFileBytes(bin / "xdg-open.arg"), (disc / "readme.txt").string() + "\n");
+        EXPECT_EQ(messages.Texts(),
+                  std::vector<std::string>(status ? 1 : 0, "File Opening Failed"));
+    }
+    setenv("PATH", path.c_str(), 1);
+}
+
 TEST_F(FileListTest, TracksOfAMappedImageHaveNothingToOpenAndMissingTracksAskForTheDisc) {
     TempDir dir;
     std::vector<CueTrack> seven(7);

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "core/disc_database.h"
 #include "core/map_string_to_string.h"
 #include "tests/support/bytes.h"
@@ -162,6 +164,25 @@ TEST(CatalogueFile, ReadingReplacesSettingsInPlaceAndIgnoresTrailingBytes) {
     ASSERT_TRUE(value);
     EXPECT_EQ(std::static_pointer_cast<CStringList>(*value)->m_strings, search->m_strings);
     EXPECT_EQ(read.m_pCategories->m_strings, std::vector<std::string>{"Rock"});
+}
+
+// The seeds of the fuzz corpus, among them a file whose shared list was once written deeper than
+// it was read, and a list one level short of the bound that a list written before it refers to.
+TEST(CatalogueFile, WhatReadsWritesBytesThatReadBack) {
+    Bytes shared = Bytes().Word(0).Word(0).Word(2).Str("b").NewClass("CObList").Word(1);
+    for (int i = 2; i < CArchive::kMaxDepth; ++i) shared.Word(0x8001).Word(1);
+    std::vector<std::string> inputs = {shared.Word(0).Str("a").Word(0x8001).Word(1).Word(2).str()};
+    for (const auto& seed : std::filesystem::directory_iterator(OV2_FUZZ_CORPUS))
+        inputs.push_back(ReadFileBytes(seed.path()));
+    int read = 0;
+    for (const std::string& bytes : inputs) {
+        COvDiscDatabase db, again;
+        std::string error;
+        if (!ReadCatalogue(bytes, db, &error)) continue;
+        ++read;
+        EXPECT_TRUE(ReadCatalogue(CatalogueBytes(db), again, &error)) << error;
+    }
+    EXPECT_EQ(read, 8);
 }
 
 TEST(CatalogueFile, DiscSizesAndCounts) {

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+#include <string>
+
+class COvDiscDatabase;
+
+namespace ov2 {
+
+// What kept a catalogue from being saved: nothing, the file (another place may do), or the
+// catalogue itself (its bytes would not read back, wherever they went).
+enum class SaveFault { None, File, Catalogue };
+
+// Saves the catalogue over the file. Its bytes must read back first; they go to a temporary file
+// beside it that replaces it only when complete. A file marked read-only (no write permission
+// for anyone) is left alone even where the file system would let the user replace it. On a
+// fault, error receives the reason and the old file is as it was.
+SaveFault SaveCatalogueFile(const QString& path, COvDiscDatabase& database, std::string* error);
+
+}  // namespace ov2
