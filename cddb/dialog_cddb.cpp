@@ -177,7 +177,10 @@ void CDialogCddb::UpdateData(bool bSaveAndValidate) {
     }
     m_labelNumber->setText(ov2::DecodeText(m_strDiscNumber));
     m_labelName->setText(ov2::DecodeText(m_strDiscName));
-    m_comboSite->setEditText(ov2::DecodeText(m_strSite));
+    // A site of the list shows its flag; any other text (a private server) shows none.
+    const QString site = ov2::DecodeText(m_strSite);
+    m_comboSite->setCurrentIndex(m_comboSite->findText(site));
+    m_comboSite->setEditText(site);
     m_comboCategory->setEditText(ov2::DecodeText(m_strCategory));
     m_labelArtist->setText(ov2::DecodeText(m_strArtist));
     m_labelAlbum->setText(ov2::DecodeText(m_strAlbumTitle));
