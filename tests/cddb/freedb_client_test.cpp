@@ -1,6 +1,11 @@
 // The freedb client against a loopback server: the disc id, the exact requests a server
 // receives, the query's first-line rule, the read reply's line rules, the category list, and
 // transfers that fail.
+#ifdef OV2_HAVE_LIBDISCID
+#include <discid/discid.h>
+#endif
+#include <random>
+
 #include "cddb/freedb_client.h"
 
 #include <gtest/gtest.h>
@@ -68,6 +73,29 @@ TEST(FreedbClientTest, DiscIdsAndTheRequestsAServerReceives) {
     EXPECT_EQ(ov2::FreedbSites().front(), COv2Doc::kDefaultCddbServer);  // a new catalogue's choice
     EXPECT_EQ(ov2::SiteHost("127.0.0.1:8880 (Test)"), "127.0.0.1:8880");
 }
+
+#ifdef OV2_HAVE_LIBDISCID
+// Disc ids of many plausible discs, against an independent implementation.
+TEST(FreedbClientTest, DiscIdsAgreeWithAnotherImplementation) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        const int tracks = 1 + static_cast<int>(random() % 99);
+        int offsets[100] = {};
+        std::vector<int> frames{150 + static_cast<int>(random() % 3)};
+        // Tracks of at least 4 seconds, a disc of at most 80 minutes.
+        for (int i = 1; i <= tracks; ++i)
+            frames.push_back(frames.back() + 300 + static_cast<int>(random() % static_cast<unsigned>(330000 / tracks)));
+        for (int i = 1; i <= tracks; ++i) offsets[i] = frames[static_cast<std::size_t>(i - 1)];
+        offsets[0] = frames.back();
+        DiscId* reference = discid_new();
+        ASSERT_TRUE(discid_put(reference, 1, tracks, offsets));
+        char ours[9];
+        std::snprintf(ours, sizeof ours, "%08x", static_cast<unsigned>(Disc(frames).ComputeDiscId()));
+        EXPECT_STREQ(ours, discid_get_freedb_id(reference)) << tracks << " tracks";
+        discid_free(reference);
+    }
+}
+#endif
 
 TEST(FreedbClientTest, OnlyOneExactMatchNamesACategory) {
     LoopbackHttpServer server;
