@@ -11,6 +11,7 @@
 
 #include "cddb/freedb_servers.h"
 #include "platform/audio_cd_info.h"
+#include "platform/quiet_wait.h"
 
 namespace {
 
@@ -124,7 +125,7 @@ bool CFreedbClient::Fetch(const std::string& request, std::vector<std::string>& 
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     silence.start(m_nTimeoutMs);
-    if (!reply->isFinished()) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!reply->isFinished()) ov2::RunWithoutInput(loop);
     silence.stop();
 
     const QByteArray body = reply->readAll();

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QEvent>
 #include <QEventLoop>
 #include <QProcess>
 #include <QStandardPaths>
@@ -10,6 +9,8 @@
 #include <QUrl>
 #include <optional>
 #include <utility>
+
+#include "platform/quiet_wait.h"
 
 namespace ov2 {
 namespace {
@@ -19,16 +20,6 @@ namespace {
 constexpr int kOpenerAnswerMs = 5000;
 
 enum class OpenerAnswer { Opened, Refused, NotRun };
-
-// While the program waits, no window closes under it.
-class KeepWindowsOpen : public QObject {
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::Close || !watched->isWindowType()) return false;
-        event->ignore();
-        return true;
-    }
-};
 
 // Runs xdg-open on the argument and waits briefly for its exit status. The wait keeps the
 // windows painted but takes no input from the user; an opener that outlives it is left to run.
@@ -59,11 +50,8 @@ OpenerAnswer RunOpener(const QString& opener, const QString& argument) {
 
     process->start();
     if (!answer) {
-        KeepWindowsOpen keepOpen;
-        QCoreApplication::instance()->installEventFilter(&keepOpen);
         timeout.start(kOpenerAnswerMs);
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
-        QCoreApplication::instance()->removeEventFilter(&keepOpen);
+        RunWithoutInput(loop);
     }
     QObject::disconnect(process, nullptr, &loop, nullptr);
     if (answer) {
