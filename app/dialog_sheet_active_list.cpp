@@ -34,6 +34,7 @@ CDialogSheetActiveList::CDialogSheetActiveList(COvDiscDatabase* database, const 
     // Shown sorted, as "Lend", "Search"; nothing is chosen until the user picks a list.
     m_comboList->addItems({QStringLiteral("Lend"), QStringLiteral("Search")});
     m_comboList->setCurrentIndex(-1);
+    m_comboList->setPlaceholderText(QStringLiteral("List"));
     m_listBox = new QListWidget(group);
     m_listBox->setObjectName(QStringLiteral("listEntries"));
     m_listBox->setSelectionMode(QAbstractItemView::ExtendedSelection);

@@ -84,6 +84,8 @@ CSettingsSheet::CSettingsSheet(CMapStringToOb* settings, const QString& docPath,
     layout->addLayout(body, 1);
     layout->addWidget(buttons);
 
+    // Room for a few history entries at a glance and the longest site text.
+    resize(sizeHint().expandedTo(QSize(640, 400)));
     ShowPage(m_pageCddb);
     m_bInitialized = true;
 }
