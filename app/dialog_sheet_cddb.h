@@ -25,6 +25,9 @@ public:
 
     QString m_strSite;  // the combo box text
 
+    QComboBox* SiteCombo() const { return m_comboSite; }
+    QLineEdit* HelloEdit() const { return m_editHello; }
+
 private:
     void OnInitDialog();
 
