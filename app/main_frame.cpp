@@ -20,6 +20,7 @@
 #include "app/about_dialog.h"
 #include "app/left_view.h"
 #include "app/ov2_view.h"
+#include "app/settings_sheet.h"
 #include "catalog_ops/categories_view.h"
 #include "catalog_ops/commands_view.h"
 #include "core/command_ids.h"
@@ -118,6 +119,7 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
         raise();
         activateWindow();
     };
+    m_pDocument->m_showSettings = [this] { OnSettings(); };
     UpdateRecentFiles();
 }
 
@@ -125,6 +127,7 @@ CMainFrame::~CMainFrame() {
     m_pDocument->m_titleChanged = nullptr;
     m_pDocument->m_modifiedChanged = nullptr;
     m_pDocument->m_bringForward = nullptr;
+    m_pDocument->m_showSettings = nullptr;
     m_pDocument->m_askOpenPath = nullptr;
     m_pDocument->m_askSavePath = nullptr;
 }
@@ -279,6 +282,14 @@ void CMainFrame::OnTipsAndTricks() {
     QUrl address = QUrl::fromLocalFile(help);
     address.setFragment(QStringLiteral("tips"));
     ov2::OpenWithDesktop(address.toString(QUrl::FullyEncoded));
+}
+
+void CMainFrame::OnSettings() {
+    CSettingsSheet sheet(m_pDocument->m_pDatabase->m_pSettings.get(), m_pDocument->GetPathName(),
+                         m_pDocument->m_pDatabase.get(), this);
+    sheet.exec();
+    // Entries the sheet removed leave the panel's drop-down lists as well.
+    m_commands->PruneHistoryCombos();
 }
 
 void CMainFrame::OnAbout() {

@@ -43,6 +43,8 @@ private:
     void OnHelp();
     void OnTipsAndTricks();
     void OnAbout();
+    // The settings sheet on the open catalogue.
+    void OnSettings();
 
     COv2Doc* m_pDocument;
     QSplitter* m_splitter = nullptr;

@@ -367,6 +367,23 @@ CStringList* CCommandsView::HistoryList(std::string_view key) const {
     return entry ? dynamic_cast<CStringList*>(entry->get()) : nullptr;
 }
 
+void CCommandsView::PruneHistoryCombos() {
+    for (const auto& [combo, key] : {std::pair{m_comboSearch, "SearchCombo"},
+                                     std::pair{m_comboLend, "LendCombo"}}) {
+        const CStringList* history = HistoryList(key);
+        const QString typed = combo->currentText();
+        const QSignalBlocker blocker(combo);
+        // Row 0 is what the user typed; the rows after it are suggestions from the history.
+        for (int row = combo->count() - 1; row >= 1; --row) {
+            const std::string entry = ov2::EncodeText(combo->itemText(row));
+            if (!history || std::find(history->m_strings.begin(), history->m_strings.end(),
+                                      entry) == history->m_strings.end())
+                combo->removeItem(row);
+        }
+        if (combo->currentText() != typed) combo->setEditText(typed);
+    }
+}
+
 bool CCommandsView::AddToHistory(std::string_view key, const std::string& entry) {
     CStringList* history = HistoryList(key);
     if (!history) return false;

@@ -40,6 +40,8 @@ public:
 
     // Shows the working copy's label and the catalogue's statistics.
     void RefreshFromCurrentDisc();
+    // Drops the suggestions of the two history combos that their histories no longer hold.
+    void PruneHistoryCombos();
 
     // The handlers of the controls, also reached through the document's commands.
     void OnChangeEditNumber();

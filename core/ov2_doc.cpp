@@ -22,7 +22,7 @@ std::string Utf8(const QString& text) { return text.toStdString(); }
 // ids, guards and routing but stay disabled.
 bool IsPending(int nID) {
     switch (nID) {
-        case kSettings: case kConvertOldFiles: case kConvertAccel:
+        case kConvertOldFiles: case kConvertAccel:
             return true;
         default:
             return false;
@@ -268,7 +268,11 @@ bool COv2Doc::OnCommand(int nID) {
         // Guarded commands do nothing, silently, while the catalogue holds no disc.
         case kFindGaps: case kDeleteCd: case kCddb: case kCdInfo:
             return !empty && RouteToView("CLeftView", nID);
-        case kConvertOldFiles: case kConvertAccel: case kSettings:
+        case kSettings:
+            if (!m_showSettings) return false;
+            m_showSettings();
+            return true;
+        case kConvertOldFiles: case kConvertAccel:
             return false;  // their parts of the program are not there yet
         case kHelp: case kTipsAndTricks:
             return false;  // the main window shows the help

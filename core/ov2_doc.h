@@ -96,6 +96,8 @@ public:
     std::function<void()> m_modifiedChanged;
     // Brings the catalogue's window forward.
     std::function<void()> m_bringForward;
+    // Opens the settings sheet on the catalogue ("Ov2 Settings").
+    std::function<void()> m_showSettings;
 
     // ---- commands
     // Runs a command of the menus or accelerators; false when nobody handled it.

@@ -102,8 +102,8 @@ TEST_F(DocumentTest, GuardedCommandsWaitForADiscAndPendingOnesStayDisabled) {
     EXPECT_TRUE(doc.OnCommand(kCdInfo));
     EXPECT_EQ(tree.commands, std::vector<int>{kCdInfo});
 
-    for (int id : {kSettings, kConvertOldFiles})
-        EXPECT_FALSE(doc.IsCommandEnabled(id)) << id;
+    EXPECT_FALSE(doc.IsCommandEnabled(kConvertOldFiles));
+    EXPECT_TRUE(doc.IsCommandEnabled(kSettings));
     EXPECT_TRUE(doc.IsCommandEnabled(kDeleteCd));
 
     EXPECT_TRUE(doc.IsCommandEnabled(kLargeIcons));

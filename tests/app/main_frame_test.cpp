@@ -185,7 +185,8 @@ TEST_F(MainFrameTest, KeypadEnterWithCtrlIsCtrlEnter) {
 
 TEST_F(MainFrameTest, PendingCommandsAreDisabledInTheMenus) {
     EXPECT_TRUE(frame.Action(ov2::cmd::kCdScan)->isEnabled());
-    EXPECT_FALSE(frame.Action(ov2::cmd::kSettings)->isEnabled());
+    EXPECT_TRUE(frame.Action(ov2::cmd::kSettings)->isEnabled());
+    EXPECT_FALSE(frame.Action(ov2::cmd::kConvertOldFiles)->isEnabled());
     EXPECT_TRUE(frame.Action(ov2::cmd::kDeleteCd)->isEnabled());
     EXPECT_TRUE(frame.Action(ov2::cmd::kLargeIcons)->isEnabled());
     EXPECT_FALSE(frame.Action(ov2::cmd::kSmallIcons)->isEnabled());
