@@ -285,6 +285,15 @@ void CLeftView::keyPressEvent(QKeyEvent* event) {
 
 // ---------------------------------------------------------------- finding a file
 
+QTreeWidgetItem* CLeftView::SelectDisc(std::string_view number) {
+    QTreeWidgetItem* item = FindDiscItem(number);
+    if (item) {
+        setCurrentItem(item);
+        scrollToItem(item);
+    }
+    return item;
+}
+
 void CLeftView::GoToFile(QTreeWidgetItem* discItem, const COvFileData& file) {
     if (!discItem) return;
     setCurrentItem(discItem);

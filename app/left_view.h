@@ -34,6 +34,9 @@ public:
     QTreeWidgetItem* AddDiscBranch(const COvDisc& disc, QTreeWidgetItem* after);
     // The top-level node of that number; the first disc node when there is none.
     QTreeWidgetItem* FindDiscItem(std::string_view number) const;
+    // Selects and shows the node of that number, which makes its disc current; none when the
+    // tree has no disc node.
+    QTreeWidgetItem* SelectDisc(std::string_view number);
     void DeleteCurrentDisc();
     void ChangeDiscNumberAndName(std::string number, std::string name);
     void GoToFile(QTreeWidgetItem* discItem, const COvFileData& file);

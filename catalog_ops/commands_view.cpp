@@ -393,12 +393,7 @@ bool CCommandsView::AddToHistory(std::string_view key, const std::string& entry)
 }
 
 void CCommandsView::SelectDiscInTree(std::string_view number) {
-    CLeftView* tree = m_pDocument->FindView<CLeftView>();
-    if (!tree) return;
-    if (QTreeWidgetItem* item = tree->FindDiscItem(number)) {
-        tree->setCurrentItem(item);  // the tree makes the disc current
-        tree->scrollToItem(item);
-    }
+    if (CLeftView* tree = m_pDocument->FindView<CLeftView>()) tree->SelectDisc(number);
 }
 
 bool CCommandsView::UpdateData(bool bSaveAndValidate) {
@@ -627,10 +622,7 @@ void CCommandsView::OnButtonScan() {
     m_pDocument->SetCurrentDisc(disc.get());
     if (CLeftView* tree = m_pDocument->FindView<CLeftView>()) {
         tree->AddDiscBranch(*disc, nullptr);
-        if (QTreeWidgetItem* item = tree->FindDiscItem(disc->m_strNumber)) {
-            tree->setCurrentItem(item);
-            tree->scrollToItem(item);
-        }
+        tree->SelectDisc(disc->m_strNumber);
     }
     if (COv2View* files = m_pDocument->FindView<COv2View>())
         files->ShowFolder(disc->m_strNumber.str() + " " + disc->m_strName.str());

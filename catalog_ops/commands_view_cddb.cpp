@@ -92,8 +92,7 @@ void CCommandsView::OnButtonCddb(const std::string& driveRoot) {
 
     m_pDocument->SetCurrentDisc(disc);
     if (tree) {
-        if (QTreeWidgetItem* item = tree->FindDiscItem(disc->m_strNumber)) {
-            tree->setCurrentItem(item);
+        if (QTreeWidgetItem* item = tree->SelectDisc(disc->m_strNumber)) {
             if (COv2View* files = m_pDocument->FindView<COv2View>())
                 files->ShowFolder(CLeftView::ItemLabel(item));
         }

@@ -326,10 +326,7 @@ void CDialogSearch::OnSearchGoto() {
     if (!hit || !tree) return;
     const std::string number = hit->disc->m_strNumber.str();
     if (m_nResultKind == 2) {
-        if (QTreeWidgetItem* item = tree->FindDiscItem(number)) {
-            tree->setCurrentItem(item);  // the tree makes the disc current
-            tree->scrollToItem(item);
-        }
+        tree->SelectDisc(number);  // the tree makes the disc current
     } else if (hit->file) {
         // Only the disc visited last is folded again; the user's own unfolding stays.
         if (m_strLastVisited != number && m_pDocument->m_pDatabase->DiscExists(m_strLastVisited))
