@@ -30,6 +30,7 @@
 #include "scan/dialog_scan.h"
 #include "scan/next_disc_number.h"
 #include "widgets/theme_icons.h"
+#include "widgets/value_label.h"
 
 using namespace ov2::cmd;
 
@@ -117,16 +118,6 @@ QLineEdit* NamedEdit(QWidget* parent, const char* objectName) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QString::fromLatin1(objectName));
     return edit;
-}
-
-QLabel* DisplayLabel(QWidget* parent, const char* objectName) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(objectName));
-    label->setTextFormat(Qt::PlainText);  // a disc named "<b>" is shown as typed
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setFrameShape(QFrame::StyledPanel);
-    label->setFrameShadow(QFrame::Sunken);
-    return label;
 }
 
 QGroupBox* NamedGroup(QWidget* parent, const char* objectName, const char* title) {
@@ -241,7 +232,7 @@ QWidget* CCommandsView::BuildArtistInfo() {
     m_editQuality = NamedEdit(box, "editQuality");
     connect(m_editQuality, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditQuality);
     form->addRow(QStringLiteral("CD Quality"), m_editQuality);
-    m_labelLocation = DisplayLabel(box, "labelLocation");
+    m_labelLocation = ov2::ValueLabel(box, "labelLocation");
     form->addRow(QStringLiteral("CD Location"), m_labelLocation);
     // Reached through Ctrl+Enter only; the edits save on every change anyway.
     m_buttonSaveArtist =
@@ -338,9 +329,9 @@ QGroupBox* CCommandsView::BuildLending() {
 QGroupBox* CCommandsView::BuildStats() {
     QGroupBox* group = NamedGroup(this, "groupStats", "Stats");
     auto* form = new QFormLayout(group);
-    m_labelNumberOfCds = DisplayLabel(group, "labelNumberOfCds");
+    m_labelNumberOfCds = ov2::ValueLabel(group, "labelNumberOfCds");
     form->addRow(QStringLiteral("Number of CDs"), m_labelNumberOfCds);
-    m_labelLastEntry = DisplayLabel(group, "labelLastEntry");
+    m_labelLastEntry = ov2::ValueLabel(group, "labelLastEntry");
     form->addRow(QStringLiteral("Last Entry"), m_labelLastEntry);
     return group;
 }

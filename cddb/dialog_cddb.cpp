@@ -21,19 +21,9 @@
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "widgets/theme_icons.h"
+#include "widgets/value_label.h"
 
 namespace {
-
-QLabel* ValueLabel(QWidget* parent, const char* objectName) {
-    auto* label = new QLabel(parent);
-    label->setObjectName(QString::fromLatin1(objectName));
-    label->setTextFormat(Qt::PlainText);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    label->setFrameShape(QFrame::StyledPanel);
-    label->setFrameShadow(QFrame::Sunken);
-    label->setMinimumWidth(200);
-    return label;
-}
 
 void AddSong(QTreeWidget* list, const QString& text) {
     static const QIcon song = ov2::ThemeIcon("audio-x-generic", QStyle::SP_MediaPlay);
@@ -50,8 +40,8 @@ CDialogCddb::CDialogCddb(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("CDialogCddb"));
     setWindowTitle(QStringLiteral("CDDB Dialog"));
 
-    m_labelNumber = ValueLabel(this, "labelDiscNumber");
-    m_labelName = ValueLabel(this, "labelDiscName");
+    m_labelNumber = ov2::ValueLabel(this, "labelDiscNumber");
+    m_labelName = ov2::ValueLabel(this, "labelDiscName");
     auto* disc = new QFormLayout;
     disc->addRow(QStringLiteral("CD :"), m_labelNumber);
     disc->addRow(QStringLiteral("CD Name :"), m_labelName);
@@ -85,9 +75,10 @@ CDialogCddb::CDialogCddb(QWidget* parent) : QDialog(parent) {
     m_listTracks->setUniformRowHeights(true);
     m_listTracks->setHeaderLabels({QStringLiteral("Song")});
     m_listTracks->setColumnWidth(0, 220);
-    m_labelArtist = ValueLabel(information, "labelArtist");
-    m_labelAlbum = ValueLabel(information, "labelAlbumTitle");
-    m_labelYear = ValueLabel(information, "labelYear");
+    m_labelArtist = ov2::ValueLabel(information, "labelArtist");
+    m_labelAlbum = ov2::ValueLabel(information, "labelAlbumTitle");
+    m_labelYear = ov2::ValueLabel(information, "labelYear");
+    for (QLabel* value : {m_labelArtist, m_labelAlbum, m_labelYear}) value->setMinimumWidth(200);
     auto* entry = new QFormLayout;
     entry->addRow(QStringLiteral("Artist / Band Name:"), m_labelArtist);
     entry->addRow(QStringLiteral("Album Title:"), m_labelAlbum);
