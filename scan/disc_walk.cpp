@@ -12,6 +12,7 @@
 
 #include "core/disc_database.h"
 #include "platform/audio_cd.h"
+#include "platform/iso_image.h"
 #include "platform/text.h"
 
 struct CDiscWalk::FolderId {
@@ -206,4 +207,11 @@ std::string CDiscWalk::FolderOutline(std::string_view rootLabel) const {
             pending.emplace_back(it->get(), depth + 1);
     }
     return outline;
+}
+
+bool CDiscWalk::WalkIsoImage(const std::string& imagePath) {
+    std::vector<ov2::ImageEntry> entries;
+    m_strRootError.clear();
+    if (!ov2::ListIsoImage(imagePath, entries, &m_strRootError)) return false;
+    return false;
 }

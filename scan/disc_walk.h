@@ -52,6 +52,9 @@ public:
     // listed (nothing is recorded then); folders below it that cannot be listed contribute
     // nothing and the walk goes on.
     bool WalkFolder(const std::string& nativeRoot);
+    // Walks an ISO 9660 image as WalkFolder walks the image mounted. False, with RootError(),
+    // when the image cannot be read; nothing is recorded then.
+    bool WalkIsoImage(const std::string& imagePath);
     // Records an audio CD as its drive shows it: "TrackNN.cda" of 44 bytes in the root, one per
     // audio track.
     void WalkAudioTracks(const std::vector<int>& trackNumbers);
