@@ -24,6 +24,8 @@ namespace {
 
 constexpr std::size_t kSectorSize = 2048;
 constexpr off_t kVolumeDescriptorOffset = 16 * 2048;
+// Images carry a handful; more than this is a malformed set without its terminator.
+constexpr int kMaxVolumeDescriptors = 32;
 // Links inside an image may point at links; a chain longer than this is taken for a loop.
 constexpr int kMaxLinkHops = 40;
 
@@ -65,9 +67,11 @@ std::uint32_t Little32(const unsigned char* p) {
     return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
 
-// libarchive lists the directories it finds, without noticing an image cut short after them;
-// its files would then be catalogued but could never be opened. The primary volume descriptor
-// says how long the image is.
+// Checks what libarchive trusts before it reads a byte of the tree. It lists the directories it
+// finds without noticing an image cut short after them (its files would then be catalogued but
+// could never be opened), and it allocates a root directory's whole size at once, however large
+// a malformed descriptor says it is. Every primary and supplementary volume descriptor must
+// therefore fit its volume, and its root directory, inside the file.
 bool CheckImageFile(const std::string& imagePath, std::string* error) {
     const int fd = ::open(imagePath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -75,25 +79,39 @@ bool CheckImageFile(const std::string& imagePath, std::string* error) {
         return false;
     }
     struct stat st {};
-    unsigned char descriptor[kSectorSize];
-    const bool stated = ::fstat(fd, &st) == 0;
-    const ssize_t got =
-        stated && S_ISREG(st.st_mode) ? ::pread(fd, descriptor, sizeof descriptor, kVolumeDescriptorOffset) : -1;
-    ::close(fd);
-    if (!stated || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         SetError(error, "not a disc image file");
         return false;
     }
-    if (got != static_cast<ssize_t>(sizeof descriptor) || descriptor[0] != 1 ||
-        std::memcmp(descriptor + 1, "CD001", 5) != 0) {
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+    bool primary = false;
+    std::uint64_t volume = 0;
+    unsigned char descriptor[kSectorSize];
+    for (int i = 0; i < kMaxVolumeDescriptors; ++i) {
+        const off_t at = kVolumeDescriptorOffset + static_cast<off_t>(i) * static_cast<off_t>(kSectorSize);
+        if (::pread(fd, descriptor, sizeof descriptor, at) != static_cast<ssize_t>(sizeof descriptor) ||
+            std::memcmp(descriptor + 1, "CD001", 5) != 0 || descriptor[0] == 255)
+            break;
+        if (descriptor[0] != 1 && descriptor[0] != 2) continue;
+        const std::uint64_t blockSize = descriptor[128] | (descriptor[129] << 8);
+        const std::uint64_t size = Little32(descriptor + 80) * blockSize;
+        const std::uint64_t rootSize = Little32(descriptor + 156 + 10);
+        if (rootSize > fileSize) {
+            ::close(fd);
+            SetError(error, "the image is malformed: its root folder is larger than the image");
+            return false;
+        }
+        primary = primary || descriptor[0] == 1;
+        volume = std::max(volume, size);
+    }
+    ::close(fd);
+    if (!primary) {
         SetError(error, "not an ISO 9660 disc image");
         return false;
     }
-    const std::uint64_t blocks = Little32(descriptor + 80);
-    const std::uint64_t blockSize = descriptor[128] | (descriptor[129] << 8);
-    const std::uint64_t volume = blocks * blockSize;
-    if (static_cast<std::uint64_t>(st.st_size) < volume) {
-        SetError(error, "the image is truncated: it holds " + std::to_string(st.st_size) + " of its " +
+    if (fileSize < volume) {
+        SetError(error, "the image is truncated: it holds " + std::to_string(fileSize) + " of its " +
                             std::to_string(volume) + " bytes");
         return false;
     }

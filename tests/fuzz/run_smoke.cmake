@@ -10,6 +10,20 @@ if(NOT EXISTS "${FUZZER}")
     message(FATAL_ERROR "the fuzz target ${FUZZER} has not been built")
 endif()
 
+if(NOT DEFINED MAX_LEN)
+    set(MAX_LEN 4096)
+endif()
+if(NOT DEFINED RUNS)
+    set(RUNS 20000)
+endif()
+# Seeds written when the test runs (binary images are not kept in the source tree).
+if(DEFINED SEED_MAKER)
+    execute_process(COMMAND "${SEED_MAKER}" "${CORPUS}" RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "${SEED_MAKER} failed (exit ${result})")
+    endif()
+endif()
+
 file(REMOVE_RECURSE "${WORK_DIR}")
 file(MAKE_DIRECTORY "${WORK_DIR}/corpus")
 file(GLOB seeds "${CORPUS}/*")
@@ -29,7 +43,7 @@ if(NOT result EQUAL 0)
 endif()
 unset(ENV{OV2_FUZZ_EXPECT_VALID})
 
-execute_process(COMMAND "${FUZZER}" -runs=20000 -max_len=4096 -seed=1 ${limits}
+execute_process(COMMAND "${FUZZER}" -runs=${RUNS} -max_len=${MAX_LEN} -seed=1 ${limits}
                         -artifact_prefix=${WORK_DIR}/ "${WORK_DIR}/corpus"
                 WORKING_DIRECTORY "${WORK_DIR}" RESULT_VARIABLE result)
 if(NOT result EQUAL 0)

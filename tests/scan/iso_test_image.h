@@ -15,6 +15,7 @@ namespace ov2::test {
 struct IsoName {
     bool rockRidge = true;
     bool joliet = true;
+    bool pad = true;  // the 300 KiB of zeros that writers add at the end of a disc
 };
 
 // Writes `folder`'s tree (files and folders; nothing else) as the image `image`.
@@ -24,6 +25,7 @@ inline void WriteIsoImage(const std::filesystem::path& image, const std::filesys
     archive_write_set_format_iso9660(a);
     archive_write_set_option(a, "iso9660", "rockridge", names.rockRidge ? "1" : nullptr);
     archive_write_set_option(a, "iso9660", "joliet", names.joliet ? "1" : nullptr);
+    archive_write_set_option(a, "iso9660", "pad", names.pad ? "1" : nullptr);
     if (archive_write_open_filename(a, image.c_str()) != ARCHIVE_OK)
         throw std::runtime_error(archive_error_string(a));
     archive_entry* entry = archive_entry_new();
