@@ -172,7 +172,26 @@ TEST(IsoImageTest, TruncatedForeignAndEscapingImagesAreRefusedWithAReasonAndReco
     fs::copy_file(dir / "rr.iso", dir / "short.iso");
     fs::resize_file(dir / "short.iso", fs::file_size(dir / "rr.iso") - 3 * 2048);
 
-    for (const char* name : {"escape.iso", "short.iso", "disc/Root.TXT", "disc", "missing.iso"}) {
+    // A root folder of 4 GiB (libarchive would allocate it whole), and a folder that is the root
+    // again (its extent is the root's).
+    const auto put32 = [](std::string& image, std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) {
+            image[at + i] = static_cast<char>(value >> (8 * i));  // both byte orders, as stored
+            image[at + 7 - i] = static_cast<char>(value >> (8 * i));
+        }
+    };
+    bytes = ReadFileBytes(dir / "rr.iso");
+    put32(bytes, 32768 + 156 + 10, 0xFFFFFFFF);
+    WriteFileBytes(dir / "huge.iso", bytes);
+    WriteIsoImage(dir / "plain.iso", dir / "disc", IsoName{false, false});
+    bytes = ReadFileBytes(dir / "plain.iso");
+    const std::size_t photos = bytes.find("\x06PHOTOS");
+    ASSERT_NE(photos, std::string::npos);
+    put32(bytes, photos - 32 + 2, static_cast<unsigned char>(bytes[32768 + 158]) |
+                                      static_cast<unsigned char>(bytes[32768 + 159]) << 8);
+    WriteFileBytes(dir / "loop.iso", bytes);
+
+    for (const char* name : {"escape.iso", "short.iso", "huge.iso", "loop.iso", "disc/Root.TXT", "disc", "missing.iso"}) {
         SCOPED_TRACE(name);
         std::vector<ImageEntry> entries{ImageEntry{"left over", 1, false}};
         std::string error;
