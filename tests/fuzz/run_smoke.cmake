@@ -17,11 +17,8 @@ if(NOT DEFINED RUNS)
     set(RUNS 20000)
 endif()
 # Seeds written when the test runs (binary images are not kept in the source tree).
-if(DEFINED SEED_MAKER)
-    execute_process(COMMAND "${SEED_MAKER}" "${CORPUS}" RESULT_VARIABLE result)
-    if(NOT result EQUAL 0)
-        message(FATAL_ERROR "${SEED_MAKER} failed (exit ${result})")
-    endif()
+if(DEFINED SEED_SCRIPT)
+    include("${SEED_SCRIPT}")
 endif()
 
 file(REMOVE_RECURSE "${WORK_DIR}")
