@@ -29,8 +29,8 @@ constexpr int kMaxVolumeDescriptors = 32;
 // Links inside an image may point at links; a chain longer than this is taken for a loop.
 constexpr int kMaxLinkHops = 40;
 
-// Joliet names are UTF-16 in the image; libarchive turns them into the thread's locale charset,
-// which in a "C" session would be ASCII with "?" for every other letter. Records keep UTF-8.
+// Joliet names are UTF-16 in the image; libarchive turns them into the thread's locale charset
+// and, in a "C" session, refuses every name beyond ASCII. Records keep UTF-8.
 class Utf8Locale {
 public:
     Utf8Locale() : m_locale(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0))) {
@@ -301,7 +301,7 @@ void SettleEntries(std::vector<RawEntry>& raw, std::vector<ImageEntry>& entries)
             if (reached && reached->entry.folder) continue;
             item.entry.size = reached ? reached->entry.size : 0;
         }
-        entries.push_back(std::move(item.entry));
+        entries.push_back(item.entry);  // copied: a later link may still follow this one's path
     }
 }
 

@@ -1,7 +1,7 @@
 # A short fuzzing pass: first every valid seed must read (and round-trip), then libFuzzer
 # mutates a copy of the corpus for a bounded number of runs. Any crash, leak, timeout, excessive
 # memory use or failed check fails the test. The corpus in the source tree is never modified.
-foreach(var FUZZER CORPUS WORK_DIR)
+foreach(var FUZZER CORPUS WORK_DIR MAX_LEN RUNS)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "${var} is not set")
     endif()
@@ -10,12 +10,6 @@ if(NOT EXISTS "${FUZZER}")
     message(FATAL_ERROR "the fuzz target ${FUZZER} has not been built")
 endif()
 
-if(NOT DEFINED MAX_LEN)
-    set(MAX_LEN 4096)
-endif()
-if(NOT DEFINED RUNS)
-    set(RUNS 20000)
-endif()
 # Seeds written when the test runs (binary images are not kept in the source tree).
 if(DEFINED SEED_SCRIPT)
     include("${SEED_SCRIPT}")
