@@ -299,4 +299,3 @@ std::string CDiscWalk::FolderOutline(std::string_view rootLabel) const {
     }
     return outline;
 }
-

@@ -53,9 +53,10 @@ public:
     // nothing and the walk goes on.
     bool WalkFolder(const std::string& nativeRoot);
     // Walks an ISO 9660 image as WalkFolder walks the image mounted. Within a folder the
-    // entries come in the order of the image's ISO 9660 directories: by name, letters compared
-    // in upper case, then byte by byte. False, with RootError(), when the image cannot be read or
-    // is malformed; nothing is recorded then.
+    // entries come in the order ISO 9660 directories keep their records: by name, letters
+    // compared in upper case, then byte by byte (libarchive reads an image in the order of its
+    // file data, which is no listing order). False, with RootError(), when the image cannot be
+    // read or is malformed; nothing is recorded then.
     bool WalkIsoImage(const std::string& imagePath);
     // Records an audio CD as its drive shows it: "TrackNN.cda" of 44 bytes in the root, one per
     // audio track.
