@@ -83,11 +83,11 @@ CDialogConvert::CDialogConvert(QWidget* parent)
         return b;
     };
     QPushButton* ok = button("buttonOk", QStringLiteral("OK"));
-    m_buttonConvert = button("buttonConvert", QStringLiteral("Convert"));
+    QPushButton* convert = button("buttonConvert", QStringLiteral("Convert"));
     QPushButton* cancel = button("buttonCancel", QStringLiteral("Cancel"));
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &CDialogConvert::OnLoad);
-    connect(m_buttonConvert, &QPushButton::clicked, this, &CDialogConvert::OnConvert);
+    connect(convert, &QPushButton::clicked, this, &CDialogConvert::OnConvert);
     connect(cancel, &QPushButton::clicked, this, &CDialogConvert::reject);
     connect(m_treeFolders, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* item) { OnItemexpandingTree(item, true); });
@@ -101,7 +101,7 @@ CDialogConvert::CDialogConvert(QWidget* parent)
     left->addWidget(m_treeFolders, 1);
     auto* right = new QVBoxLayout;
     right->addWidget(ok);
-    right->addWidget(m_buttonConvert);
+    right->addWidget(convert);
     right->addWidget(cancel);
     right->addStretch(1);
     auto* layout = new QHBoxLayout(this);

@@ -8,7 +8,6 @@
 #include "core/disc_database.h"
 
 class CConvertProcedure;
-class QPushButton;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -59,5 +58,4 @@ private:
     QTreeWidgetItem* AddFolderItem(QTreeWidgetItem* parent, const std::string& name);
 
     std::unique_ptr<CConvertProcedure> m_convert;
-    QPushButton* m_buttonConvert = nullptr;
 };

@@ -16,9 +16,7 @@ public:
     OvString m_strQuality;
     OvString m_strArtist;
     OvString m_strNotes;
-    std::vector<std::string> m_lstFolders;  // in memory only, never in the file
     std::vector<std::string> m_lstCategories;
-    OvString m_strCurrent;  // in memory only, never in the file
     // Three texts of the old version that the new catalogue has no place for; read and dropped.
     OvString m_strFurther3;
     OvString m_strSavedAt;

@@ -4,7 +4,6 @@
 
 #include "core/archive.h"
 #include "core/string_list.h"
-#include "tests/support/temp_dir.h"
 
 namespace ov2::test {
 namespace {
@@ -14,14 +13,14 @@ const OvRuntimeClass kOldFile{"CFileData", 0, nullptr, true};
 
 struct OldRecord final : CObject {
     OldRecord(const OvRuntimeClass* cls, std::vector<std::string> texts, std::vector<std::string> categories)
-        : m_class(cls), m_texts(std::move(texts)), m_categories(std::move(categories)) {}
-    const OvRuntimeClass* GetRuntimeClass() const override { return m_class; }
+        : cls(cls), texts(std::move(texts)), categories(std::move(categories)) {}
+    const OvRuntimeClass* GetRuntimeClass() const override { return cls; }
     void Serialize(CArchive& ar) override {
-        for (const std::string& text : m_texts) ar.WriteString(text);
-        SerializeStrings(ar, m_categories);
+        for (const std::string& text : texts) ar.WriteString(text);
+        SerializeStrings(ar, categories);
     }
-    const OvRuntimeClass* m_class;
-    std::vector<std::string> m_texts, m_categories;
+    const OvRuntimeClass* cls;
+    std::vector<std::string> texts, categories;
 };
 
 std::string ArchiveBytes(const std::function<void(CArchive&)>& write) {
@@ -45,9 +44,8 @@ std::string OldDiscsFile(const std::vector<OldDisc>& discs) {
     std::vector<OldRecord> records;
     for (const OldDisc& d : discs) {
         const std::string& n = d.number;
-        records.emplace_back(&kOldDisc, std::vector<std::string>{n, "quality " + n, "notes " + n, "artist " + n,
-                                                                 d.name, d.location, "saved " + n, "first", "second",
-                                                                 "lent " + n, "third"},
+        records.emplace_back(&kOldDisc, std::vector<std::string>{n, "quality " + n, "notes " + n, "artist " + n, d.name,
+                                                                 d.location, "saved " + n, "1st", "2nd", "lent " + n, "3rd"},
                              d.categories);
     }
     return ListFile(records);
@@ -56,24 +54,12 @@ std::string OldDiscsFile(const std::vector<OldDisc>& discs) {
 std::string OldFilesFile(const std::vector<OldFile>& files) {
     std::vector<OldRecord> records;
     for (const OldFile& f : files)
-        records.emplace_back(&kOldFile, std::vector<std::string>{f.name, f.disc, f.folder, "1024", "e:"},
-                             f.categories);
+        records.emplace_back(&kOldFile, std::vector<std::string>{f.name, f.disc, f.folder, "1024", "e:"}, f.categories);
     return ListFile(records);
 }
 
-std::string OldCategoriesFile(const std::vector<std::string>& names) {
-    std::vector<std::string> list = names;
-    return ArchiveBytes([&list](CArchive& ar) { SerializeStrings(ar, list); });
-}
-
-void WriteOldCatalogue(const std::filesystem::path& folder, const std::vector<OldDisc>& discs,
-                       const std::vector<std::string>& categories, const std::vector<OldFile>& files,
-                       const std::string& tree) {
-    std::filesystem::create_directories(folder);
-    WriteFileBytes(folder / "Data.dat", OldDiscsFile(discs));
-    WriteFileBytes(folder / "Cat.dat", OldCategoriesFile(categories));
-    WriteFileBytes(folder / "FileData.dat", OldFilesFile(files));
-    WriteFileBytes(folder / "Tree.ovdt", tree);
+std::string OldCategoriesFile(std::vector<std::string> names) {
+    return ArchiveBytes([&names](CArchive& ar) { SerializeStrings(ar, names); });
 }
 
 }  // namespace ov2::test
