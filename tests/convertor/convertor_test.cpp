@@ -15,10 +15,10 @@
 #include "convertor/dialog_convert.h"
 #include "core/catalogue_file.h"
 #include "core/command_ids.h"
+#include "core/string_list.h"
 #include "core/ov2_doc.h"
 #include "tests/support/drive_map.h"
 #include "tests/support/message_recorder.h"
-#include "tests/support/old_catalogue.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
 
@@ -28,13 +28,49 @@ using namespace ov2::test;
 namespace fs = std::filesystem;
 using SV = std::vector<std::string_view>;
 
+// Old files as the previous version wrote them, with the archive writer: each file an archive of
+// its own, the old classes with their fields in file order.
+const OvRuntimeClass kOldDisc{"CDisc", 0, nullptr, true}, kOldFile{"CFileData", 0, nullptr, true};
+struct OldRecord final : CObject {
+    OldRecord(const OvRuntimeClass* c, std::vector<std::string> t, std::vector<std::string> l = {})
+        : cls(c), texts(std::move(t)), categories(std::move(l)) {}
+    const OvRuntimeClass* GetRuntimeClass() const override { return cls; }
+    void Serialize(CArchive& ar) override {
+        for (const std::string& text : texts) ar.WriteString(text);
+        SerializeStrings(ar, categories);
+    }
+    const OvRuntimeClass* cls;
+    std::vector<std::string> texts, categories;
+};
+
+// A list of records, or with none, Cat.dat's list of the names.
+std::string OldFile(std::vector<OldRecord> records, std::vector<std::string> names = {}) {
+    std::string bytes;
+    CArchive ar([&bytes](const char* data, std::size_t size) { return bytes.append(data, size), true; });
+    if (records.empty()) SerializeStrings(ar, names);
+    else ar.WriteCount(records.size());
+    for (const OldRecord& record : records) ar.WriteObject(&record);
+    ar.Flush();
+    return bytes;
+}
+
+// A disc's fields other than number, name and location are the number with a prefix.
+OldRecord Disc(const std::string& n, const std::string& name, const std::string& location = "home",
+               std::vector<std::string> categories = {}) {
+    return {&kOldDisc, {n, "quality " + n, "notes " + n, "artist " + n, name, location, "saved " + n, "1st", "2nd",
+                        "lent " + n, "3rd"}, std::move(categories)};
+}
+
 // The tree names discs 3, 7 (a root line without a blank), 4 (no old disc), 1 and 2, and ends
 // without a line end; old disc 9 and its file have no tree disc.
 void WriteSample(const fs::path& folder) {
     fs::create_directories(folder);
-    WriteFileBytes(folder / "Data.dat", OldDiscsFile({{"1", "One"}, {"2", "Two", "Tom", {"a", "b", "c"}}, {"3", "3"}, {"9", "9"}}));
-    WriteFileBytes(folder / "Cat.dat", OldCategoriesFile({"Rock", "Jazz"}));
-    WriteFileBytes(folder / "FileData.dat", OldFilesFile({{"x.mp3", "3", "e:\\mp3\\", {"Rock", "Jazz"}}, {"y", "1", "e:\\"}, {"z", "9", "e:\\"}}));
+    WriteFileBytes(folder / "Data.dat", OldFile({Disc("1", "One"), Disc("2", "Two", "Tom", {"a", "b", "c"}),
+                                                 Disc("3", "3"), Disc("9", "9")}));
+    WriteFileBytes(folder / "Cat.dat", OldFile({}, {"Rock", "Jazz"}));
+    WriteFileBytes(folder / "FileData.dat", OldFile({{&kOldFile, {"x.mp3", "3", "e:\\mp3\\", "1024", "e:"}, {"Rock", "Jazz"}},
+                                                     {&kOldFile, {"y", "1", "e:\\", "1", "e:"}},
+                                                     {&kOldFile, {"z", "9", "e:\\", "1", "e:"}}}));
     WriteFileBytes(folder / "Tree.ovdt", "3 Three\r\n\tmp3\r\n\r\n7\n4 Four\n1 One\r\n2 Two");
 }
 

@@ -1,6 +1,5 @@
-// Writes the valid seed files of the fuzz corpora into the folders given:
-//   build/tests/fuzz/make_fuzz_seeds tests/fuzz/corpus tests/fuzz/corpus-old
-// (an old file's seed starts with the byte that picks its reader, see fuzz_old_files.cpp).
+// Writes the valid seed files of the fuzz corpus into the folder given:
+//   build/tests/fuzz/make_fuzz_seeds tests/fuzz/corpus
 // Each is small (the smoke pass fuzzes inputs of at most 4 KiB) and shows the reader one kind
 // of structure: class and object references, categories, settings of every collection class,
 // long and UTF-16 texts.
@@ -15,7 +14,6 @@
 #include "core/map_string_to_string.h"
 #include "core/ob_list.h"
 #include "tests/support/bytes.h"
-#include "tests/support/old_catalogue.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
 
@@ -130,8 +128,8 @@ std::string WideTexts() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: make_fuzz_seeds FOLDER OLD_FOLDER\n");
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: make_fuzz_seeds FOLDER\n");
         return 2;
     }
     const std::filesystem::path folder = argv[1];
@@ -153,11 +151,5 @@ int main(int argc, char** argv) {
         }
         WriteFileBytes(folder / name, bytes);
     }
-    const std::filesystem::path oldFolder = argv[2];
-    WriteFileBytes(oldFolder / "valid-data", '\0' + OldDiscsFile({{"1", "One", "Tom", {"a", "b"}}, {"2", "Two"}}));
-    WriteFileBytes(oldFolder / "valid-cat", '\1' + OldCategoriesFile({"Rock", "Jazz"}));
-    WriteFileBytes(oldFolder / "valid-filedata",
-                   '\2' + OldFilesFile({{"x.mp3", "1", "e:\\mp3\\", {"Rock"}}, {"y", "2", "e:\\"}}));
-    WriteFileBytes(oldFolder / "valid-tree", "\3" "1 One\r\n\tmp3\r\n\r\n2 Two\n\tdocs");
     return 0;
 }
