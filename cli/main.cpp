@@ -19,6 +19,7 @@
 #include "catalog_ops/catalogue_search.h"
 #include "catalog_ops/disc_gaps.h"
 #include "cli/catalogue_json.h"
+#include "cli/convert_command.h"
 #include "cli/freedb_command.h"
 #include "cli/scan_command.h"
 #include "cli/toc_command.h"
@@ -41,7 +42,9 @@ constexpr const char* kUsage =
     "                                       looks the audio CD up on a freedb server\n"
     "       ov2cat scan LETTER FILE.ovd [--name NAME]\n"
     "                                       records the disc in the drive as a new disc of the\n"
-    "                                       catalogue (made when missing)\n";
+    "                                       catalogue (made when missing)\n"
+    "       ov2cat convert OLD_FOLDER OUT.ovd  a catalogue converted from the old catalogue's\n"
+    "                                       four files in the folder\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -216,6 +219,18 @@ int Scan(const char* letter, const char* catalogue, std::optional<std::string> n
     return WriteOut(result.output);
 }
 
+// Missing files: their numbered list, a line each, on standard error.
+int Convert(const char* oldFolder, const char* catalogue) {
+    const ConvertCommandResult result = ConvertOldCatalogue(oldFolder, catalogue);
+    if (!result.ok) {
+        const std::size_t list = result.reason.find('\n');
+        Fail(result.what, std::string_view(result.reason).substr(0, list));
+        if (list != std::string::npos) std::fputs((result.reason.substr(list + 1) + "\n").c_str(), stderr);
+        return 1;
+    }
+    return WriteOut(result.output);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -229,6 +244,7 @@ int main(int argc, char** argv) {
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
     if (verb == "freedb" && argc >= 3) return Freedb(argc, argv);
+    if (verb == "convert" && argc == 4) return Convert(argv[2], argv[3]);
     if (verb == "scan" && argc == 4) return Scan(argv[2], argv[3], std::nullopt);
     if (verb == "scan" && argc == 6 && std::string_view(argv[4]) == "--name")
         return Scan(argv[2], argv[3], std::string(argv[5]));
