@@ -110,7 +110,10 @@ bool CheckImageFile(const std::string& imagePath, std::string* error) {
         SetError(error, "not an ISO 9660 disc image");
         return false;
     }
-    if (fileSize < volume) {
+    // Copies of discs written track at once often lack the two run-out sectors at the end,
+    // which hold no file; a shortfall beyond them cuts into files.
+    constexpr std::uint64_t kRunOutBytes = 2 * kSectorSize;
+    if (fileSize + kRunOutBytes < volume) {
         SetError(error, "the image is truncated: it holds " + std::to_string(fileSize) + " of its " +
                             std::to_string(volume) + " bytes");
         return false;
