@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <unordered_map>
 
 #include "core/disc_database.h"
 #include "platform/audio_cd.h"
@@ -27,13 +28,87 @@ struct CDiscWalk::Listing {
     std::vector<std::string> folders;                         // raw names
 };
 
+// Where the walk lists folders: `path` is the source's own name of a folder.
+class CDiscWalk::Source {
+public:
+    virtual ~Source() = default;
+    virtual bool List(const std::string& path, Listing& listing, std::string* error) = 0;
+    virtual std::string Child(const std::string& path, const std::string& name) const = 0;
+};
+
+class CDiscWalk::NativeSource : public Source {
+public:
+    bool List(const std::string& path, Listing& listing, std::string* error) override {
+        return ListFolder(path, listing, error);
+    }
+    std::string Child(const std::string& path, const std::string& name) const override {
+        return path + '/' + name;
+    }
+};
+
 namespace {
 
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
 }
 
+// The order of a folder's records in an ISO 9660 directory: by name, letters compared in upper
+// case (as the image's own names are written), then byte by byte.
+bool ImageOrder(std::string_view a, std::string_view b) {
+    const auto upper = [](unsigned char c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+    const auto mismatch = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
+                                        [&](char x, char y) { return upper(x) == upper(y); });
+    if (mismatch.first != a.end() && mismatch.second != b.end())
+        return upper(*mismatch.first) < upper(*mismatch.second);
+    if (a.size() != b.size()) return a.size() < b.size();
+    return a < b;
+}
+
 }  // namespace
+
+// An image's folders, listed from its entries. Paths are relative to the image root ("" is
+// the root), names separated by "/". Every folder is its own identity: an image listing is a
+// tree, so no folder can be its own ancestor.
+class CDiscWalk::ImageSource : public Source {
+public:
+    explicit ImageSource(std::vector<ov2::ImageEntry> entries) {
+        m_folders[std::string()];
+        for (ov2::ImageEntry& entry : entries) {
+            const std::size_t slash = entry.path.rfind('/');
+            const std::string parent = slash == std::string::npos ? std::string() : entry.path.substr(0, slash);
+            std::string name = entry.path.substr(slash == std::string::npos ? 0 : slash + 1);
+            Listing& listing = m_folders[parent];
+            if (entry.folder) {
+                m_folders[entry.path];
+                listing.folders.push_back(std::move(name));
+            } else {
+                listing.files.emplace_back(std::move(name), static_cast<std::int64_t>(entry.size));
+            }
+        }
+        ino_t serial = 0;
+        for (auto& [path, listing] : m_folders) {
+            listing.id = FolderId{0, ++serial};
+            std::sort(listing.files.begin(), listing.files.end(),
+                      [](const auto& a, const auto& b) { return ImageOrder(a.first, b.first); });
+            std::sort(listing.folders.begin(), listing.folders.end(), ImageOrder);
+        }
+    }
+    bool List(const std::string& path, Listing& listing, std::string* error) override {
+        const auto found = m_folders.find(path);
+        if (found == m_folders.end()) {
+            if (error) *error = "no such folder in the image";
+            return false;
+        }
+        listing = std::move(found->second);  // every folder is listed once
+        return true;
+    }
+    std::string Child(const std::string& path, const std::string& name) const override {
+        return path.empty() ? name : path + '/' + name;
+    }
+
+private:
+    std::unordered_map<std::string, Listing> m_folders;
+};
 
 CDiscWalk::CDiscWalk(std::string_view driveRoot, Listener* listener) : m_pListener(listener) {
     m_strDriveRoot = std::string(driveRoot);
@@ -147,13 +222,13 @@ void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPat
     }
 }
 
-void CDiscWalk::WalkSubfolders(Folder& parent, const std::string& nativePath,
+void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string& sourcePath,
                                const std::string& recordPath, const std::vector<std::string>& names,
                                std::vector<FolderId>& ancestors) {
     for (const std::string& rawName : names) {
-        const std::string childNative = nativePath + '/' + rawName;
+        const std::string childSource = source.Child(sourcePath, rawName);
         Listing listing;
-        const bool listed = ListFolder(childNative, listing, nullptr);
+        const bool listed = source.List(childSource, listing, nullptr);
         // A folder that is one of its own ancestors would be walked for ever.
         if (listed && std::find(ancestors.begin(), ancestors.end(), listing.id) != ancestors.end())
             continue;
@@ -163,27 +238,43 @@ void CDiscWalk::WalkSubfolders(Folder& parent, const std::string& nativePath,
         if (!listed) continue;  // it stands in the outline but contributes no files
         RecordFiles(listing, childRecord);
         ancestors.push_back(listing.id);
-        WalkSubfolders(folder, childNative, childRecord, listing.folders, ancestors);
+        WalkSubfolders(source, folder, childSource, childRecord, listing.folders, ancestors);
         ancestors.pop_back();
     }
 }
 
-bool CDiscWalk::WalkFolder(const std::string& nativeRoot) {
-    Listing root;
+bool CDiscWalk::Walk(Source& source, const std::string& root) {
+    Listing listing;
     m_strRootError.clear();
-    if (!ListFolder(nativeRoot, root, &m_strRootError)) {
+    if (!source.List(root, listing, &m_strRootError)) {
         if (m_strRootError.empty()) m_strRootError = "cannot be read";
         return false;
     }
     m_strRootError.clear();
-    std::vector<FolderId> ancestors{root.id};
+    std::vector<FolderId> ancestors{listing.id};
+    WalkSubfolders(source, m_root, root, m_strDriveRoot, listing.folders, ancestors);
+    // The root's own files come after every file below it.
+    RecordFiles(listing, m_strDriveRoot);
+    return true;
+}
+
+bool CDiscWalk::WalkFolder(const std::string& nativeRoot) {
     const std::string base = nativeRoot.size() > 1 && nativeRoot.back() == '/'
                                  ? nativeRoot.substr(0, nativeRoot.size() - 1)
                                  : nativeRoot;
-    WalkSubfolders(m_root, base, m_strDriveRoot, root.folders, ancestors);
-    // The root's own files come after every file below it.
-    RecordFiles(root, m_strDriveRoot);
-    return true;
+    NativeSource source;
+    return Walk(source, base);
+}
+
+bool CDiscWalk::WalkIsoImage(const std::string& imagePath) {
+    std::vector<ov2::ImageEntry> entries;
+    m_strRootError.clear();
+    if (!ov2::ListIsoImage(imagePath, entries, &m_strRootError)) {
+        if (m_strRootError.empty()) m_strRootError = "cannot be read";
+        return false;
+    }
+    ImageSource source(std::move(entries));
+    return Walk(source, std::string());
 }
 
 void CDiscWalk::WalkAudioTracks(const std::vector<int>& trackNumbers) {
@@ -209,9 +300,3 @@ std::string CDiscWalk::FolderOutline(std::string_view rootLabel) const {
     return outline;
 }
 
-bool CDiscWalk::WalkIsoImage(const std::string& imagePath) {
-    std::vector<ov2::ImageEntry> entries;
-    m_strRootError.clear();
-    if (!ov2::ListIsoImage(imagePath, entries, &m_strRootError)) return false;
-    return false;
-}

@@ -52,8 +52,10 @@ public:
     // listed (nothing is recorded then); folders below it that cannot be listed contribute
     // nothing and the walk goes on.
     bool WalkFolder(const std::string& nativeRoot);
-    // Walks an ISO 9660 image as WalkFolder walks the image mounted. False, with RootError(),
-    // when the image cannot be read; nothing is recorded then.
+    // Walks an ISO 9660 image as WalkFolder walks the image mounted. Within a folder the
+    // entries come in the order of the image's ISO 9660 directories: by name, letters compared
+    // in upper case, then byte by byte. False, with RootError(), when the image cannot be read or
+    // is malformed; nothing is recorded then.
     bool WalkIsoImage(const std::string& imagePath);
     // Records an audio CD as its drive shows it: "TrackNN.cda" of 44 bytes in the root, one per
     // audio track.
@@ -83,11 +85,16 @@ public:
 private:
     struct Listing;
     struct FolderId;
+    class Source;
+    class NativeSource;
+    class ImageSource;
 
     // Lists a folder once: its files with their sizes and its sub-folders, in the file
     // system's order. False, with the reason, when it cannot be read.
     static bool ListFolder(const std::string& nativePath, Listing& listing, std::string* error);
-    void WalkSubfolders(Folder& parent, const std::string& nativePath,
+    // The walk from `root` of whatever `source` lists: a native folder or an image.
+    bool Walk(Source& source, const std::string& root);
+    void WalkSubfolders(Source& source, Folder& parent, const std::string& sourcePath,
                         const std::string& recordPath, const std::vector<std::string>& names,
                         std::vector<FolderId>& ancestors);
     void RecordFiles(const Listing& listing, const std::string& recordPath);
