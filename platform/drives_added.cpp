@@ -38,7 +38,9 @@ std::string Quoted(const std::string& path) {
 std::string Unreadable(const std::string& path) {
     std::error_code error;
     const auto status = std::filesystem::status(path, error);
-    if (error) return "The folder or image " + Quoted(path) + " cannot be read: " + error.message() + ".";
+    if (error || !std::filesystem::exists(status))
+        return "The folder or image " + Quoted(path) + " cannot be read: " +
+               (error ? error.message() : std::string("it does not exist")) + ".";
     if (std::filesystem::is_directory(status)) {
         DIR* dir = opendir(path.c_str());
         if (!dir) return "The folder " + Quoted(path) + " cannot be read: " + std::strerror(errno) + ".";
