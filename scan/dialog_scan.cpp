@@ -186,6 +186,8 @@ void CDialogScan::BuildControls() {
     auto* addImage = new QPushButton(QStringLiteral("Add Image\u2026"), drives);
     addImage->setObjectName(QStringLiteral("buttonAddImage"));
     addImage->setToolTip(QStringLiteral("Catalogue an ISO image or a CUE/BIN audio image as a CD-ROM drive"));
+    // Enter stays "Save Disc" whichever button has the focus.
+    for (QPushButton* button : {addFolder, addImage}) button->setAutoDefault(false);
     connect(addFolder, &QPushButton::clicked, this, &CDialogScan::OnButtonAddFolder);
     connect(addImage, &QPushButton::clicked, this, &CDialogScan::OnButtonAddImage);
     auto* addButtons = new QHBoxLayout;
