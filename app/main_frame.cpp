@@ -23,6 +23,7 @@
 #include "app/settings_sheet.h"
 #include "catalog_ops/categories_view.h"
 #include "catalog_ops/commands_view.h"
+#include "convertor/dialog_convert.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/message_box.h"
@@ -120,6 +121,12 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
         activateWindow();
     };
     m_pDocument->m_showSettings = [this] { OnSettings(); };
+    // The dialog has no parent, as the library was always shown.
+    m_pDocument->m_convertOldFiles = []() -> std::unique_ptr<COvDiscDatabase> {
+        CDialogConvert dialog(nullptr);
+        if (dialog.exec() != QDialog::Accepted) return nullptr;
+        return std::move(dialog.m_pDatabase);
+    };
     UpdateRecentFiles();
 }
 
@@ -128,6 +135,7 @@ CMainFrame::~CMainFrame() {
     m_pDocument->m_modifiedChanged = nullptr;
     m_pDocument->m_bringForward = nullptr;
     m_pDocument->m_showSettings = nullptr;
+    m_pDocument->m_convertOldFiles = nullptr;
     m_pDocument->m_askOpenPath = nullptr;
     m_pDocument->m_askSavePath = nullptr;
 }

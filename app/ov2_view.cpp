@@ -342,15 +342,7 @@ bool COv2View::AskForDisc(std::string_view number) {
 }
 
 std::string COv2View::DiscPath(const COvFileData& file) {
-    std::string fullPath = file.m_strFolder.str() + file.m_strFileName.str();
-    // An audio track with a title is still TrackNN.cda on the disc; NN leads its title.
-    if (fullPath.find(".cda") != std::string::npos && fullPath.find("Track") == std::string::npos) {
-        const auto slash = fullPath.rfind('\\');
-        const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-        const std::string number(Word(std::string_view(fullPath).substr(nameStart)));
-        fullPath = fullPath.substr(0, nameStart) + "Track" + number + ".cda";
-    }
-    return fullPath;
+    return file.m_strFolder.str() + file.DiscFileName();
 }
 
 bool COv2View::OpenFromDrive(const COvFileData& file) {

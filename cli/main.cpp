@@ -20,6 +20,7 @@
 #include "catalog_ops/catalogue_search.h"
 #include "catalog_ops/disc_gaps.h"
 #include "cli/catalogue_json.h"
+#include "cli/convert_command.h"
 #include "cli/freedb_command.h"
 #include "cli/scan_command.h"
 #include "cli/toc_command.h"
@@ -46,7 +47,9 @@ constexpr const char* kUsage =
     "                                       records the disc in the drive, or the folder, ISO\n"
     "                                       image or CUE sheet as a disc in drive X (by default\n"
     "                                       the first letter no drive uses), as a new disc of\n"
-    "                                       the catalogue (made when missing)\n";
+    "                                       the catalogue (made when missing)\n"
+    "       ov2cat convert OLD_FOLDER OUT.ovd  a catalogue converted from the old catalogue's\n"
+    "                                       four files in the folder\n";
 
 int Usage() {
     std::fputs(kUsage, stderr);
@@ -244,6 +247,18 @@ int Scan(int argc, char** argv) {
     return WriteOut(result.output);
 }
 
+// Missing files: their numbered list, a line each, on standard error.
+int Convert(const char* oldFolder, const char* catalogue) {
+    const ConvertCommandResult result = ConvertOldCatalogue(oldFolder, catalogue);
+    if (!result.ok) {
+        const std::size_t list = result.reason.find('\n');
+        Fail(result.what, std::string_view(result.reason).substr(0, list));
+        if (list != std::string::npos) std::fputs((result.reason.substr(list + 1) + "\n").c_str(), stderr);
+        return 1;
+    }
+    return WriteOut(result.output);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -258,6 +273,7 @@ int main(int argc, char** argv) {
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
     if (verb == "freedb" && argc >= 3) return Freedb(argc, argv);
     if (verb == "drives" && argc == 2) return WriteOut(DrivesText());
+    if (verb == "convert" && argc == 4) return Convert(argv[2], argv[3]);
     if (verb == "scan" && argc >= 4) return Scan(argc, argv);
     return Usage();
 }

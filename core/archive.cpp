@@ -322,7 +322,13 @@ std::shared_ptr<CObject> CArchive::ReadObject(const OvRuntimeClass* expected, bo
         Need(nameLength);
         const std::string name(m_cur, nameLength);
         m_cur += nameLength;
-        cls = FindRuntimeClass(name);
+        if (m_classTable.empty()) {
+            cls = FindRuntimeClass(name);
+        } else {
+            auto it = std::find_if(m_classTable.begin(), m_classTable.end(),
+                                   [&name](const OvRuntimeClass* c) { return name == c->m_lpszClassName; });
+            cls = it == m_classTable.end() ? nullptr : *it;
+        }
         if (!cls) Fail("unknown class \"" + name + "\"");
         if (schema != cls->m_wSchema)
             Fail("class \"" + name + "\" has schema " + std::to_string(schema) + ", expected " +

@@ -79,6 +79,10 @@ public:
     // Bytes of the input not yet read.
     std::uint64_t BytesLeft() const;
 
+    // Loading: the classes that names in the input may stand for, instead of the catalogue's
+    // own. The old catalogue files name other record classes, which a catalogue never may.
+    void SetClassTable(std::vector<const OvRuntimeClass*> classes) { m_classTable = std::move(classes); }
+
     static constexpr int kMaxDepth = 32;
 
 private:
@@ -126,6 +130,7 @@ private:
     };
     std::vector<Reading> m_reading;
     OvString m_shared[SlotCount];
+    std::vector<const OvRuntimeClass*> m_classTable;  // empty: the catalogue's classes
 
     std::uint32_t m_nMapCount = 1;  // the next index for a class or an object
 };

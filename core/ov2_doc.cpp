@@ -18,17 +18,6 @@ namespace {
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
-// Commands whose work is done by parts of the program that do not exist yet; they keep their
-// ids, guards and routing but stay disabled.
-bool IsPending(int nID) {
-    switch (nID) {
-        case kConvertOldFiles: case kConvertAccel:
-            return true;
-        default:
-            return false;
-    }
-}
-
 void FillDefaultSettings(COvDiscDatabase& database) {
     auto& settings = database.m_pSettings->m_map;
     if (!settings.IsEmpty()) return;
@@ -84,6 +73,15 @@ void COv2Doc::SetCurrentDisc(const COvDisc* disc) {
         return;
     }
     if (disc != m_pCurrentDisc.get()) *m_pCurrentDisc = *disc;
+}
+
+void COv2Doc::TakeConvertedCatalogue(COvDiscDatabase& converted) {
+    auto& discs = converted.m_lstDiscs;
+    m_pDatabase->m_lstDiscs.insert(m_pDatabase->m_lstDiscs.end(), discs.rbegin(), discs.rend());
+    discs.clear();
+    const auto& names = converted.m_pCategories->m_strings;
+    auto& categories = m_pDatabase->m_pCategories->m_strings;
+    categories.insert(categories.end(), names.begin(), names.end());
 }
 
 void COv2Doc::Serialize(CArchive& ar) { m_pDatabase->Serialize(ar); }
@@ -210,7 +208,6 @@ bool COv2Doc::RouteToView(std::string_view className, int nID) {
 }
 
 bool COv2Doc::IsCommandEnabled(int nID) const {
-    if (IsPending(nID)) return false;
     if (nID == kLargeIcons) return m_bLargeIcons == 0;
     if (nID == kSmallIcons) return m_bLargeIcons != 0;
     return true;
@@ -248,6 +245,22 @@ bool COv2Doc::OnDeleteKey() {
     }
 }
 
+bool COv2Doc::OnConvertOldFiles() {
+    if (!m_pDatabase->IsEmpty()) {
+        ov2::OvMessageBox("Please, save your data first\n and use this function only with empty documents.",
+                          ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return true;
+    }
+    if (!m_convertOldFiles) return false;
+    const std::unique_ptr<COvDiscDatabase> converted = m_convertOldFiles();
+    if (!converted) return true;
+    TakeConvertedCatalogue(*converted);
+    for (const char* name : {"CLeftView", "CCategoriesView"})
+        if (COvView* view = FindView(name)) view->OnInitialUpdate();
+    SetModifiedFlag();
+    return true;
+}
+
 bool COv2Doc::OnCommand(int nID) {
     const bool empty = m_pDatabase->IsEmpty();
     switch (nID) {
@@ -273,7 +286,7 @@ bool COv2Doc::OnCommand(int nID) {
             m_showSettings();
             return true;
         case kConvertOldFiles: case kConvertAccel:
-            return false;  // their parts of the program are not there yet
+            return OnConvertOldFiles();
         case kHelp: case kTipsAndTricks:
             return false;  // the main window shows the help
         case kCdScan: case kLend: case kGetBack: case kGetBackAccel: case kShowAvailable:

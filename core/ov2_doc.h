@@ -60,6 +60,10 @@ public:
     // Makes the working copy show the disc: shares its file records, copies its categories and
     // texts. A null disc empties the working copy.
     void SetCurrentDisc(const COvDisc* disc);
+    // Takes the discs of a converted catalogue, which runs in descending order, from its last to
+    // its first, so that they arrive ascending, and appends its category names; its settings are
+    // not used.
+    void TakeConvertedCatalogue(COvDiscDatabase& converted);
     void Serialize(CArchive& ar);
 
     bool IsModified() const { return m_bModified; }
@@ -98,6 +102,9 @@ public:
     std::function<void()> m_bringForward;
     // Opens the settings sheet on the catalogue ("Ov2 Settings").
     std::function<void()> m_showSettings;
+    // Shows the conversion dialog ("Convert Old Files") and returns, after OK, the database it
+    // built; none when the user cancelled.
+    std::function<std::unique_ptr<COvDiscDatabase>()> m_convertOldFiles;
 
     // ---- commands
     // Runs a command of the menus or accelerators; false when nobody handled it.
@@ -113,6 +120,7 @@ private:
     bool RouteToView(std::string_view className, int nID);
     bool OnCtrlEnter();
     bool OnDeleteKey();
+    bool OnConvertOldFiles();
 
     std::vector<COvView*> m_views;
     bool m_bModified = false;

@@ -5,6 +5,16 @@
 
 OV_IMPLEMENT_SERIAL(COvFileData, 0, true);
 
+std::string COvFileData::DiscFileName() const {
+    const std::string_view name = m_strFileName.view();
+    if (name.find(".cda") == std::string_view::npos || name.find("Track") != std::string_view::npos)
+        return std::string(name);
+    const std::size_t blank = name.find(' ');
+    const std::string_view number =
+        blank == std::string_view::npos ? std::string_view() : name.substr(0, blank);
+    return "Track" + std::string(number) + ".cda";
+}
+
 void COvFileData::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
         ar.WriteString(m_strFileName);

@@ -94,7 +94,7 @@ TEST_F(DocumentTest, DeleteKeyDispatchAndGuards) {
     EXPECT_EQ(doc.m_nDeleteTarget, 0);
 }
 
-TEST_F(DocumentTest, GuardedCommandsWaitForADiscAndPendingOnesStayDisabled) {
+TEST_F(DocumentTest, GuardedCommandsWaitForADisc) {
     EXPECT_FALSE(doc.OnCommand(kCdInfo));
     EXPECT_FALSE(doc.OnCommand(kDeleteCd));
     EXPECT_TRUE(tree.commands.empty());
@@ -102,7 +102,7 @@ TEST_F(DocumentTest, GuardedCommandsWaitForADiscAndPendingOnesStayDisabled) {
     EXPECT_TRUE(doc.OnCommand(kCdInfo));
     EXPECT_EQ(tree.commands, std::vector<int>{kCdInfo});
 
-    EXPECT_FALSE(doc.IsCommandEnabled(kConvertOldFiles));
+    EXPECT_TRUE(doc.IsCommandEnabled(kConvertOldFiles));
     EXPECT_TRUE(doc.IsCommandEnabled(kSettings));
     EXPECT_TRUE(doc.IsCommandEnabled(kDeleteCd));
 
