@@ -201,7 +201,8 @@ int Toc(const char* driveOrImage) {
     const auto status = std::filesystem::status(name, error);
     const bool cue = name.size() > 4 && ov2::EqualsNoCase(name.substr(name.size() - 4), ".cue");
     if ((name.size() > 3 || name.find('/') != std::string_view::npos) &&
-        (std::filesystem::is_directory(status) || (std::filesystem::is_regular_file(status) && !cue)))
+        (std::filesystem::is_directory(status) ||
+         (std::filesystem::is_regular_file(status) && !cue)))
         return Fail(driveOrImage, std::string_view("Could not read track information: a folder or "
                                                    "an ISO image has files, not audio tracks"));
     return Fail(driveOrImage, std::string_view("Could not read track information"));

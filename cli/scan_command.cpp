@@ -111,7 +111,8 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
         std::string reason;
         pathSource = SourceOfPath(sourceArg, &reason);
         if (!pathSource) return Failure(sourceArg, reason);
-        letter = letterOption ? DriveLetter(*letterOption) : ov2::FirstFreeLetter(ov2::ListDrives());
+        letter = letterOption ? DriveLetter(*letterOption)
+                              : ov2::FirstFreeLetter(ov2::ListDrives());
         if (!letter)
             return Failure(letterOption.value_or(sourceArg),
                            letterOption ? "not a drive letter" : "every drive letter is in use");
@@ -135,7 +136,8 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
     std::optional<QCoreApplication> application;
     if (!QCoreApplication::instance()) application.emplace(argc, argv);
     const ov2::ScanSource source =
-        pathSource ? *pathSource : ov2::ResolveScanSource(*letter, ov2::ScanSourceServices::Machine());
+        pathSource ? *pathSource
+                   : ov2::ResolveScanSource(*letter, ov2::ScanSourceServices::Machine());
     const std::string driveRoot{*letter, ':', '\\'};
     CDiscWalk walk(driveRoot);
     switch (source.kind) {

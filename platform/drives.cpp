@@ -204,15 +204,13 @@ bool DrivePathExists(std::string_view windowsPath) {
     return drive && ExistsOnDrive(*drive, parts->relative);
 }
 
-std::optional<std::string> OpenableDrivePath(std::string_view windowsPath, std::string* error) {
+std::optional<std::string> OpenableDrivePath(std::string_view windowsPath) {
     const std::optional<WindowsPath> parts = SplitWindowsPath(windowsPath);
     const std::optional<Drive> drive = parts ? FindDrive(parts->letter) : std::nullopt;
-    std::optional<std::string> native;
-    if (drive && drive->iso)
-        return ExtractFromIsoImage(drive->device, parts->relative, error);
-    if (drive) native = ResolveInFolder(drive->root, parts->relative);
-    if (!native && error) *error = "No such file: " + std::string(windowsPath);
-    return native;
+    if (!drive) return std::nullopt;
+    if (!drive->iso) return ResolveInFolder(drive->root, parts->relative);
+    std::string reason;  // the user is told "File Opening Failed", as for any other file
+    return ExtractFromIsoImage(drive->device, parts->relative, &reason);
 }
 
 std::optional<std::string> LocateDiscDrive(std::string_view recordedFullPath) {

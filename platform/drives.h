@@ -47,9 +47,8 @@ std::optional<std::string> ResolveDrivePath(std::string_view windowsPath);
 // Whether the file or folder exists, on a folder drive or inside an ISO image.
 bool DrivePathExists(std::string_view windowsPath);
 // A native path from which the desktop can open the file: the file itself, or for an ISO image
-// drive a private copy extracted from the image. None, with the reason in `error`, when it
-// cannot be had.
-std::optional<std::string> OpenableDrivePath(std::string_view windowsPath, std::string* error);
+// drive a private copy extracted from the image. None when it cannot be had.
+std::optional<std::string> OpenableDrivePath(std::string_view windowsPath);
 
 // The same resolution below a native folder: `relative` is the part of a Windows path after
 // the drive's root ("photos\a.jpg"); an empty `relative` names the folder itself.

@@ -43,17 +43,19 @@ std::string Unreadable(const std::string& path) {
                (error ? error.message() : std::string("it does not exist")) + ".";
     if (std::filesystem::is_directory(status)) {
         DIR* dir = opendir(path.c_str());
-        if (!dir) return "The folder " + Quoted(path) + " cannot be read: " + std::strerror(errno) + ".";
+        if (!dir)
+            return "The folder " + Quoted(path) + " cannot be read: " + std::strerror(errno) + ".";
         closedir(dir);
         return {};
     }
-    const bool cue = path.size() > 4 && EqualsNoCase(std::string_view(path).substr(path.size() - 4), ".cue");
+    const bool cue =
+        path.size() > 4 && EqualsNoCase(std::string_view(path).substr(path.size() - 4), ".cue");
     if (cue) {
         const std::optional<std::vector<int>> tracks = AudioTrackNumbers(path);
         if (!tracks || tracks->empty())
             return "The CUE sheet " + Quoted(path) +
-                   " cannot be read as an audio CD (its data must be the .bin file of the same name "
-                   "beside it).";
+                   " cannot be read as an audio CD (its data must be the .bin file of the same "
+                   "name beside it).";
         return {};
     }
     std::vector<ImageEntry> entries;
@@ -116,14 +118,17 @@ std::optional<Drive> AddDrive(const std::string& givenPath, std::string* error) 
         if (same != drives.end() && same->added) return *same;
     }
     const std::optional<char> letter = FirstFreeLetter(drives);
-    if (!letter) return fail("Every drive letter from D: to Z: is in use; forget a drive to add " + Quoted(path) + ".");
+    if (!letter)
+        return fail("Every drive letter from D: to Z: is in use; forget a drive to add " +
+                    Quoted(path) + ".");
 
     QSettings settings = Settings();
     settings.beginGroup(kGroup);
     settings.setValue(Key(*letter), QByteArray::fromStdString(path));
     settings.sync();
     if (settings.status() != QSettings::NoError)
-        return fail("The drive for " + Quoted(path) + " could not be remembered: the settings file cannot be written.");
+        return fail("The drive for " + Quoted(path) +
+                    " could not be remembered: the settings file cannot be written.");
     return FindDrive(*letter);
 }
 

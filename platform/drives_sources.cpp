@@ -199,7 +199,8 @@ std::string CurrentUserName() {
 // plugged in.
 bool IsUserMediaFolder(std::string_view mountPoint, const std::string& user) {
     if (user.empty()) return false;
-    for (const std::string_view base : {std::string_view("/media/"), std::string_view("/run/media/")}) {
+    for (const std::string_view base :
+         {std::string_view("/media/"), std::string_view("/run/media/")}) {
         if (!mountPoint.starts_with(base)) continue;
         std::string_view rest = mountPoint.substr(base.size());
         if (!rest.starts_with(user) || rest.size() <= user.size() + 1 || rest[user.size()] != '/')
@@ -348,7 +349,8 @@ std::vector<MountEntry> RemovableMounts(const std::vector<MountEntry>& mounts,
             return m.majorMinor == mount.majorMinor;
         });
         if (isOptical || seen) continue;
-        if (IsUserMediaFolder(mount.mountPoint, user) || HasRemovableFlag(files.sysBlock, mount.source))
+        if (IsUserMediaFolder(mount.mountPoint, user) ||
+            HasRemovableFlag(files.sysBlock, mount.source))
             removable.push_back(mount);
     }
     return removable;
@@ -377,7 +379,8 @@ std::vector<Drive> MachineDrives(const std::vector<OpticalDevice>& optical,
         drives.push_back(std::move(drive));
     }
     const auto taken = [&drives](char l) {
-        return std::any_of(drives.begin(), drives.end(), [l](const Drive& d) { return d.letter == l; });
+        return std::any_of(drives.begin(), drives.end(),
+                           [l](const Drive& d) { return d.letter == l; });
     };
     // An added drive keeps its letter, so that its records open again; an optical drive that
     // appeared since holds its own letter first.

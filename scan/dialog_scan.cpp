@@ -109,7 +109,8 @@ QIcon DriveIcon(const ov2::Drive& drive) {
 }
 
 QString ChooseFolder(QWidget* parent) {
-    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Add Folder"), QDir::homePath());
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Add Folder"),
+                                             QDir::homePath());
 }
 
 QString ChooseImage(QWidget* parent) {
@@ -167,8 +168,9 @@ void CDialogScan::BuildControls() {
 
     m_labelNoDrives = new QLabel(
         QStringLiteral("No drive can be scanned: this computer shows no CD-ROM drive and no "
-                       "removable medium. Push \u201cAdd Folder\u2026\u201d to catalogue a folder, or "
-                       "\u201cAdd Image\u2026\u201d for a disc image (ISO, or CUE/BIN)."),
+                       "removable medium. Push \u201cAdd Folder\u2026\u201d to catalogue a "
+                       "folder, or \u201cAdd Image\u2026\u201d for a disc image (ISO, or "
+                       "CUE/BIN)."),
         drives);
     m_labelNoDrives->setObjectName(QStringLiteral("labelNoDrives"));
     m_labelNoDrives->setWordWrap(true);
@@ -182,10 +184,12 @@ void CDialogScan::BuildControls() {
 
     auto* addFolder = new QPushButton(QStringLiteral("Add Folder\u2026"), drives);
     addFolder->setObjectName(QStringLiteral("buttonAddFolder"));
-    addFolder->setToolTip(QStringLiteral("Catalogue a folder (a USB stick's, a network share's) as a drive"));
+    addFolder->setToolTip(
+        QStringLiteral("Catalogue a folder (a USB stick's, a network share's) as a drive"));
     auto* addImage = new QPushButton(QStringLiteral("Add Image\u2026"), drives);
     addImage->setObjectName(QStringLiteral("buttonAddImage"));
-    addImage->setToolTip(QStringLiteral("Catalogue an ISO image or a CUE/BIN audio image as a CD-ROM drive"));
+    addImage->setToolTip(
+        QStringLiteral("Catalogue an ISO image or a CUE/BIN audio image as a CD-ROM drive"));
     // Enter stays "Save Disc" whichever button has the focus.
     for (QPushButton* button : {addFolder, addImage}) button->setAutoDefault(false);
     connect(addFolder, &QPushButton::clicked, this, &CDialogScan::OnButtonAddFolder);
@@ -280,7 +284,8 @@ void CDialogScan::OnButtonAddImage() {
 
 void CDialogScan::AddDrive(const QString& path) {
     std::string error;
-    const std::optional<ov2::Drive> drive = ov2::AddDrive(QFile::encodeName(path).toStdString(), &error);
+    const std::optional<ov2::Drive> drive =
+        ov2::AddDrive(QFile::encodeName(path).toStdString(), &error);
     if (!drive) {
         ov2::OvMessageBox(error, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
         return;

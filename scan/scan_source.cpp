@@ -78,8 +78,9 @@ ScanSource ResolveScanSource(char letter, const ScanSourceServices& services) {
 }
 
 std::string UnreadableMessage(const ScanSource& source, const std::string& reason) {
-    const std::string what = source.kind == ScanSource::Kind::IsoImage ? "The disc image \"" : "The folder \"";
-    std::string text = what + source.root + "\" cannot be read";
+    const bool image = source.kind == ScanSource::Kind::IsoImage;
+    std::string text =
+        (image ? "The disc image \"" : "The folder \"") + source.root + "\" cannot be read";
     if (!reason.empty()) text += " (" + reason + ")";
     return text + ". Nothing was recorded.";
 }
