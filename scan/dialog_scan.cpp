@@ -341,7 +341,7 @@ void CDialogScan::OnButtonStartScan() {
     if (!failure.empty()) ov2::OvMessageBox(failure, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
 }
 
-bool CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
+void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_bScanned = true;
     m_lstScannedFiles.clear();
     m_nFileCount = 0;
@@ -384,7 +384,7 @@ bool CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
         m_strFile.clear();
         ShowTexts();
         m_progress->setValue(0);
-        return false;
+        return;
     }
     m_nFileCount = walk.FileCount();
     m_dTotalBytes = walk.TotalBytes();
@@ -398,7 +398,6 @@ bool CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_progress->setValue(100);
     m_treeFolders->setCurrentItem(m_rootItem);
     m_rootItem->setExpanded(true);
-    return true;
 }
 
 void CDialogScan::OnFolder(const CDiscWalk::Folder& folder, int index) {

@@ -95,9 +95,9 @@ private:
     void ShowProgress(bool now);
     // Shows the scan texts as the state holds them.
     void ShowTexts();
-    // False, with a message naming the folder or image in `failure`, when it could not be read;
-    // nothing is recorded then.
-    bool Walk(const ov2::ScanSource& source, std::string* failure);
+    // When the folder or image cannot be read, nothing is recorded and `failure` is set to a
+    // message naming it.
+    void Walk(const ov2::ScanSource& source, std::string* failure);
     static void SetItemLabel(QTreeWidgetItem* item, const std::string& label);
 
     QTreeWidget* m_treeFolders = nullptr;
