@@ -351,7 +351,8 @@ bool COv2View::OpenFromDrive(const COvFileData& file) {
     if (const std::optional<std::string> root = LocateDiscDrive(fullPath)) {
         const auto slash = fullPath.find('\\');
         const std::string rest = slash == std::string::npos ? std::string() : fullPath.substr(slash + 1);
-        const std::optional<std::string> native = ov2::ResolveDrivePath(*root + rest);
+        // A file inside a disc image is opened from a private copy taken out of the image.
+        const std::optional<std::string> native = ov2::OpenableDrivePath(*root + rest);
         if (!native || !ov2::OpenWithDesktop(QFile::decodeName(ov2::ToByteArray(*native))))
             ov2::OvMessageBox("File Opening Failed", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
         return true;

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,7 @@
 #include "core/catalogue_file.h"
 #include "core/catalogue_save.h"
 #include "core/disc_database.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -37,12 +39,15 @@ constexpr const char* kUsage =
     "       ov2cat search FILE.ovd PATTERN [--discs] [--category NAME]...\n"
     "                                       the files (or discs) whose name holds the pattern,\n"
     "                                       among those that carry every category named\n"
+    "       ov2cat drives                   the drive letters: letter, type, root or image, label\n"
     "       ov2cat toc LETTER|IMAGE.cue     the table of contents of an audio CD\n"
     "       ov2cat freedb [--site SITE] [--hello USER@HOST] LETTER|IMAGE.cue\n"
     "                                       looks the audio CD up on a freedb server\n"
-    "       ov2cat scan LETTER FILE.ovd [--name NAME]\n"
-    "                                       records the disc in the drive as a new disc of the\n"
-    "                                       catalogue (made when missing)\n"
+    "       ov2cat scan LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X]\n"
+    "                                       records the disc in the drive, or the folder, ISO\n"
+    "                                       image or CUE sheet as a disc in drive X (by default\n"
+    "                                       the first letter no drive uses), as a new disc of\n"
+    "                                       the catalogue (made when missing)\n"
     "       ov2cat convert OLD_FOLDER OUT.ovd  a catalogue converted from the old catalogue's\n"
     "                                       four files in the folder\n";
 
@@ -188,8 +193,19 @@ int Build(const char* jsonFile, const char* outFile) {
 
 int Toc(const char* driveOrImage) {
     const std::optional<std::string> text = TocText(driveOrImage);
-    if (!text) return Fail(driveOrImage, std::string_view("Could not read track information"));
-    return WriteOut(*text);
+    if (text) return WriteOut(*text);
+    // A folder or an ISO image holds files, not audio tracks: say so rather than blame the
+    // reading. ("E", "e:" and "e:\" are drive letters, whatever lies in the working folder.)
+    const std::string_view name = driveOrImage;
+    std::error_code error;
+    const auto status = std::filesystem::status(name, error);
+    const bool cue = name.size() > 4 && ov2::EqualsNoCase(name.substr(name.size() - 4), ".cue");
+    if ((name.size() > 3 || name.find('/') != std::string_view::npos) &&
+        (std::filesystem::is_directory(status) ||
+         (std::filesystem::is_regular_file(status) && !cue)))
+        return Fail(driveOrImage, std::string_view("Could not read track information: a folder or "
+                                                   "an ISO image has files, not audio tracks"));
+    return Fail(driveOrImage, std::string_view("Could not read track information"));
 }
 
 // freedb [--site SITE] [--hello USER@HOST] DRIVE_OR_IMAGE
@@ -213,8 +229,21 @@ int Freedb(int argc, char** argv) {
     return WriteOut(result.output);
 }
 
-int Scan(const char* letter, const char* catalogue, std::optional<std::string> name) {
-    const ScanCommandResult result = ScanIntoCatalogue(letter, catalogue, std::move(name));
+// scan SOURCE FILE.ovd [--name NAME] [--letter X], the options in any order.
+int Scan(int argc, char** argv) {
+    std::optional<std::string> name, letter;
+    for (int i = 4; i < argc; i += 2) {
+        const std::string_view option = argv[i];
+        if (i + 1 >= argc) return Usage();
+        if (option == "--name" && !name)
+            name = argv[i + 1];
+        else if (option == "--letter" && !letter)
+            letter = argv[i + 1];
+        else
+            return Usage();
+    }
+    const ScanCommandResult result =
+        ScanIntoCatalogue(argv[2], argv[3], std::move(name), std::move(letter));
     if (!result.ok) return Fail(result.what, result.reason);
     return WriteOut(result.output);
 }
@@ -244,9 +273,8 @@ int main(int argc, char** argv) {
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
     if (verb == "freedb" && argc >= 3) return Freedb(argc, argv);
+    if (verb == "drives" && argc == 2) return WriteOut(DrivesText());
     if (verb == "convert" && argc == 4) return Convert(argv[2], argv[3]);
-    if (verb == "scan" && argc == 4) return Scan(argv[2], argv[3], std::nullopt);
-    if (verb == "scan" && argc == 6 && std::string_view(argv[4]) == "--name")
-        return Scan(argv[2], argv[3], std::string(argv[5]));
+    if (verb == "scan" && argc >= 4) return Scan(argc, argv);
     return Usage();
 }

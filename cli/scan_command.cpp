@@ -9,7 +9,10 @@
 #include "core/catalogue_save.h"
 #include "core/number_text.h"
 #include "core/ov2_doc.h"
+#include "platform/audio_cd.h"
 #include "platform/clock.h"
+#include "platform/drives_added.h"
+#include "platform/text.h"
 #include "scan/disc_walk.h"
 #include "scan/next_disc_number.h"
 #include "scan/scan_source.h"
@@ -33,13 +36,87 @@ ScanCommandResult Failure(std::string what, std::string reason) {
     return result;
 }
 
+bool EndsWithCue(std::string_view path) {
+    return path.size() > 4 && ov2::EqualsNoCase(path.substr(path.size() - 4), ".cue");
+}
+
+// What a folder or image given in place of a letter holds; none, with the reason, when it cannot
+// be read as one.
+std::optional<ov2::ScanSource> SourceOfPath(const std::string& path, std::string* reason) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::exists(status)) {
+        *reason = "not a drive letter, and no such folder or image";
+        return std::nullopt;
+    }
+    ov2::ScanSource source;
+    source.root = path;
+    if (std::filesystem::is_directory(status)) {
+        source.kind = ov2::ScanSource::Kind::Folder;
+    } else if (EndsWithCue(path)) {
+        const std::optional<std::vector<int>> tracks = ov2::AudioTrackNumbers(path);
+        if (!tracks || tracks->empty()) {
+            *reason = "cannot be read as an audio CD (its data must be the .bin of the same name)";
+            return std::nullopt;
+        }
+        source.kind = ov2::ScanSource::Kind::AudioTracks;
+        source.tracks = *tracks;
+    } else {
+        source.kind = ov2::ScanSource::Kind::IsoImage;
+    }
+    return source;
+}
+
+const char* TypeName(ov2::DriveType type) {
+    switch (type) {
+        case ov2::DriveType::Removable: return "removable";
+        case ov2::DriveType::Fixed: return "fixed";
+        case ov2::DriveType::Remote: return "remote";
+        case ov2::DriveType::CdRom: return "cdrom";
+        case ov2::DriveType::RamDisk: return "ram";
+        case ov2::DriveType::Unknown: break;
+    }
+    return "unknown";
+}
+
+// A field of a TAB-separated line: a TAB or line break in a path would split it.
+std::string Field(std::string text) {
+    for (char& c : text) {
+        if (c == '\t' || c == '\n' || c == '\r') c = ' ';
+    }
+    return text;
+}
+
 }  // namespace
 
-ScanCommandResult ScanIntoCatalogue(std::string_view letterText, const std::string& cataloguePath,
-                                    std::optional<std::string> name) {
-    const std::string letterArg(letterText);
-    const std::optional<char> letter = DriveLetter(letterText);
-    if (!letter) return Failure(letterArg, "not a drive letter");
+std::string DrivesText() {
+    std::string text;
+    for (const ov2::Drive& drive : ov2::ListDrives()) {
+        text += std::string{drive.letter, ':'} + '\t' + TypeName(drive.type) + '\t' +
+                Field(drive.root.empty() ? drive.device : drive.root) + '\t' + Field(drive.label) +
+                '\n';
+    }
+    return text;
+}
+
+ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::string& cataloguePath,
+                                    std::optional<std::string> name,
+                                    std::optional<std::string> letterOption) {
+    const std::string sourceArg(sourceText);
+    std::optional<char> letter = DriveLetter(sourceText);
+    std::optional<ov2::ScanSource> pathSource;
+    if (letter && letterOption)
+        return Failure(*letterOption, "--letter goes with a folder or an image, not a drive");
+    if (!letter) {
+        std::string reason;
+        pathSource = SourceOfPath(sourceArg, &reason);
+        if (!pathSource) return Failure(sourceArg, reason);
+        letter = letterOption ? DriveLetter(*letterOption)
+                              : ov2::FirstFreeLetter(ov2::ListDrives());
+        if (!letter)
+            return Failure(letterOption.value_or(sourceArg),
+                           letterOption ? "not a drive letter" : "every drive letter is in use");
+    }
 
     // The catalogue first: a file that cannot be read is left alone, whatever the drive holds.
     COv2Doc doc;  // a new catalogue has the settings the program gives one
@@ -59,18 +136,23 @@ ScanCommandResult ScanIntoCatalogue(std::string_view letterText, const std::stri
     std::optional<QCoreApplication> application;
     if (!QCoreApplication::instance()) application.emplace(argc, argv);
     const ov2::ScanSource source =
-        ov2::ResolveScanSource(*letter, ov2::ScanSourceServices::Machine());
+        pathSource ? *pathSource
+                   : ov2::ResolveScanSource(*letter, ov2::ScanSourceServices::Machine());
     const std::string driveRoot{*letter, ':', '\\'};
     CDiscWalk walk(driveRoot);
     switch (source.kind) {
         case ov2::ScanSource::Kind::NoDrive:
-            return Failure(letterArg, "no such drive");
+            return Failure(sourceArg, "no such drive");
         case ov2::ScanSource::Kind::Nothing:
             return Failure(driveRoot, "no disc in the drive");
         case ov2::ScanSource::Kind::Unmounted:
             return Failure(driveRoot, source.message);
         case ov2::ScanSource::Kind::Folder:
             if (!walk.WalkFolder(source.root))
+                return Failure(source.root, "cannot be read: " + walk.RootError());
+            break;
+        case ov2::ScanSource::Kind::IsoImage:
+            if (!walk.WalkIsoImage(source.root))
                 return Failure(source.root, "cannot be read: " + walk.RootError());
             break;
         case ov2::ScanSource::Kind::AudioTracks:

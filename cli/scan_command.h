@@ -13,6 +13,15 @@ struct ScanCommandResult {
     std::string reason;  // failed: why
 };
 
-// `letter` is "E", "e:" or "E:\"; `name` defaults to the dialog's "Untitled".
-ScanCommandResult ScanIntoCatalogue(std::string_view letter, const std::string& cataloguePath,
-                                    std::optional<std::string> name);
+// `source` is a drive letter ("E", "e:" or "E:\"), or a folder, an ISO 9660 image or a CUE
+// sheet (a ".cue" file, its audio in the ".bin" beside it), recorded as a disc in the drive
+// `letter` (by default the first letter no drive uses); `name` defaults to the dialog's
+// "Untitled".
+ScanCommandResult ScanIntoCatalogue(std::string_view source, const std::string& cataloguePath,
+                                    std::optional<std::string> name,
+                                    std::optional<std::string> letter = std::nullopt);
+
+// `ov2cat drives`: the drive map, one drive a line: "D:", its type (cdrom, removable, fixed,
+// remote, ram), its root or image (or device when no disc is mounted) and its label, separated
+// by TAB.
+std::string DrivesText();

@@ -23,9 +23,10 @@ std::optional<char> LetterOf(std::string_view driveRoot) {
 }
 
 // A drive shows track files only while no file system of its disc is mounted: a mounted disc
-// shows that file system instead.
+// shows that file system instead, and an ISO image is a file system.
 bool ShowsTrackFiles(const Drive& drive) {
-    return drive.type == DriveType::CdRom && drive.root.empty() && !drive.device.empty();
+    return drive.type == DriveType::CdRom && drive.root.empty() && !drive.device.empty() &&
+           !drive.iso;
 }
 
 bool HasAudioTrack(const Drive& drive, int track) {

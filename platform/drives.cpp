@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <list>
+#include <memory>
 #include <system_error>
 
+#include "platform/drives_added.h"
 #include "platform/drives_sources.h"
+#include "platform/iso_image.h"
 #include "platform/text.h"
 
 namespace ov2 {
@@ -15,10 +19,6 @@ namespace fs = std::filesystem;
 
 char UpperLetter(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool IsBlank(std::string_view text) {
-    return text.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
 // What stat() says, without exceptions.
@@ -91,15 +91,66 @@ std::optional<WindowsPath> SplitWindowsPath(std::string_view path) {
 // value made only of malformed entries still overrides (with no drives), rather than quietly
 // exposing the real ones.
 std::vector<Drive> CurrentDrives() {
-    const char* map = std::getenv("OV2_DRIVES");
-    if (map && !IsBlank(map)) return ParseDriveMap(map);
-    return ReadMachineDrives();
+    if (DriveMapOverridden()) return ParseDriveMap(std::getenv("OV2_DRIVES"));
+    return ReadMachineDrives(CurrentMachineFiles(), RememberedDrives());
+}
+
+// The listing of an ISO image, kept while the image keeps its size and time: the insert-CD loop
+// and the search windows look into the same images again and again, and a large image takes a
+// while to list. None when the image cannot be read.
+std::shared_ptr<const std::vector<ImageEntry>> ImageListing(const std::string& imagePath) {
+    struct Cached {
+        std::string path;
+        fs::file_time_type modified;
+        std::uintmax_t size = 0;
+        std::shared_ptr<const std::vector<ImageEntry>> entries;  // null: unreadable
+    };
+    constexpr std::size_t kKept = 4;  // a listing of 100,000 files takes some megabytes
+    static std::list<Cached> cache;   // the latest first
+
+    std::error_code error;
+    const fs::file_time_type modified = fs::last_write_time(imagePath, error);
+    const std::uintmax_t size = error ? 0 : fs::file_size(imagePath, error);
+    if (error) return nullptr;  // gone: as a drive without its disc
+    for (auto it = cache.begin(); it != cache.end(); ++it) {
+        if (it->path != imagePath) continue;
+        if (it->modified == modified && it->size == size) {
+            cache.splice(cache.begin(), cache, it);
+            return it->entries;
+        }
+        cache.erase(it);
+        break;
+    }
+    auto entries = std::make_shared<std::vector<ImageEntry>>();
+    std::string reason;
+    std::shared_ptr<const std::vector<ImageEntry>> listed;
+    if (ListIsoImage(imagePath, *entries, &reason)) listed = std::move(entries);
+    cache.push_front({imagePath, modified, size, listed});
+    if (cache.size() > kKept) cache.pop_back();
+    return listed;
+}
+
+// Whether `relative` names an existing file or folder on the drive.
+bool ExistsOnDrive(const Drive& drive, std::string_view relative) {
+    if (drive.iso) {
+        const auto entries = ImageListing(drive.device);
+        return entries && ResolveInImage(*entries, relative).has_value();
+    }
+    return ResolveInFolder(drive.root, relative).has_value();
+}
+
+std::string LowerRoot(char letter) {
+    return std::string{static_cast<char>(letter - 'A' + 'a'), ':', '\\'};
 }
 
 }  // namespace
 
 std::vector<Drive> ListDrives() {
     return CurrentDrives();
+}
+
+bool IsScannable(const Drive& drive) {
+    return drive.type == DriveType::CdRom || drive.type == DriveType::Removable || drive.added;
 }
 
 std::optional<Drive> FindDrive(char letter) {
@@ -142,12 +193,24 @@ std::optional<std::string> ResolveDrivePath(std::string_view windowsPath) {
     const std::optional<WindowsPath> parts = SplitWindowsPath(windowsPath);
     if (!parts) return std::nullopt;
     const std::optional<Drive> drive = FindDrive(parts->letter);
-    if (!drive) return std::nullopt;
+    if (!drive || drive->iso) return std::nullopt;
     return ResolveInFolder(drive->root, parts->relative);
 }
 
 bool DrivePathExists(std::string_view windowsPath) {
-    return ResolveDrivePath(windowsPath).has_value();
+    const std::optional<WindowsPath> parts = SplitWindowsPath(windowsPath);
+    if (!parts) return false;
+    const std::optional<Drive> drive = FindDrive(parts->letter);
+    return drive && ExistsOnDrive(*drive, parts->relative);
+}
+
+std::optional<std::string> OpenableDrivePath(std::string_view windowsPath) {
+    const std::optional<WindowsPath> parts = SplitWindowsPath(windowsPath);
+    const std::optional<Drive> drive = parts ? FindDrive(parts->letter) : std::nullopt;
+    if (!drive) return std::nullopt;
+    if (!drive->iso) return ResolveInFolder(drive->root, parts->relative);
+    std::string reason;  // the user is told "File Opening Failed", as for any other file
+    return ExtractFromIsoImage(drive->device, parts->relative, &reason);
 }
 
 std::optional<std::string> LocateDiscDrive(std::string_view recordedFullPath) {
@@ -161,13 +224,15 @@ std::optional<std::string> LocateDiscDrive(std::string_view recordedFullPath) {
         const auto recorded = std::find_if(drives.begin(), drives.end(), [&](const Drive& d) {
             return d.letter == parts->letter;
         });
-        if (recorded != drives.end() && ResolveInFolder(recorded->root, parts->relative))
+        if (recorded != drives.end() && ExistsOnDrive(*recorded, parts->relative))
             return std::string(recordedRoot);
     }
-    for (const Drive& drive : drives) {
-        if (drive.type != DriveType::CdRom || !ResolveInFolder(drive.root, rest)) continue;
-        const char lower = static_cast<char>(drive.letter - 'A' + 'a');
-        return std::string{lower, ':', '\\'};
+    // A disc is looked for in the CD-ROM drives (images included) first; a USB stick or an
+    // external disk gets whichever letter and mount point is free when it is plugged in.
+    for (const DriveType type : {DriveType::CdRom, DriveType::Removable}) {
+        for (const Drive& drive : drives) {
+            if (drive.type == type && ExistsOnDrive(drive, rest)) return LowerRoot(drive.letter);
+        }
     }
     return std::nullopt;
 }

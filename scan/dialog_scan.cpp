@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -9,7 +12,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStackedWidget>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -18,6 +24,7 @@
 #include "core/number_text.h"
 #include "platform/clock.h"
 #include "platform/drives.h"
+#include "platform/drives_added.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "scan/scan_label_delegate.h"
@@ -78,11 +85,38 @@ bool IsUserInput(QEvent::Type type) {
 QString DriveToolTip(const ov2::Drive& drive) {
     const QString device = ov2::DecodeText(drive.device);
     const QString root = ov2::DecodeText(drive.root);
+    if (drive.iso) return QStringLiteral("ISO 9660 disc image %1").arg(device);
     if (drive.image) return QStringLiteral("Disc image %1").arg(device);
+    if (drive.type == ov2::DriveType::Remote) return QStringLiteral("Network folder %1").arg(root);
     if (!drive.device.empty() && !drive.root.empty())
         return QStringLiteral("%1 mounted on %2").arg(device, root);
     if (!drive.device.empty()) return QStringLiteral("%1, no file system mounted").arg(device);
     return QStringLiteral("Folder %1").arg(root);
+}
+
+QIcon DriveIcon(const ov2::Drive& drive) {
+    if (drive.image) return ov2::StyleIcon(QStyle::SP_DriveCDIcon);
+    switch (drive.type) {
+        case ov2::DriveType::CdRom:
+            return ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon);
+        case ov2::DriveType::Removable:
+            return ov2::ThemeIcon("drive-removable-media", QStyle::SP_DriveFDIcon);
+        case ov2::DriveType::Remote:
+            return ov2::ThemeIcon("folder-remote", QStyle::SP_DriveNetIcon);
+        default:
+            return ov2::ThemeIcon("folder", QStyle::SP_DirIcon);
+    }
+}
+
+QString ChooseFolder(QWidget* parent) {
+    return QFileDialog::getExistingDirectory(parent, QStringLiteral("Add Folder"),
+                                             QDir::homePath());
+}
+
+QString ChooseImage(QWidget* parent) {
+    return QFileDialog::getOpenFileName(
+        parent, QStringLiteral("Add Image"), QDir::homePath(),
+        QStringLiteral("Disc images (*.iso *.ISO *.cue *.CUE);;All files (*)"));
 }
 
 }  // namespace
@@ -93,6 +127,8 @@ CDialogScan::CDialogScan(QWidget* parent) : QDialog(parent), m_pDisc(std::make_s
     setModal(true);
     m_services = ov2::ScanSourceServices::Machine(
         [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    m_chooseFolder = ChooseFolder;
+    m_chooseImage = ChooseImage;
     BuildControls();
     ListCdromDrives();
 }
@@ -125,8 +161,43 @@ void CDialogScan::BuildControls() {
     m_listDrives->setWrapping(true);
     m_listDrives->setIconSize(QSize(24, 24));
     m_listDrives->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listDrives->setFixedHeight(72);
+    m_listDrives->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_listDrives, &QListWidget::itemSelectionChanged, this, &CDialogScan::OnClickDriveList);
+    connect(m_listDrives, &QListWidget::customContextMenuRequested, this,
+            &CDialogScan::OnDriveListMenu);
+
+    m_labelNoDrives = new QLabel(
+        QStringLiteral("No drive can be scanned: this computer shows no CD-ROM drive and no "
+                       "removable medium. Push \u201cAdd Folder\u2026\u201d to catalogue a "
+                       "folder, or \u201cAdd Image\u2026\u201d for a disc image (ISO, or "
+                       "CUE/BIN)."),
+        drives);
+    m_labelNoDrives->setObjectName(QStringLiteral("labelNoDrives"));
+    m_labelNoDrives->setWordWrap(true);
+    m_labelNoDrives->setAlignment(Qt::AlignCenter);
+    m_labelNoDrives->setFrameShape(QFrame::StyledPanel);
+    m_stackDrives = new QStackedWidget(drives);
+    m_stackDrives->setObjectName(QStringLiteral("stackDrives"));
+    m_stackDrives->addWidget(m_listDrives);
+    m_stackDrives->addWidget(m_labelNoDrives);
+    m_stackDrives->setFixedHeight(84);
+
+    auto* addFolder = new QPushButton(QStringLiteral("Add Folder\u2026"), drives);
+    addFolder->setObjectName(QStringLiteral("buttonAddFolder"));
+    addFolder->setToolTip(
+        QStringLiteral("Catalogue a folder (a USB stick's, a network share's) as a drive"));
+    auto* addImage = new QPushButton(QStringLiteral("Add Image\u2026"), drives);
+    addImage->setObjectName(QStringLiteral("buttonAddImage"));
+    addImage->setToolTip(
+        QStringLiteral("Catalogue an ISO image or a CUE/BIN audio image as a CD-ROM drive"));
+    // Enter stays "Save Disc" whichever button has the focus.
+    for (QPushButton* button : {addFolder, addImage}) button->setAutoDefault(false);
+    connect(addFolder, &QPushButton::clicked, this, &CDialogScan::OnButtonAddFolder);
+    connect(addImage, &QPushButton::clicked, this, &CDialogScan::OnButtonAddImage);
+    auto* addButtons = new QHBoxLayout;
+    addButtons->addWidget(addFolder);
+    addButtons->addWidget(addImage);
+    addButtons->addStretch(1);
 
     m_progress = new QProgressBar(drives);
     m_progress->setObjectName(QStringLiteral("progressScan"));
@@ -145,7 +216,8 @@ void CDialogScan::BuildControls() {
     texts->addRow(QStringLiteral("CD Size :"), m_labelSize);
 
     auto* driveColumn = new QVBoxLayout(drives);
-    driveColumn->addWidget(m_listDrives);
+    driveColumn->addWidget(m_stackDrives);
+    driveColumn->addLayout(addButtons);
     driveColumn->addWidget(m_progress);
     driveColumn->addLayout(texts);
     driveColumn->addStretch(1);
@@ -177,20 +249,70 @@ void CDialogScan::BuildControls() {
 
 void CDialogScan::ListCdromDrives() {
     m_listDrives->clear();
-    const QIcon icon = ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon);
     // Each drive goes to the top, so the list reads in descending letter order.
     for (const ov2::Drive& drive : ov2::ListDrives()) {
-        if (drive.type != ov2::DriveType::CdRom) continue;
-        const char root[] = {drive.letter, ':', '\\', 0};
-        auto* item = new QListWidgetItem(icon, QString::fromLatin1(root));
+        if (!ov2::IsScannable(drive)) continue;
+        const QString root = QString::fromLatin1(std::string{drive.letter, ':', '\\'});
+        const QString text =
+            drive.label.empty() ? root : root + QLatin1Char(' ') + ov2::DecodeText(drive.label);
+        auto* item = new QListWidgetItem(DriveIcon(drive), text);
         item->setToolTip(DriveToolTip(drive));
+        item->setData(kDriveRootRole, root);
+        item->setData(kAddedDriveRole, drive.added);
         m_listDrives->insertItem(0, item);
     }
+    m_stackDrives->setCurrentWidget(m_listDrives->count() > 0 ? static_cast<QWidget*>(m_listDrives)
+                                                               : m_labelNoDrives);
 }
 
 void CDialogScan::OnClickDriveList() {
     const QList<QListWidgetItem*> selected = m_listDrives->selectedItems();
-    m_strDrive = selected.isEmpty() ? std::string() : ov2::EncodeText(selected.front()->text());
+    m_strDrive = selected.isEmpty()
+                     ? std::string()
+                     : ov2::EncodeText(selected.front()->data(kDriveRootRole).toString());
+}
+
+void CDialogScan::OnButtonAddFolder() {
+    if (m_bWalking) return;
+    if (const QString folder = m_chooseFolder(this); !folder.isEmpty()) AddDrive(folder);
+}
+
+void CDialogScan::OnButtonAddImage() {
+    if (m_bWalking) return;
+    if (const QString image = m_chooseImage(this); !image.isEmpty()) AddDrive(image);
+}
+
+void CDialogScan::AddDrive(const QString& path) {
+    std::string error;
+    const std::optional<ov2::Drive> drive =
+        ov2::AddDrive(QFile::encodeName(path).toStdString(), &error);
+    if (!drive) {
+        ov2::OvMessageBox(error, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
+        return;
+    }
+    ListCdromDrives();
+    const QString root = QString::fromLatin1(std::string{drive->letter, ':', '\\'});
+    for (int i = 0; i < m_listDrives->count(); ++i) {
+        if (m_listDrives->item(i)->data(kDriveRootRole).toString() == root)
+            m_listDrives->setCurrentRow(i);
+    }
+}
+
+void CDialogScan::OnDriveListMenu(const QPoint& position) {
+    QListWidgetItem* item = m_listDrives->itemAt(position);
+    if (m_bWalking || !item || !item->data(kAddedDriveRole).toBool()) return;
+    const char letter = item->data(kDriveRootRole).toString().at(0).toLatin1();
+    QMenu menu(this);
+    QAction* forget = menu.addAction(QStringLiteral("Forget Drive"));
+    forget->setObjectName(QStringLiteral("actionForgetDrive"));
+    connect(forget, &QAction::triggered, this, [this, letter] { OnForgetDrive(letter); });
+    menu.exec(m_listDrives->viewport()->mapToGlobal(position));
+}
+
+void CDialogScan::OnForgetDrive(char letter) {
+    ov2::ForgetDrive(letter);
+    ListCdromDrives();
+    OnClickDriveList();
 }
 
 // ---------------------------------------------------------------- the scan
@@ -212,12 +334,14 @@ void CDialogScan::OnButtonStartScan() {
         ov2::OvMessageBox(source.message, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
         return;
     }
-    Walk(source);
+    std::string failure;
+    Walk(source, &failure);
     qApp->removeEventFilter(this);
     m_bWalking = false;
+    if (!failure.empty()) ov2::OvMessageBox(failure, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
 }
 
-void CDialogScan::Walk(const ov2::ScanSource& source) {
+void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_bScanned = true;
     m_lstScannedFiles.clear();
     m_nFileCount = 0;
@@ -240,10 +364,28 @@ void CDialogScan::Walk(const ov2::ScanSource& source) {
     CDiscWalk walk(m_strDrive, this);
     m_pWalk = &walk;
     m_folderItems.emplace(&walk.Root(), m_rootItem);
+    bool read = true;
     if (source.kind == ov2::ScanSource::Kind::Folder)
-        walk.WalkFolder(source.root);  // a root that cannot be listed records nothing
+        read = walk.WalkFolder(source.root);
+    else if (source.kind == ov2::ScanSource::Kind::IsoImage)
+        read = walk.WalkIsoImage(source.root);
     else if (source.kind == ov2::ScanSource::Kind::AudioTracks)
         walk.WalkAudioTracks(source.tracks);
+    if (!read) {
+        // A drive that cannot be read is not an empty disc: nothing is recorded, and "Save Disc"
+        // asks for a scan again.
+        *failure = ov2::UnreadableMessage(source, walk.RootError());
+        m_pWalk = nullptr;
+        m_folderItems.clear();
+        m_treeFolders->clear();
+        m_rootItem = nullptr;
+        m_bScanned = false;
+        m_strFolder.clear();
+        m_strFile.clear();
+        ShowTexts();
+        m_progress->setValue(0);
+        return;
+    }
     m_nFileCount = walk.FileCount();
     m_dTotalBytes = walk.TotalBytes();
     m_bAudioDisc = walk.IsAudioDisc();

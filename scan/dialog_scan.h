@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QElapsedTimer>
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -14,6 +15,7 @@
 class QLabel;
 class QListWidget;
 class QProgressBar;
+class QStackedWidget;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -29,6 +31,9 @@ class CDialogScan final : public QDialog, private CDiscWalk::Listener {
     Q_OBJECT
 public:
     static constexpr int kNameRole = Qt::UserRole + 1;  // QByteArray: the label's bytes
+    // On the drive list's items: the root ("E:\"), and whether the user added the drive.
+    static constexpr int kDriveRootRole = Qt::UserRole + 2;
+    static constexpr int kAddedDriveRole = Qt::UserRole + 3;
 
     explicit CDialogScan(QWidget* parent = nullptr);
     ~CDialogScan() override;
@@ -46,9 +51,22 @@ public:
 
     // Where the scan finds drives, tables of contents and the mounter; tests replace them.
     ov2::ScanSourceServices m_services;
+    // The folder or image the user picks for "Add Folder…" and "Add Image…" (the desktop's
+    // choosers); empty when the user cancels. Tests replace them.
+    std::function<QString(QWidget* parent)> m_chooseFolder;
+    std::function<QString(QWidget* parent)> m_chooseImage;
 
+    // Lists the drives a scan can walk: the CD-ROM drives (disc images included), the removable
+    // media and the folders and images the user added; or, when there is none, a hint in the
+    // list's place.
     void ListCdromDrives();
     void OnClickDriveList();
+    void OnButtonAddFolder();
+    void OnButtonAddImage();
+    // Makes a folder or image a drive and selects it; tells the user when it cannot be read.
+    void AddDrive(const QString& path);
+    // Forgets the added drive with that letter and lists the drives again.
+    void OnForgetDrive(char letter);
     void OnButtonStartScan();
     void OnButtonSaveDisc();
     // The end of a label edit in the folder tree, with the text typed.
@@ -69,6 +87,7 @@ protected:
 
 private:
     void BuildControls();
+    void OnDriveListMenu(const QPoint& position);
     void OnFolder(const CDiscWalk::Folder& folder, int index) override;
     void OnFile(const COvFileData& file) override;
     // Shows the texts and the bar and lets the window paint, at most ~30 times a second unless
@@ -76,11 +95,15 @@ private:
     void ShowProgress(bool now);
     // Shows the scan texts as the state holds them.
     void ShowTexts();
-    void Walk(const ov2::ScanSource& source);
+    // When the folder or image cannot be read, nothing is recorded and `failure` is set to a
+    // message naming it.
+    void Walk(const ov2::ScanSource& source, std::string* failure);
     static void SetItemLabel(QTreeWidgetItem* item, const std::string& label);
 
     QTreeWidget* m_treeFolders = nullptr;
     QListWidget* m_listDrives = nullptr;
+    QStackedWidget* m_stackDrives = nullptr;  // the list, or the hint when there is no drive
+    QLabel* m_labelNoDrives = nullptr;
     QProgressBar* m_progress = nullptr;
     QLabel* m_labelFolder = nullptr;
     QLabel* m_labelFile = nullptr;

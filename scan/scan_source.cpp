@@ -40,6 +40,11 @@ ScanSource ResolveScanSource(char letter, const ScanSourceServices& services) {
         return source;
     }
     source.drive = *drive;
+    if (drive->iso) {
+        source.kind = ScanSource::Kind::IsoImage;
+        source.root = drive->device;
+        return source;
+    }
     if (!drive->root.empty()) {
         source.kind = ScanSource::Kind::Folder;
         source.root = drive->root;
@@ -70,6 +75,14 @@ ScanSource ResolveScanSource(char letter, const ScanSourceServices& services) {
     source.kind = ScanSource::Kind::Unmounted;
     source.message = UnmountedMessage(*drive);
     return source;
+}
+
+std::string UnreadableMessage(const ScanSource& source, const std::string& reason) {
+    const bool image = source.kind == ScanSource::Kind::IsoImage;
+    std::string text =
+        (image ? "The disc image \"" : "The folder \"") + source.root + "\" cannot be read";
+    if (!reason.empty()) text += " (" + reason + ")";
+    return text + ". Nothing was recorded.";
 }
 
 bool MountWithUdisks(const std::string& device, int timeoutMs,

@@ -8,7 +8,7 @@
 #include "platform/drives.h"
 
 // What a scan of a drive letter walks: the folder of its mounted disc, the track files of an
-// audio CD (or of a CUE/BIN image mapped as a drive), or nothing. A data disc that is inserted
+// audio CD (or of a CUE/BIN image mapped as a drive), the tree inside an ISO image, or nothing. A data disc that is inserted
 // but not mounted is mounted first through the desktop's mounter; when that fails the scan says
 // so instead of recording an empty disc.
 namespace ov2 {
@@ -18,6 +18,7 @@ struct ScanSource {
         NoDrive,      // the letter names no drive
         Nothing,      // no disc in the drive, or one that shows nothing: an empty disc
         Folder,       // walk `root`
+        IsoImage,     // walk the ISO 9660 image `root`
         AudioTracks,  // record `tracks` as TrackNN.cda
         Unmounted,    // a disc without a mounted file system that could not be mounted
     };
@@ -42,6 +43,10 @@ struct ScanSourceServices {
 };
 
 ScanSource ResolveScanSource(char letter, const ScanSourceServices& services);
+
+// What to tell the user when the folder or image of a Folder or IsoImage source cannot be read
+// (`reason` says why); it names the folder or image.
+std::string UnreadableMessage(const ScanSource& source, const std::string& reason);
 
 // Asks UDisks2 to mount the block device, without asking the user for a password, and waits
 // at most `timeoutMs`. True when the mounter reports success.

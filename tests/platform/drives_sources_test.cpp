@@ -161,4 +161,33 @@ TEST_F(MachineFilesTest, MissingFilesLeaveOnlyC) {
     EXPECT_EQ(Devices(), "C=:/ ");
 }
 
+// Media the desktop mounted (or whose disk says it is removable) follow the optical drives in
+// mount order, around the letters that added folders and images keep.
+TEST_F(MachineFilesTest, RemovableMediaFollowTheOpticalDrivesAroundTheAddedOnes) {
+    MakeBlockDevice(files.sysBlock, "sr0", "11:0");
+    fs::create_directories(files.sysBlock / "sdc" / "sdc1");
+    WriteFileBytes(files.sysBlock / "sdc" / "removable", "1\n");
+    const fs::path share = dir / "share" / "photos", folder = dir / "folder";
+    fs::create_directories(share);
+    fs::create_directories(folder);
+    files.user = "me";
+    WriteFileBytes(files.mountInfo,
+                   "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                   "90 22 8:17 / /media/me/STICK rw - vfat /dev/sdb1 rw\n"
+                   "91 22 11:0 / /media/me/DISC ro - iso9660 /dev/sr0 ro\n"
+                   "92 22 8:33 / /mnt/card rw - exfat /dev/sdc1 rw\n"
+                   "93 22 8:17 /sub /media/me/bound rw - vfat /dev/sdb1 rw\n"
+                   "94 22 8:2 / /media/you/X rw - ext4 /dev/sda2 rw\n"
+                   "95 22 0:60 / " + (dir / "share").string() + " rw - cifs //nas/share rw\n");
+    const std::vector<ov2::AddedDrive> added = {
+        {'D', "/taken/by/the/optical/drive"}, {'E', folder.string()},
+        {'F', share.string()}, {'H', (dir / "gone.iso").string()}};
+    std::string text;
+    for (const Drive& d : ov2::ReadMachineDrives(files, added))
+        text += std::string(1, d.letter) + "=" + std::to_string(static_cast<int>(d.type)) +
+                (d.added ? "+" : "") + (d.iso ? "iso" : "") + ":" + d.label + " ";
+    // Types: 1 removable, 2 fixed, 3 remote, 4 cdrom.
+    EXPECT_EQ(text, "C=2: D=4:DISC E=2+:folder F=3+:photos G=1:STICK H=4+iso:gone.iso I=1:card ");
+}
+
 }  // namespace

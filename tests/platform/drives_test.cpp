@@ -234,3 +234,26 @@ TEST_F(DiscLocation, ReportsNoneWhenNoCdromDriveHasTheFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A USB stick is looked for after the CD-ROM drives, whatever its letter; an ISO image mapped as
+// a CD-ROM drive is one of them.
+TEST(MediaLocation, RemovableDrivesComeAfterTheCdromDrives) {
+    TempDir dir;
+    MakeFile(dir / "stick" / "Photos" / "a.jpg");
+    MakeFile(dir / "disc" / "photos" / "a.jpg");
+    const DriveMap map("D=removable:" + (dir / "stick").string() + ";F=cdrom:" +
+                       (dir / "disc").string() + ";G=cdrom:" + (dir / "x.iso").string());
+    const std::optional<Drive> d = ov2::FindDrive('D'), g = ov2::FindDrive('G');
+    EXPECT_EQ(d->type, DriveType::Removable);
+    EXPECT_EQ(d->label, "stick");
+    EXPECT_TRUE(g->iso && g->image && g->root.empty());
+    EXPECT_EQ(ov2::LocateDiscDrive("q:\\photos\\a.jpg"), "f:\\");
+    fs::remove_all(dir / "disc");
+    EXPECT_EQ(ov2::LocateDiscDrive("q:\\photos\\a.jpg"), "d:\\");
+    // An image that is not there holds nothing, like an empty drive.
+    EXPECT_FALSE(ov2::DrivePathExists("g:\\photos\\a.jpg"));
+}
+
+}  // namespace

@@ -26,14 +26,6 @@ std::vector<Record> Records(const CDiscWalk& walk) {
     return records;
 }
 
-// Rock Ridge and Joliet names unless `options` turn them off.
-std::string WriteIso(const fs::path& image, const fs::path& tree, const std::string& options = "iso9660:joliet") {
-    const std::string command = "LC_ALL=C.UTF-8 bsdtar -cf '" + image.string() + "' --format iso9660 --options '" +
-                                options + "' -C '" + tree.string() + "' .";
-    EXPECT_EQ(std::system(command.c_str()), 0) << command;
-    return image.string();
-}
-
 // A disc with nested folders, names Windows never allowed, folders of every letter case, links.
 fs::path PutDisc(const TempDir& dir) {
     const fs::path root = dir / "disc";

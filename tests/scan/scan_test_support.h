@@ -1,6 +1,7 @@
 #pragma once
 
 #include <dirent.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -46,6 +47,17 @@ inline std::vector<std::string> ListedFolders(const std::filesystem::path& folde
     }
     closedir(dir);
     return names;
+}
+
+// An ISO 9660 image of `tree` written with bsdtar (libarchive's writer): Rock Ridge and Joliet
+// names unless `options` turn them off. Its path.
+inline std::string WriteIso(const std::filesystem::path& image, const std::filesystem::path& tree,
+                            const std::string& options = "iso9660:joliet") {
+    const std::string command = "LC_ALL=C.UTF-8 bsdtar -cf '" + image.string() +
+                                "' --format iso9660 --options '" + options + "' -C '" +
+                                tree.string() + "' .";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return image.string();
 }
 
 }  // namespace ov2::test
