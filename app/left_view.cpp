@@ -188,6 +188,26 @@ void CLeftView::RefreshPanels() {
 
 // ---------------------------------------------------------------- delete, rename, renumber
 
+QTreeWidgetItem* CLeftView::RebuildDiscBranch(const COvDisc& disc) {
+    QTreeWidgetItem* old = FindDiscItem(disc.m_strNumber);
+    if (!old) return nullptr;
+    const int index = indexOfTopLevelItem(old);
+    const bool expanded = old->isExpanded();
+    QTreeWidgetItem* item = nullptr;
+    {
+        // The disc stays current: the caller shows it once its branch is whole again.
+        const QSignalBlocker blocker(this);
+        delete old;
+        item = AddDiscBranch(disc, nullptr);
+        takeTopLevelItem(indexOfTopLevelItem(item));
+        insertTopLevelItem(index, item);
+        item->setExpanded(expanded);
+        setCurrentItem(item);
+    }
+    scrollToItem(item);
+    return item;
+}
+
 void CLeftView::DeleteCurrentDisc() {
     QTreeWidgetItem* item = currentItem();
     if (!item || item->parent()) {
@@ -363,5 +383,11 @@ void CLeftView::contextMenuEvent(QContextMenuEvent* event) {
                                                {kTreeCdInfo, QStringLiteral("CD Info")}};
     for (const auto& [id, text] : entries)
         menu.addAction(text, this, [this, id = id] { OnViewCommand(id); })->setData(id);
+    // A disc node's own walk brought up to date.
+    if (QTreeWidgetItem* item = currentItem(); item && !item->parent()) {
+        menu.addSeparator();
+        menu.addAction(QStringLiteral("Rescan Disc"), this, [this] { OnViewCommand(kRescanDisc); })
+            ->setData(kRescanDisc);
+    }
     menu.exec(event->globalPos());
 }

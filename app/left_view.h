@@ -38,6 +38,9 @@ public:
     // tree has no disc node.
     QTreeWidgetItem* SelectDisc(std::string_view number);
     void DeleteCurrentDisc();
+    // The disc's node and folders made anew from its record, in the same place, and selected;
+    // none when no node carries its number.
+    QTreeWidgetItem* RebuildDiscBranch(const COvDisc& disc);
     void ChangeDiscNumberAndName(std::string number, std::string name);
     void GoToFile(QTreeWidgetItem* discItem, const COvFileData& file);
     // The labels of the node and its ancestors joined by "\": "12 Holiday\2003\June".

@@ -188,6 +188,7 @@ void CMainFrame::CreateMenus() {
     AddCommand(operations, kFindGaps, QStringLiteral("Find Gapes"), "edit-find-replace",
                QKeySequence(Qt::CTRL | Qt::Key_G));
     AddCommand(operations, kDeleteCd, QStringLiteral("Delete CD"), "edit-delete");
+    AddCommand(operations, kRescanDisc, QStringLiteral("Rescan Disc"), "view-refresh");
     AddCommand(operations, kCddb, QStringLiteral("CDDB"), "applications-internet",
                QKeySequence(Qt::CTRL | Qt::Key_D));
     AddCommand(operations, kCdInfo, QStringLiteral("CD Info"), "x-office-address-book");

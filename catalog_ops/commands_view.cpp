@@ -476,6 +476,9 @@ bool CCommandsView::OnViewCommand(int nID) {
         case kCdScan:
             OnButtonScan();
             return true;
+        case kRescanDisc:
+            OnButtonRescan();
+            return true;
         case kFindGaps:
             OnButtonGaps();
             return true;

@@ -55,6 +55,9 @@ public:
     void OnButtonDelete();
     // Scans a new disc; after Save Disc it joins the catalogue and becomes the current disc.
     void OnButtonScan();
+    // Walks the current disc's drive again and, after the user agreed to the summary, replaces
+    // its records and outline, keeping what the user added.
+    void OnButtonRescan();
     void OnEditchangeComboSearch();
     void OnEditchangeComboLend();
 

@@ -210,6 +210,7 @@ bool COv2Doc::RouteToView(std::string_view className, int nID) {
 bool COv2Doc::IsCommandEnabled(int nID) const {
     if (nID == kLargeIcons) return m_bLargeIcons == 0;
     if (nID == kSmallIcons) return m_bLargeIcons != 0;
+    if (nID == kRescanDisc) return m_pCurrentDisc && !m_pCurrentDisc->m_strNumber.empty();
     return true;
 }
 
@@ -279,7 +280,7 @@ bool COv2Doc::OnCommand(int nID) {
             RouteToView("COv2View", nID);
             return true;
         // Guarded commands do nothing, silently, while the catalogue holds no disc.
-        case kFindGaps: case kDeleteCd: case kCddb: case kCdInfo:
+        case kFindGaps: case kDeleteCd: case kCddb: case kCdInfo: case kRescanDisc:
             return !empty && RouteToView("CLeftView", nID);
         case kSettings:
             if (!m_showSettings) return false;

@@ -291,11 +291,20 @@ void CDialogScan::AddDrive(const QString& path) {
         return;
     }
     ListCdromDrives();
-    const QString root = QString::fromLatin1(std::string{drive->letter, ':', '\\'});
+    SelectDrive(drive->letter);
+}
+
+void CDialogScan::SelectDrive(char letter) {
+    const QString root = QString::fromLatin1(std::string{letter, ':', '\\'});
     for (int i = 0; i < m_listDrives->count(); ++i) {
         if (m_listDrives->item(i)->data(kDriveRootRole).toString() == root)
             m_listDrives->setCurrentRow(i);
     }
+}
+
+void CDialogScan::SetRescan(char letter) {
+    setWindowTitle(QStringLiteral("Rescan Disc ") + ov2::DecodeText(m_strDiscNumber));
+    if (letter) SelectDrive(letter);
 }
 
 void CDialogScan::OnDriveListMenu(const QPoint& position) {

@@ -65,6 +65,11 @@ public:
     void OnButtonAddImage();
     // Makes a folder or image a drive and selects it; tells the user when it cannot be read.
     void AddDrive(const QString& path);
+    // Selects the drive with that letter when the list shows it.
+    void SelectDrive(char letter);
+    // The dialog walks an already catalogued disc again (m_strDiscNumber and m_strDiscName set):
+    // its caption says so and the drive that holds the disc, when known (not 0), is selected.
+    void SetRescan(char letter);
     // Forgets the added drive with that letter and lists the drives again.
     void OnForgetDrive(char letter);
     void OnButtonStartScan();

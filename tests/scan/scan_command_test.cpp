@@ -185,5 +185,50 @@ TEST_F(ScanCommandTest, AbortAfterAScanLeavesTheCatalogueAsItWas) {
     EXPECT_EQ(PanelText("labelNumberOfCds"), Q("2"));
 }
 
+TEST_F(ScanCommandTest, RescanChangesNothingUntilYesThenKeepsWhatTheUserAdded) {
+    Load({MakeDisc("1", "One")});
+    ScanAndSave();
+    ASSERT_TRUE(doc.OnCommand(ov2::cmd::kCdScan));
+    COvDisc& record = *doc.m_pDatabase->FindDisc("2");
+    for (const auto& file : record.m_lstFiles)
+        if (file->m_strFileName.view() == "cover.jpg") file->m_lstCategories = {"Art"};
+    record.m_strLocation = "Anna";
+    fs::remove(disc / "notes.txt");
+    PutFile(disc / "Music" / "new.ogg", 10);
+    doc.SetModifiedFlag(false);
+    const std::string before = CatalogueBytes(*doc.m_pDatabase);
+
+    std::string driveOffered;
+    const auto rescan = [&] {
+        WhenTheDialogOpens([&](CDialogScan& dialog) {
+            driveOffered = dialog.m_strDrive;
+            ScanDrive(dialog);
+            Click(dialog, "buttonSaveDisc");
+        });
+        EXPECT_TRUE(doc.OnCommand(ov2::cmd::kRescanDisc));
+    };
+    messages.Answer(MsgResult::No);
+    rescan();
+    EXPECT_EQ(driveOffered, "E:\\");  // where the disc's files are found
+    ASSERT_EQ(messages.Texts(), std::vector<std::string>{
+        "Rescan of disc 2: 1 files added, 1 removed, 0 changed in size, 0 moved; categories "
+        "kept on 1 files. Update the catalogue?"});
+    EXPECT_EQ(CatalogueBytes(*doc.m_pDatabase), before);
+    EXPECT_FALSE(doc.IsModified());
+
+    messages.Answer(MsgResult::Yes);
+    rescan();
+    EXPECT_EQ(record.GetCount(), 3);
+    EXPECT_EQ(record.m_strLocation.view(), "Anna");
+    EXPECT_EQ(record.m_strSavedAt.view(), "March 05 2003");
+    for (const auto& file : record.m_lstFiles)
+        EXPECT_EQ(file->m_lstCategories.empty(), file->m_strFileName.view() != "cover.jpg");
+    EXPECT_EQ(doc.m_pCurrentDisc->m_lstFiles, record.m_lstFiles);
+    EXPECT_EQ(CLeftView::ItemLabel(tree->currentItem()), "2 Untitled");
+    EXPECT_EQ(tree->indexOfTopLevelItem(tree->currentItem()), 1);
+    EXPECT_EQ(files->topLevelItemCount(), 1);  // cover.jpg is the root's one file now
+    EXPECT_TRUE(doc.IsModified());
+}
+
 }  // namespace
 }  // namespace ov2::test
