@@ -48,6 +48,10 @@ constexpr const char* kUsage =
     "                                       image or CUE sheet as a disc in drive X (by default\n"
     "                                       the first letter no drive uses), as a new disc of\n"
     "                                       the catalogue (made when missing)\n"
+    "       ov2cat rescan LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes]\n"
+    "                                       walks the disc again and prints what would change;\n"
+    "                                       with --yes the catalogue takes the new files, keeping\n"
+    "                                       the disc's labels and categories\n"
     "       ov2cat convert OLD_FOLDER OUT.ovd  a catalogue converted from the old catalogue's\n"
     "                                       four files in the folder\n";
 
@@ -248,6 +252,31 @@ int Scan(int argc, char** argv) {
     return WriteOut(result.output);
 }
 
+// rescan SOURCE FILE.ovd --disc N [--letter X] [--yes], the options in any order.
+int Rescan(int argc, char** argv) {
+    std::optional<std::string> number, letter;
+    bool apply = false;
+    for (int i = 4; i < argc; ++i) {
+        const std::string_view option = argv[i];
+        if (option == "--yes" && !apply) {
+            apply = true;
+            continue;
+        }
+        if (i + 1 >= argc) return Usage();
+        if (option == "--disc" && !number)
+            number = argv[++i];
+        else if (option == "--letter" && !letter)
+            letter = argv[++i];
+        else
+            return Usage();
+    }
+    if (!number) return Usage();
+    const ScanCommandResult result = RescanInCatalogue(argv[2], argv[3], *number, letter, apply);
+    if (!result.ok) return Fail(result.what, result.reason);
+    if (!result.warning.empty()) std::fputs(("ov2cat: " + result.warning + "\n").c_str(), stderr);
+    return WriteOut(result.output);
+}
+
 // Missing files: their numbered list, a line each, on standard error.
 int Convert(const char* oldFolder, const char* catalogue) {
     const ConvertCommandResult result = ConvertOldCatalogue(oldFolder, catalogue);
@@ -276,5 +305,6 @@ int main(int argc, char** argv) {
     if (verb == "drives" && argc == 2) return WriteOut(DrivesText());
     if (verb == "convert" && argc == 4) return Convert(argv[2], argv[3]);
     if (verb == "scan" && argc >= 4) return Scan(argc, argv);
+    if (verb == "rescan" && argc >= 6) return Rescan(argc, argv);
     return Usage();
 }

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/drives_added.h"
 #include "platform/text.h"
+#include "scan/disc_rescan.h"
 #include "scan/disc_walk.h"
 #include "scan/next_disc_number.h"
 #include "scan/scan_source.h"
@@ -99,36 +100,63 @@ std::string DrivesText() {
     return text;
 }
 
-ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::string& cataloguePath,
-                                    std::optional<std::string> name,
-                                    std::optional<std::string> letterOption) {
-    const std::string sourceArg(sourceText);
-    std::optional<char> letter = DriveLetter(sourceText);
+namespace {
+
+// What a command walks: the drive `letter` as the machine has it, or `pathSource` recorded as a
+// disc in that drive.
+struct CommandSource {
+    std::string text;  // as given
+    char letter = 0;
     std::optional<ov2::ScanSource> pathSource;
-    if (letter && letterOption)
-        return Failure(*letterOption, "--letter goes with a folder or an image, not a drive");
+};
+
+// `fallbackLetter` records a folder or image given without --letter; 0 takes the first letter
+// no drive uses.
+std::optional<CommandSource> ParseSource(std::string_view sourceText,
+                                         const std::optional<std::string>& letterOption,
+                                         char fallbackLetter, ScanCommandResult& failure) {
+    CommandSource source;
+    source.text = std::string(sourceText);
+    if (const std::optional<char> letter = DriveLetter(sourceText)) {
+        if (letterOption) {
+            failure = Failure(*letterOption, "--letter goes with a folder or an image, not a drive");
+            return std::nullopt;
+        }
+        source.letter = *letter;
+        return source;
+    }
+    std::string reason;
+    source.pathSource = SourceOfPath(source.text, &reason);
+    if (!source.pathSource) {
+        failure = Failure(source.text, reason);
+        return std::nullopt;
+    }
+    std::optional<char> letter = letterOption ? DriveLetter(*letterOption)
+                                 : fallbackLetter ? std::optional<char>(fallbackLetter)
+                                                  : ov2::FirstFreeLetter(ov2::ListDrives());
     if (!letter) {
-        std::string reason;
-        pathSource = SourceOfPath(sourceArg, &reason);
-        if (!pathSource) return Failure(sourceArg, reason);
-        letter = letterOption ? DriveLetter(*letterOption)
-                              : ov2::FirstFreeLetter(ov2::ListDrives());
-        if (!letter)
-            return Failure(letterOption.value_or(sourceArg),
-                           letterOption ? "not a drive letter" : "every drive letter is in use");
+        failure = Failure(letterOption.value_or(source.text),
+                          letterOption ? "not a drive letter" : "every drive letter is in use");
+        return std::nullopt;
     }
+    source.letter = *letter;
+    return source;
+}
 
-    // The catalogue first: a file that cannot be read is left alone, whatever the drive holds.
-    COv2Doc doc;  // a new catalogue has the settings the program gives one
-    doc.DeleteContents();
+// The catalogue at `path`, or a new one when there is no file: a file that cannot be read is
+// left alone, whatever the drive holds.
+bool ReadCatalogue(const std::string& path, COv2Doc& doc, ScanCommandResult& failure) {
+    doc.DeleteContents();  // a new catalogue has the settings the program gives one
     std::error_code error;
-    if (std::filesystem::exists(cataloguePath, error)) {
-        doc.m_pDatabase->RemoveAll();
-        std::string reason;
-        if (!ReadCatalogueFile(cataloguePath, *doc.m_pDatabase, &reason))
-            return Failure(cataloguePath, reason);
-    }
+    if (!std::filesystem::exists(path, error)) return true;
+    doc.m_pDatabase->RemoveAll();
+    std::string reason;
+    if (ReadCatalogueFile(path, *doc.m_pDatabase, &reason)) return true;
+    failure = Failure(path, reason);
+    return false;
+}
 
+bool Walk(const CommandSource& given, CDiscWalk& walk, ScanCommandResult& failure) {
     // Mounting a data disc runs the desktop's mounter, which wants an application object.
     int argc = 1;
     char program[] = "ov2cat";
@@ -136,29 +164,53 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
     std::optional<QCoreApplication> application;
     if (!QCoreApplication::instance()) application.emplace(argc, argv);
     const ov2::ScanSource source =
-        pathSource ? *pathSource
-                   : ov2::ResolveScanSource(*letter, ov2::ScanSourceServices::Machine());
-    const std::string driveRoot{*letter, ':', '\\'};
-    CDiscWalk walk(driveRoot);
+        given.pathSource ? *given.pathSource
+                         : ov2::ResolveScanSource(given.letter, ov2::ScanSourceServices::Machine());
+    const std::string driveRoot{given.letter, ':', '\\'};
     switch (source.kind) {
         case ov2::ScanSource::Kind::NoDrive:
-            return Failure(sourceArg, "no such drive");
+            failure = Failure(given.text, "no such drive");
+            return false;
         case ov2::ScanSource::Kind::Nothing:
-            return Failure(driveRoot, "no disc in the drive");
+            failure = Failure(driveRoot, "no disc in the drive");
+            return false;
         case ov2::ScanSource::Kind::Unmounted:
-            return Failure(driveRoot, source.message);
+            failure = Failure(driveRoot, source.message);
+            return false;
         case ov2::ScanSource::Kind::Folder:
-            if (!walk.WalkFolder(source.root))
-                return Failure(source.root, "cannot be read: " + walk.RootError());
+            if (walk.WalkFolder(source.root)) return true;
             break;
         case ov2::ScanSource::Kind::IsoImage:
-            if (!walk.WalkIsoImage(source.root))
-                return Failure(source.root, "cannot be read: " + walk.RootError());
+            if (walk.WalkIsoImage(source.root)) return true;
             break;
         case ov2::ScanSource::Kind::AudioTracks:
             walk.WalkAudioTracks(source.tracks);
-            break;
+            return true;
     }
+    failure = Failure(source.root, "cannot be read: " + walk.RootError());
+    return false;
+}
+
+bool Save(const std::string& path, const COv2Doc& doc, ScanCommandResult& failure) {
+    std::string reason;
+    if (ov2::SaveCatalogueFile(QFile::decodeName(path.c_str()), *doc.m_pDatabase, &reason) ==
+        ov2::SaveFault::None)
+        return true;
+    failure = Failure(path, reason);
+    return false;
+}
+
+}  // namespace
+
+ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::string& cataloguePath,
+                                    std::optional<std::string> name,
+                                    std::optional<std::string> letterOption) {
+    ScanCommandResult result;
+    const std::optional<CommandSource> source = ParseSource(sourceText, letterOption, 0, result);
+    COv2Doc doc;
+    if (!source || !ReadCatalogue(cataloguePath, doc, result)) return result;
+    CDiscWalk walk(std::string{source->letter, ':', '\\'});
+    if (!Walk(*source, walk, result)) return result;
 
     auto disc = std::make_shared<COvDisc>();
     const std::string number = ov2::NextDiscNumber(*doc.m_pDatabase);
@@ -172,15 +224,46 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
     disc->m_strSavedAt = ov2::TodayText();
     disc->m_strLocation = "home";
     doc.m_pDatabase->AddTail(std::move(disc));
+    if (!Save(cataloguePath, doc, result)) return result;
 
-    std::string reason;
-    if (ov2::SaveCatalogueFile(QFile::decodeName(cataloguePath.c_str()), *doc.m_pDatabase,
-                               &reason) != ov2::SaveFault::None)
-        return Failure(cataloguePath, reason);
-
-    ScanCommandResult result;
     result.ok = true;
     result.output = "disc " + number + " files " + std::to_string(fileCount) + " size " +
                     FormatSizeText(totalBytes) + "\n";
+    return result;
+}
+
+ScanCommandResult RescanInCatalogue(std::string_view sourceText, const std::string& cataloguePath,
+                                    const std::string& number,
+                                    std::optional<std::string> letterOption, bool apply) {
+    ScanCommandResult result;
+    COv2Doc doc;
+    std::error_code error;
+    if (!std::filesystem::exists(cataloguePath, error))
+        return Failure(cataloguePath, "no such catalogue");
+    if (!ReadCatalogue(cataloguePath, doc, result)) return result;
+    COvDisc* disc = doc.m_pDatabase->FindDisc(number);
+    if (!disc) return Failure(number, "no disc with this number in the catalogue");
+    // A folder or image keeps the letter the disc's records carry.
+    const char recorded = disc->m_lstFiles.empty()
+                              ? 0
+                              : DriveLetter(disc->m_lstFiles.front()->m_strDrive.view()).value_or(0);
+    const std::optional<CommandSource> source =
+        ParseSource(sourceText, letterOption, recorded, result);
+    if (!source) return result;
+    CDiscWalk walk(std::string{source->letter, ':', '\\'});
+    if (!Walk(*source, walk, result)) return result;
+
+    const std::string outline = walk.FolderOutline(disc->m_strNumber.view());
+    ov2::RescanMerge merge = ov2::MergeRescan(disc->m_lstFiles, walk.TakeFiles());
+    if (!merge.sameDisc)
+        result.warning = "drive " + std::string{source->letter, ':'} +
+                         " seems to hold another disc than disc " + number + " \"" +
+                         disc->m_strName.str() + "\": none of its folders or files are there";
+    result.output = ov2::RescanSummaryLine(number, merge.summary) + "\n";
+    if (apply) {
+        ov2::ApplyRescan(*disc, std::move(merge), outline, ov2::TodayText());
+        if (!Save(cataloguePath, doc, result)) return result;
+    }
+    result.ok = true;
     return result;
 }

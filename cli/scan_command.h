@@ -11,6 +11,7 @@ struct ScanCommandResult {
     std::string output;  // ok: "disc N files F size S KB\n"
     std::string what;    // failed: the drive or file the failure concerns
     std::string reason;  // failed: why
+    std::string warning; // ok: something the user should know, for standard error
 };
 
 // `source` is a drive letter ("E", "e:" or "E:\"), or a folder, an ISO 9660 image or a CUE
@@ -20,6 +21,15 @@ struct ScanCommandResult {
 ScanCommandResult ScanIntoCatalogue(std::string_view source, const std::string& cataloguePath,
                                     std::optional<std::string> name,
                                     std::optional<std::string> letter = std::nullopt);
+
+// `ov2cat rescan`: walks the source (as `ScanIntoCatalogue` takes it; a folder or image is
+// recorded under the letter the disc's records carry unless `letter` says otherwise) and merges
+// the walk with disc `number`, keeping what the user added. The output is the summary line;
+// only with `apply` is the merged disc written to the catalogue. A drive that seems to hold
+// another disc gives a warning.
+ScanCommandResult RescanInCatalogue(std::string_view source, const std::string& cataloguePath,
+                                    const std::string& number, std::optional<std::string> letter,
+                                    bool apply);
 
 // `ov2cat drives`: the drive map, one drive a line: "D:", its type (cdrom, removable, fixed,
 // remote, ram), its root or image (or device when no disc is mounted) and its label, separated

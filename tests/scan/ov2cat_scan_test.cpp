@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "core/catalogue_file.h"
+#include "core/catalogue_save.h"
 #include "core/disc_database.h"
 #include "core/map_string_to_ob.h"
 #include "tests/scan/scan_test_support.h"
@@ -25,12 +26,12 @@ struct ScanRun {
     std::string err;
 };
 
-ScanRun Ov2catScan(const std::string& driveMap, const QStringList& args) {
+ScanRun Ov2cat(const std::string& driveMap, const QStringList& args) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("OV2_DRIVES"), QString::fromStdString(driveMap));
     process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(OV2CAT_PATH), QStringList{QStringLiteral("scan")} + args);
+    process.start(QStringLiteral(OV2CAT_PATH), args);
     EXPECT_TRUE(process.waitForFinished(60000));
     ScanRun run;
     run.out = process.readAllStandardOutput().toStdString();
@@ -38,6 +39,10 @@ ScanRun Ov2catScan(const std::string& driveMap, const QStringList& args) {
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << run.err;
     if (process.exitStatus() == QProcess::NormalExit) run.exitCode = process.exitCode();
     return run;
+}
+
+ScanRun Ov2catScan(const std::string& driveMap, const QStringList& args) {
+    return Ov2cat(driveMap, QStringList{QStringLiteral("scan")} + args);
 }
 
 QString Q(const fs::path& path) {
@@ -137,6 +142,40 @@ TEST(Ov2catScanTest, FailuresSayWhyAndLeaveTheCatalogueAlone) {
 
     const ScanRun usage = Ov2catScan(map, {QStringLiteral("E")});
     EXPECT_EQ(usage.exitCode, 2);
+}
+
+TEST(Ov2catScanTest, RescanOfAnAudioImageKeepsTitlesAndWritesOnlyWithYes) {
+    TempDir dir;
+    const fs::path cue = WriteCueImage(dir.path(), "album", {{true, 0}, {true, 900}}, 2000);
+    const fs::path catalogue = dir / "audio.ovd";
+    ASSERT_EQ(Ov2catScan("", {Q(cue), Q(catalogue), QStringLiteral("--letter"), QStringLiteral("F")})
+                  .exitCode, 0);
+    {
+        COvDiscDatabase database;
+        ASSERT_TRUE(ReadCatalogueFile(catalogue, database, nullptr));
+        database.m_lstDiscs[0]->m_lstFiles[1]->m_strFileName = "02 Intro.cda";
+        ASSERT_EQ(SaveCatalogueFile(Q(catalogue), database, nullptr), SaveFault::None);
+    }
+    const std::string before = ReadFileBytes(catalogue);
+    const QStringList rescan = {QStringLiteral("rescan"), Q(cue), Q(catalogue), QStringLiteral("--disc")};
+    const std::string summary =
+        "Rescan of disc 1: 0 files added, 0 removed, 0 changed in size, 0 moved; categories kept "
+        "on 0 files.\n";
+
+    ScanRun run = Ov2cat("", rescan + QStringList{QStringLiteral("1")});
+    EXPECT_EQ(run.out, summary);
+    EXPECT_EQ(ReadFileBytes(catalogue), before);
+    run = Ov2cat("", rescan + QStringList{QStringLiteral("2")});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_NE(run.err.find("2: no disc with this number"), std::string::npos) << run.err;
+
+    run = Ov2cat("", rescan + QStringList{QStringLiteral("1"), QStringLiteral("--yes")});
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.out, summary);
+    COvDiscDatabase database;
+    ASSERT_TRUE(ReadCatalogueFile(catalogue, database, nullptr));
+    EXPECT_EQ(database.m_lstDiscs[0]->m_lstFiles[1]->m_strFileName, std::string_view("02 Intro.cda"));
+    EXPECT_EQ(database.m_lstDiscs[0]->m_lstFiles[1]->m_strFolder, std::string_view("f:\\"));
 }
 
 }  // namespace
