@@ -36,13 +36,13 @@ bool Exists(const fs::path& path) {
 // whose record form (RecordName: the scan wrote "back\slash" as "back_slash") equals it,
 // exactly before without regard to case. A name fits when it exists and, if `folderWanted`,
 // is a folder.
-std::optional<std::string> FindName(const fs::path& folder, const std::string& name,
+std::optional<std::string> FindName(const fs::path& folder, std::string_view name,
                                     bool folderWanted) {
     const auto fits = [&](const std::string& candidate) {
         const fs::path path = folder / candidate;
         return folderWanted ? IsFolder(path) : Exists(path);
     };
-    if (fits(name)) return name;
+    if (fits(std::string(name))) return std::string(name);
 
     std::vector<std::string> matches;
     std::vector<std::pair<bool, std::string>> replaced;  // (record form differs in case, entry)
@@ -164,17 +164,9 @@ std::optional<Drive> FindDrive(char letter) {
 std::optional<std::string> ResolveInFolder(const std::string& root, std::string_view relative) {
     if (root.empty() || !IsFolder(root)) return std::nullopt;
 
-    std::vector<std::string> names;
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-        std::size_t end = relative.find_first_of("\\/", start);
-        if (end == std::string_view::npos) end = relative.size();
-        const std::string_view name = relative.substr(start, end - start);
-        // A record never holds "." or ".."; they would lead out of the drive.
-        if (name == "." || name == "..") return std::nullopt;
-        if (!name.empty()) names.emplace_back(name);
-        start = end + 1;
-    }
+    const std::optional<std::vector<std::string_view>> split = SplitDrivePath(relative);
+    if (!split) return std::nullopt;
+    const std::vector<std::string_view>& names = *split;
 
     // "music\" names a folder, as "music/" does to stat().
     const bool endsInFolder =

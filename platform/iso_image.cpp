@@ -471,17 +471,9 @@ bool ListIsoImage(const std::string& imagePath, std::vector<ImageEntry>& entries
 }
 
 std::optional<std::string> ResolveInImage(const std::vector<ImageEntry>& entries, std::string_view relative) {
-    std::vector<std::string_view> names;
-    std::size_t start = 0;
-    while (start <= relative.size()) {
-        std::size_t end = relative.find_first_of("\\/", start);
-        if (end == std::string_view::npos) end = relative.size();
-        const std::string_view name = relative.substr(start, end - start);
-        // A record never holds "." or ".."; they would lead out of the image.
-        if (name == "." || name == "..") return std::nullopt;
-        if (!name.empty()) names.push_back(name);
-        start = end + 1;
-    }
+    const std::optional<std::vector<std::string_view>> split = SplitDrivePath(relative);
+    if (!split) return std::nullopt;
+    const std::vector<std::string_view>& names = *split;
     const bool endsInFolder = !relative.empty() && (relative.back() == '\\' || relative.back() == '/');
     std::string path;
     for (std::size_t i = 0; i < names.size(); ++i) {

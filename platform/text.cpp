@@ -74,6 +74,20 @@ int CompareNoCase(std::string_view a, std::string_view b) {
     return x < y ? -1 : x > y ? 1 : 0;
 }
 
+std::optional<std::vector<std::string_view>> SplitDrivePath(std::string_view relative) {
+    std::vector<std::string_view> names;
+    std::size_t start = 0;
+    while (start <= relative.size()) {
+        std::size_t end = relative.find_first_of("\\/", start);
+        if (end == std::string_view::npos) end = relative.size();
+        const std::string_view name = relative.substr(start, end - start);
+        if (name == "." || name == "..") return std::nullopt;
+        if (!name.empty()) names.push_back(name);
+        start = end + 1;
+    }
+    return names;
+}
+
 std::string RecordName(std::string_view name) {
     std::string safe(name);
     for (char& c : safe) {

@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Record texts are bytes. Catalogues made on Linux hold UTF-8; catalogues made on Windows hold
 // the Windows-1252 code page. These turn record bytes into display text and back, and compare
@@ -26,6 +28,11 @@ std::string LowerText(std::string_view bytes);
 // Comparison without regard to case, by the same rules; <0, 0 or >0.
 int CompareNoCase(std::string_view a, std::string_view b);
 inline bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
+
+// The names of a path below a drive's root ("photos\\2003\\a.jpg"; "\\" or "/" between names),
+// empty names left out. None when a name is "." or "..": a record never holds them, and they
+// would lead out of the drive.
+std::optional<std::vector<std::string_view>> SplitDrivePath(std::string_view relative);
 
 // A file or folder name as records and outlines keep it. Linux allows "\" and control
 // characters in names, which would split a record path or an outline line; each such byte
