@@ -180,11 +180,11 @@ void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline,
                  std::string today) {
     // The root line names the disc ("12 Jazz") as the user labelled it; the folders are new.
     const std::string_view oldOutline = disc.m_strFolderTree.view();
-    if (oldOutline.empty()) disc.m_strFolderTree = newOutline;
-    const std::size_t oldEnd = oldOutline.find("\r\n");
-    const std::size_t newEnd = newOutline.find("\r\n");
-    if (!oldOutline.empty()) {
-        std::string outline(oldOutline.substr(0, oldEnd));
+    if (oldOutline.empty()) {
+        disc.m_strFolderTree = newOutline;
+    } else {
+        const std::size_t newEnd = newOutline.find("\r\n");
+        std::string outline(oldOutline.substr(0, oldOutline.find("\r\n")));
         outline.append(newEnd == std::string_view::npos ? std::string_view("\r\n")
                                                         : newOutline.substr(newEnd));
         disc.m_strFolderTree = outline;
