@@ -29,8 +29,7 @@ ConvertCommandResult ConvertOldCatalogue(const std::string& oldFolder, const std
             result.reason = "the needed old files have not been found\n" + MissingList(procedure.m_strMissing);
             return result;
         case CConvertProcedure::Outcome::Unreadable:
-            result.what = oldFolder;
-            result.reason = procedure.m_strError;
+            result.reason = procedure.m_strError;  // names the old file itself
             return result;
         case CConvertProcedure::Outcome::Converted:
             break;

@@ -7,7 +7,7 @@
 struct ConvertCommandResult {
     bool ok = false;
     std::string output;  // ok: "discs D files F categories C\n"
-    std::string what;    // failed: the folder or file the failure concerns
+    std::string what;    // failed: the folder the failure concerns; empty when the reason names the file
     std::string reason;  // failed: why; for missing old files, their numbered list
 };
 

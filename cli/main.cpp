@@ -77,8 +77,10 @@ int Fail(std::string_view file, std::string_view reason) {
             }
         }
     };
-    append(file);
-    line += ": ";
+    if (!file.empty()) {
+        append(file);
+        line += ": ";
+    }
     append(reason);
     line += '\n';
     std::fputs(line.c_str(), stderr);
