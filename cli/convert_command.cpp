@@ -50,6 +50,7 @@ ConvertCommandResult ConvertOldCatalogue(const std::string& oldFolder, const std
     for (const auto& disc : saved.m_lstDiscs) files += disc->m_lstFiles.size();
     result.output = "discs " + std::to_string(saved.m_lstDiscs.size()) + " files " + std::to_string(files) +
                     " categories " + std::to_string(saved.m_pCategories->m_strings.size()) + "\n";
+    result.warning = procedure.LeftOutMessage();
     result.ok = true;
     return result;
 }

@@ -9,6 +9,7 @@ struct ConvertCommandResult {
     std::string output;  // ok: "discs D files F categories C\n"
     std::string what;    // failed: the folder the failure concerns; empty when the reason names the file
     std::string reason;  // failed: why; for missing old files, their numbered list
+    std::string warning; // ok: discs the conversion left out, for standard error
 };
 
 // Nothing is written unless the conversion succeeds; the catalogue is written through the

@@ -288,6 +288,11 @@ int Convert(const char* oldFolder, const char* catalogue) {
         if (list != std::string::npos) std::fputs((result.reason.substr(list + 1) + "\n").c_str(), stderr);
         return 1;
     }
+    if (!result.warning.empty()) {
+        std::string warning = result.warning;
+        for (std::size_t at; (at = warning.find("\r\n")) != std::string::npos;) warning.replace(at, 2, " ");
+        std::fputs(("ov2cat: " + warning + "\n").c_str(), stderr);
+    }
     return WriteOut(result.output);
 }
 

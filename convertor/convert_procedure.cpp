@@ -9,6 +9,7 @@
 #include <new>
 #include <sstream>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "convertor/old_files.h"
 #include "core/archive.h"
@@ -63,6 +64,7 @@ CConvertProcedure::Outcome CConvertProcedure::Convert() {
     m_pPendingDisc.reset();
     m_pDatabase = std::make_unique<COvDiscDatabase>();
     m_strError.clear();
+    m_lstLeftOut.clear();
     try {
         if (FileCheck()) return Outcome::Missing;
         m_pDatabase = GetFiles(SortObjects(GetDisc(GetTree(std::move(m_pDatabase)))));
@@ -180,7 +182,24 @@ std::unique_ptr<COvDiscDatabase> CConvertProcedure::SortObjects(std::unique_ptr<
     }
     // Each disc went to the head in turn: the new database runs in descending order.
     std::reverse(sorted->m_lstDiscs.begin(), sorted->m_lstDiscs.end());
+    if (sorted->m_lstDiscs.size() != database->m_lstDiscs.size()) {
+        std::unordered_set<const COvDisc*> kept;
+        for (const auto& disc : sorted->m_lstDiscs) kept.insert(disc.get());
+        for (const auto& disc : database->m_lstDiscs)
+            if (kept.count(disc.get()) == 0) m_lstLeftOut.push_back(disc->m_strNumber.str());
+    }
     return sorted;
+}
+
+std::string CConvertProcedure::LeftOutMessage() const {
+    if (m_lstLeftOut.empty()) return std::string();
+    // The tree file lists them last to first.
+    std::string numbers;
+    for (auto it = m_lstLeftOut.rbegin(); it != m_lstLeftOut.rend(); ++it)
+        numbers += (numbers.empty() ? "" : ", ") + (it->empty() ? std::string("(none)") : *it);
+    return std::to_string(m_lstLeftOut.size()) +
+           " disc(s) of the old catalogue were not converted: their numbers are not plain whole "
+           "numbers, or another disc has the same number.\r\nNumbers: " + numbers;
 }
 
 std::unique_ptr<COvDiscDatabase> CConvertProcedure::GetFiles(std::unique_ptr<COvDiscDatabase> database) {

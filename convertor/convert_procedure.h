@@ -33,11 +33,16 @@ public:
     std::vector<std::string> m_lstOldCategories;  // read from "Cat.dat"
     std::string m_strMissing;  // the numbered list of missing files
     std::string m_strError;    // the file that could not be read, and why
+    // The numbers, as the tree file gives them, of discs that SortObjects left out: not plain
+    // whole numbers ("007", none), or a number that another disc of the tree already has.
+    std::vector<std::string> m_lstLeftOut;
 
     // Starts afresh, checks the files and converts them. Converted leaves the result in
     // m_pDatabase; Missing and Unreadable leave it empty, with m_strMissing or m_strError saying
     // why.
     Outcome Convert();
+    // What the user should be told of m_lstLeftOut; empty when every disc was converted.
+    std::string LeftOutMessage() const;
     // The message for missing files, with the numbered list.
     std::string MissingMessage() const;
 

@@ -235,6 +235,8 @@ void CDialogConvert::OnConvert() {
             break;
         case CConvertProcedure::Outcome::Converted:
             ov2::OvMessageBox(CConvertProcedure::kCompleted, ov2::MsgButtons::Ok, ov2::MsgIcon::Information);
+            if (const std::string leftOut = m_convert->LeftOutMessage(); !leftOut.empty())
+                ov2::OvMessageBox(leftOut, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
             break;
     }
 }

@@ -178,7 +178,10 @@ TEST(ConvertorTest, ConvertOldFilesTakesTheDialogsDiscsIntoAnEmptyCatalogue) {
     EXPECT_EQ(messages.Texts(),
               (std::vector<std::string>{"The Needed Old Files:\r\n\n1: Data.dat \r\n2: Cat.dat \r\n3: FileData.dat \r\n"
                                         "4: Tree.ovdt \r\n\r\n\nhave Not Been Found.\r\nThe Convert Process has been terminated!",
-                                        "The Conversion Process Was Compeleted Successfuly."}));
+                                        "The Conversion Process Was Compeleted Successfuly.",
+                                        // the tree's root line "7" gave its disc no number
+                                        "1 disc(s) of the old catalogue were not converted: their numbers are not "
+                                        "plain whole numbers, or another disc has the same number.\r\nNumbers: (none)"}));
     EXPECT_EQ(Numbers(*doc.m_pDatabase), "1 2 3 4");
     EXPECT_TRUE(doc.IsModified());
     EXPECT_EQ(frame.findChild<CLeftView*>()->topLevelItemCount(), 4);
