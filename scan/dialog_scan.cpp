@@ -304,6 +304,9 @@ void CDialogScan::SelectDrive(char letter) {
 
 void CDialogScan::SetRescan(char letter) {
     setWindowTitle(QStringLiteral("Rescan Disc ") + ov2::DecodeText(m_strDiscNumber));
+    // The disc keeps its name and root line, and its outline must name the folders as they are:
+    // no label is edited here.
+    m_treeFolders->setEditTriggers(QAbstractItemView::NoEditTriggers);
     if (letter) SelectDrive(letter);
 }
 

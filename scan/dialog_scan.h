@@ -68,7 +68,8 @@ public:
     // Selects the drive with that letter when the list shows it.
     void SelectDrive(char letter);
     // The dialog walks an already catalogued disc again (m_strDiscNumber and m_strDiscName set):
-    // its caption says so and the drive that holds the disc, when known (not 0), is selected.
+    // its caption says so, labels are not edited, and the drive that holds the disc, when known
+    // (not 0), is selected.
     void SetRescan(char letter);
     // Forgets the added drive with that letter and lists the drives again.
     void OnForgetDrive(char letter);
