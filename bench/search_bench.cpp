@@ -5,14 +5,12 @@
 
 #include <QApplication>
 #include <QTreeWidget>
-#include <cstdlib>
 
 #include "bench/catalogue_generator.h"
 #include "catalog_ops/catalogue_search.h"
 #include "catalog_ops/dialog_search.h"
 #include "catalog_ops/list_sort.h"
 #include "core/ov2_doc.h"
-#include "widgets/theme_icons.h"
 
 namespace {
 
@@ -90,12 +88,3 @@ BENCHMARK(BM_SortLargeWindow)
     ->Iterations(3);
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    ov2::InstallIconThemeFallback();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

@@ -2,13 +2,10 @@
 // and listing a folder of 20,000 files.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <cstdlib>
 
 #include "app/left_view.h"
 #include "app/ov2_view.h"
 #include "core/ov2_doc.h"
-#include "widgets/theme_icons.h"
 
 namespace {
 
@@ -57,12 +54,3 @@ void BM_ShowFolder20000(benchmark::State& state) {
 BENCHMARK(BM_ShowFolder20000)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    ov2::InstallIconThemeFallback();
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}
