@@ -128,7 +128,7 @@ COv2View::COv2View(COv2Doc* doc, QWidget* parent) : QTreeWidget(parent), m_pDocu
     const int textMargins =
         2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
     setColumnWidth(kColumnSize,
-                   std::max(70, fontMetrics().horizontalAdvance(QStringLiteral("999999.999 KB")) +
+                   std::max(70, fontMetrics().horizontalAdvance(QStringLiteral("999999.999 MB")) +
                                     textMargins));
     // The header's title and its sort triangle.
     setColumnWidth(

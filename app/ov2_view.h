@@ -27,7 +27,7 @@ public:
 
     // The columns of a row.
     static constexpr int kColumnName = 0;  // the name without its extension
-    static constexpr int kColumnSize = 1;  // "%0.3f KB"
+    static constexpr int kColumnSize = 1;  // "%0.3f MB"
     static constexpr int kColumnType = 2;  // the extension in upper case
 
     explicit COv2View(COv2Doc* doc, QWidget* parent = nullptr);

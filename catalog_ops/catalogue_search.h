@@ -50,7 +50,7 @@ private:
 
 // The texts of a result row, as the result windows show them and `ov2cat search` prints them.
 // A disc: name, number, location. A file: name without its extension, disc number, size
-// ("%0.3f KB"), extension in upper case (the whole name in upper case when it has none).
+// ("%0.3f MB"), extension in upper case (the whole name in upper case when it has none).
 std::vector<std::string> HitColumns(const SearchHit& hit);
 
 }  // namespace ov2

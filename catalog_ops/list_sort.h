@@ -17,7 +17,7 @@ enum class SortKind {
     Text = 2,         // without regard to case
     Date = 3,         // "%B %d %Y" dates; texts that are no date sort equal, before every date
     Decimal = 4,      // decimal numbers, as atof reads them; no number counts 0
-    Size = 5,         // the decimal number before the first blank ("12.345 KB"); none counts 0
+    Size = 5,         // the decimal number before the first blank ("12.345 MB"); none counts 0
 };
 
 // A three-way comparison of two column texts under a kind: <0, 0, >0. It is a valid ordering

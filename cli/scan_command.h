@@ -8,7 +8,7 @@
 // do, and appends it with the next disc number to a catalogue (created when missing).
 struct ScanCommandResult {
     bool ok = false;
-    std::string output;  // ok: "disc N files F size S KB\n"
+    std::string output;  // ok: "disc N files F size S MB\n"
     std::string what;    // failed: the drive or file the failure concerns
     std::string reason;  // failed: why
     std::string warning; // ok: something the user should know, for standard error

@@ -56,6 +56,6 @@ std::string FormatSizeText(double bytes) {
     char buffer[512];  // room for any double in fixed notation
     const double mebibytes = bytes * 9.5367431640625e-07;
     auto result = std::to_chars(buffer, buffer + sizeof buffer, mebibytes, std::chars_format::fixed, 3);
-    if (result.ec != std::errc()) return "0.000 KB";
-    return std::string(buffer, result.ptr) + " KB";
+    if (result.ec != std::errc()) return "0.000 MB";
+    return std::string(buffer, result.ptr) + " MB";
 }

@@ -19,5 +19,6 @@ double ParseLeadingDouble(std::string_view text);
 // other text ("007", "+7", " 7", "-1", "2147483648").
 std::optional<int> ParseCanonicalInt(std::string_view text);
 
-// A size in bytes as every size display shows it: bytes * 2^-20 with "%0.3f" and " KB".
+// A size in bytes as every size display shows it: mebibytes (bytes * 2^-20) with "%0.3f" and
+// " MB", the unit the number is in.
 std::string FormatSizeText(double bytes);

@@ -31,7 +31,7 @@ public:
 
     // The number of files as "%d".
     std::string GetFileCountText() const;
-    // The sum of the files' sizes, shown as every size of the program is ("%0.3f KB").
+    // The sum of the files' sizes, shown as every size of the program is ("%0.3f MB").
     std::string GetFullSizeText() const;
 
     void Serialize(CArchive& ar) override;

@@ -149,13 +149,13 @@ TEST_F(FileListTest, ColumnsAndRowsOfADiscNodeAndOfFolders) {
     // The columns end at the list's edge, and the size column holds the largest usual size.
     EXPECT_EQ(list->header()->length(), list->viewport()->width());
     EXPECT_GE(list->columnWidth(1),
-              list->fontMetrics().horizontalAdvance(QStringLiteral("999999.999 KB")));
+              list->fontMetrics().horizontalAdvance(QStringLiteral("999999.999 MB")));
     EXPECT_FALSE(list->rootIsDecorated());
 
     // Only the root folder's records, in record order; sub-folders stay under their nodes.
     Select({"1"});
     EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"readme", "Notes", "song"}));
-    EXPECT_EQ(Column(*list, 1), (std::vector<std::string>{"0.001 KB", "0.000 KB", "12.500 KB"}));
+    EXPECT_EQ(Column(*list, 1), (std::vector<std::string>{"0.001 MB", "0.000 MB", "12.500 MB"}));
     EXPECT_EQ(Column(*list, 2), (std::vector<std::string>{"TXT", "", "MP3"}));
     EXPECT_EQ(list->topLevelItem(1)->data(0, COv2View::kNameRole).toByteArray(),
               QByteArray("Notes"));
@@ -164,7 +164,7 @@ TEST_F(FileListTest, ColumnsAndRowsOfADiscNodeAndOfFolders) {
     // The node's label "Photos" meets the records' lower-case folder.
     Select({"1", "Photos"});
     EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(Column(*list, 1), (std::vector<std::string>{"5.000 KB", "0.002 KB"}));
+    EXPECT_EQ(Column(*list, 1), (std::vector<std::string>{"5.000 MB", "0.002 MB"}));
     EXPECT_EQ(Column(*list, 2), (std::vector<std::string>{"JPG", "JPG"}));
     Select({"1", "Photos", "2003"});
     EXPECT_EQ(Column(*list, 0), std::vector<std::string>{"deep"});

@@ -73,7 +73,7 @@ TEST(CDialogDiscInfo, ShowsEveryLabelOfTheDisc) {
         {"labelLendDate", {Q("( Lend Date: )"), Q("December 07 2026")}},
         {"labelQuality", {Q("CD Quality:"), Q("Good")}},
         {"labelFileCount", {Q("Number of Files:"), Q("3")}},
-        {"labelFullSize", {Q("Full Disc Size:"), Q("1.500 KB")}},
+        {"labelFullSize", {Q("Full Disc Size:"), Q("1.500 MB")}},
     };
     for (const auto& [name, field] : expected) {
         SCOPED_TRACE(name);
@@ -110,7 +110,7 @@ TEST(CDialogDiscInfo, DiscWithoutFilesShowsZeroes) {
     const auto disc = MakeDisc("7", "Empty");
     CDialogDiscInfo dialog(*disc);
     EXPECT_EQ(FieldOf(dialog, "labelFileCount").value, QStringLiteral("0"));
-    EXPECT_EQ(FieldOf(dialog, "labelFullSize").value, QStringLiteral("0.000 KB"));
+    EXPECT_EQ(FieldOf(dialog, "labelFullSize").value, QStringLiteral("0.000 MB"));
     EXPECT_EQ(dialog.findChild<QTreeWidget*>(QStringLiteral("listCategories"))->topLevelItemCount(), 0);
 }
 

@@ -23,7 +23,7 @@ const std::vector<QString>& MixedTexts() {
              {"", " ", "abc", "ABC", "Zebra", "zebra", "apple", "Éclair", "éclair", "ß", "12", "012",
               "  7", "7x", "-0", "0", "12.5", "12.50", "99999999999", "-99999999999", "2147483647",
               "-2147483648", "2147483648", "nan", "-nan", "inf", "-inf", "1e400", "0x1A",
-              "12.500 KB", "0.001 KB", "12.345 KB", "1.0 KB", "nan KB", "inf KB", "KB 12",
+              "12.500 MB", "0.001 MB", "12.345 MB", "1.0 MB", "nan KB", "inf KB", "KB 12",
               "December 07 2026", "december 7 2026", "Dec 07 2026", "January 01 2027",
               "February 29 2024", "February 30 2026", "March 1 1999", "Smarch 01 2026",
               "June 31 2026", "July 04 20266", "not a date"})
@@ -111,11 +111,11 @@ TEST(CompareSortTexts, DecimalsCompareByValueAndEqualValuesAreEqual) {
 }
 
 TEST(CompareSortTexts, SizesCompareTheNumberBeforeTheFirstBlank) {
-    EXPECT_LT(Cmp(SortKind::Size, "0.001 KB", "12.500 KB"), 0);
-    EXPECT_LT(Cmp(SortKind::Size, "9.000 KB", "10.000 KB"), 0);
-    EXPECT_EQ(Cmp(SortKind::Size, "12.345 KB", "12.345 MB"), 0);
-    EXPECT_EQ(Cmp(SortKind::Size, "12.345", "0.000 KB"), 0);  // no blank counts 0
-    EXPECT_LT(Cmp(SortKind::Size, "12.345", "0.001 KB"), 0);
+    EXPECT_LT(Cmp(SortKind::Size, "0.001 MB", "12.500 MB"), 0);
+    EXPECT_LT(Cmp(SortKind::Size, "9.000 MB", "10.000 MB"), 0);
+    EXPECT_EQ(Cmp(SortKind::Size, "12.345 MB", "12.345 KB"), 0);
+    EXPECT_EQ(Cmp(SortKind::Size, "12.345", "0.000 MB"), 0);  // no blank counts 0
+    EXPECT_LT(Cmp(SortKind::Size, "12.345", "0.001 MB"), 0);
 }
 
 TEST(CListSortState, StateWordsFlipAndOtherWordsDoNothing) {
@@ -179,7 +179,7 @@ TEST_F(SortListRowsTest, EqualRowsKeepTheirOrderInBothDirections) {
 }
 
 TEST_F(SortListRowsTest, SizesSortByValue) {
-    Fill({{"a", "12.500 KB"}, {"b", "0.001 KB"}, {"c", "3.000 KB"}, {"d", "100.000 KB"}});
+    Fill({{"a", "12.500 MB"}, {"b", "0.001 MB"}, {"c", "3.000 MB"}, {"d", "100.000 MB"}});
     SortListRows(&m_list, 1, SortKind::Size, Qt::AscendingOrder);
     EXPECT_EQ(Ids(), "bcad");
 }

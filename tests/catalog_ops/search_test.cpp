@@ -133,13 +133,13 @@ TEST_F(SearchTest, RowsStandInCatalogueOrderAndTheFirstClickSortsDescending) {
 
     CDialogSearch* found = Search("r", "buttonFileSearch");
     ASSERT_NE(found, nullptr);
-    EXPECT_EQ(Rows(found), (Texts{"Rock|1|0.002 KB|MP3", "readme|2|0.000 KB|README",
-                                  "readme|2|0.000 KB|README", "rock|2|0.000 KB|TXT"}));
+    EXPECT_EQ(Rows(found), (Texts{"Rock|1|0.002 MB|MP3", "readme|2|0.000 MB|README",
+                                  "readme|2|0.000 MB|README", "rock|2|0.000 MB|TXT"}));
     EXPECT_EQ(found->findChild<QLabel*>(QStringLiteral("labelFound"))->text(), QStringLiteral("4"));
     Results(found)->header()->sectionClicked(2);  // size: descending first, then ascending
-    EXPECT_EQ(Rows(found).front(), "Rock|1|0.002 KB|MP3");
+    EXPECT_EQ(Rows(found).front(), "Rock|1|0.002 MB|MP3");
     Results(found)->header()->sectionClicked(2);
-    EXPECT_EQ(Rows(found).back(), "Rock|1|0.002 KB|MP3");
+    EXPECT_EQ(Rows(found).back(), "Rock|1|0.002 MB|MP3");
     Results(found)->header()->sectionClicked(1);
     EXPECT_EQ(Rows(found).front().substr(0, 7), "readme|");
 
@@ -161,7 +161,7 @@ TEST_F(SearchTest, ByCategoryNeedsEveryCategoryInItsExactCase) {
     doc.m_lstSelectedCategories = {"Live"};
     CDialogSearch* files = Search("*", "buttonFileSearch", true);
     ASSERT_NE(files, nullptr);
-    EXPECT_EQ(Rows(files), (Texts{"Rock|1|0.002 KB|MP3", "rock|2|0.000 KB|TXT"}));
+    EXPECT_EQ(Rows(files), (Texts{"Rock|1|0.002 MB|MP3", "rock|2|0.000 MB|TXT"}));
 
     doc.m_lstSelectedCategories = {"Rock", "Live"};
     CDialogSearch* discs = Search("*", "buttonDiscSearch", true);

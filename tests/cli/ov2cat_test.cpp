@@ -215,9 +215,9 @@ TEST(Ov2catSearch, PrintsTheResultWindowsRowsWithTheSameMatching) {
     database.m_lstDiscs.front()->m_lstCategories = {"Live"};
     WriteFileBytes(dir / "c.ovd", CatalogueBytes(database));
     const std::string file = (dir / "c.ovd").string();
-    EXPECT_EQ(Ov2cat({"search", file, "R"}).out, "Rock\t1\t0.002 KB\tMP3\nreadme\t1\t0.000 KB\tREADME\n");
+    EXPECT_EQ(Ov2cat({"search", file, "R"}).out, "Rock\t1\t0.002 MB\tMP3\nreadme\t1\t0.000 MB\tREADME\n");
     EXPECT_EQ(Ov2cat({"search", file, "*", "--discs"}).out, "a*b\t2\thome\n");  // no category: plain text
-    EXPECT_EQ(Ov2cat({"search", file, "*", "--category", "Live"}).out, "Rock\t1\t0.002 KB\tMP3\n");
+    EXPECT_EQ(Ov2cat({"search", file, "*", "--category", "Live"}).out, "Rock\t1\t0.002 MB\tMP3\n");
     EXPECT_EQ(Ov2cat({"search", file, "*", "--discs", "--category", "Live"}).out, "Best of Rock\t1\thome\n");
     const Result none = Ov2cat({"search", file, "jazz"});
     EXPECT_EQ(none.exitCode, 0);

@@ -188,12 +188,12 @@ TEST(CatalogueFile, WhatReadsWritesBytesThatReadBack) {
 TEST(CatalogueFile, DiscSizesAndCounts) {
     auto disc = MakeDisc("1", "");
     EXPECT_EQ(disc->GetFileCountText(), "0");
-    EXPECT_EQ(disc->GetFullSizeText(), "0.000 KB");
+    EXPECT_EQ(disc->GetFullSizeText(), "0.000 MB");
     // Sizes of old catalogues may be negative (the low 32 bits of a large file); they add up.
     disc->m_lstFiles = {MakeFile("a", "d:\\", "3145728"), MakeFile("b", "d:\\", "-1048576"),
                         MakeFile("c", "d:\\", "4294967296")};
     EXPECT_EQ(disc->GetFileCountText(), "3");
-    EXPECT_EQ(disc->GetFullSizeText(), "4098.000 KB");
+    EXPECT_EQ(disc->GetFullSizeText(), "4098.000 MB");
 }
 
 TEST(CatalogueFile, MissingFileIsAReadErrorNamingTheCause) {

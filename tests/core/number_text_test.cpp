@@ -27,11 +27,11 @@ TEST(NumberText, CanonicalIntAcceptsOnlyThePrintfForm) {
 }
 
 TEST(NumberText, SizesUseTheMebibyteFactorAndDecimalPoint) {
-    EXPECT_EQ(FormatSizeText(0), "0.000 KB");
-    EXPECT_EQ(FormatSizeText(1048576), "1.000 KB");
-    EXPECT_EQ(FormatSizeText(5), "0.000 KB");
-    EXPECT_EQ(FormatSizeText(1572864), "1.500 KB");
-    EXPECT_EQ(FormatSizeText(-1073741824), "-1024.000 KB");
+    EXPECT_EQ(FormatSizeText(0), "0.000 MB");
+    EXPECT_EQ(FormatSizeText(1048576), "1.000 MB");
+    EXPECT_EQ(FormatSizeText(5), "0.000 MB");
+    EXPECT_EQ(FormatSizeText(1572864), "1.500 MB");
+    EXPECT_EQ(FormatSizeText(-1073741824), "-1024.000 MB");
     EXPECT_EQ(FormatSizeText(1e300).substr(0, 4), "9536");
     EXPECT_DOUBLE_EQ(ParseLeadingDouble("4294967296"), 4294967296.0);
     EXPECT_DOUBLE_EQ(ParseLeadingDouble(" -12.5kb"), -12.5);

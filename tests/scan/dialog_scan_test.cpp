@@ -162,7 +162,7 @@ TEST_F(DialogScanTest, AScanShowsItsTextsAndTreeAndSaveDiscRecordsTheDisc) {
     EXPECT_EQ(dialog->m_dTotalBytes, 3035);
     EXPECT_EQ(Text(*dialog, "labelFiles"), Q("4"));
     EXPECT_EQ(Text(*dialog, "labelSize"), QString::fromStdString(FormatSizeText(3035)));
-    EXPECT_EQ(Text(*dialog, "labelSize"), Q("0.003 KB"));
+    EXPECT_EQ(Text(*dialog, "labelSize"), Q("0.003 MB"));
     EXPECT_EQ(Text(*dialog, "labelFile"), Q("top.txt"));  // the root's files come last
     const std::vector<std::string> listed = ListedFolders(disc);
     EXPECT_EQ(Text(*dialog, "labelFolder"), listed.back() == "Music" ? Q("Rock") : Q("docs"));

@@ -146,7 +146,7 @@ TEST(DiscWalkTest, SizesAreRecordedInFullAndTheTotalAddsThemInFull) {
 
     COvDisc disc;
     disc.m_lstFiles = walk.TakeFiles();
-    EXPECT_EQ(disc.GetFullSizeText(), "3072.000 KB");
+    EXPECT_EQ(disc.GetFullSizeText(), "3072.000 MB");
 }
 
 TEST(DiscWalkTest, OnlyALowerCaseDotCdaMarksAnAudioDisc) {

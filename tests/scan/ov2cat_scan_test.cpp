@@ -63,10 +63,10 @@ TEST(Ov2catScanTest, AppendsTheDiscWithTheNextNumberToANewThenAnExistingCatalogu
     const ScanRun first = Ov2catScan(map, {QStringLiteral("E"), Q(catalogue),
                                            QStringLiteral("--name"), QStringLiteral("Backup")});
     EXPECT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_EQ(first.out, "disc 1 files 3 size 3072.000 KB\n");
+    EXPECT_EQ(first.out, "disc 1 files 3 size 3072.000 MB\n");
     const ScanRun second = Ov2catScan(map, {QStringLiteral("e:"), Q(catalogue)});
     EXPECT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(second.out, "disc 2 files 3 size 3072.000 KB\n");
+    EXPECT_EQ(second.out, "disc 2 files 3 size 3072.000 MB\n");
 
     COvDiscDatabase database;
     std::string error;
@@ -100,7 +100,7 @@ TEST(Ov2catScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
     const ScanRun run =
         Ov2catScan("F=cdrom:" + cue.string(), {QStringLiteral("F:\\"), Q(catalogue)});
     EXPECT_EQ(run.exitCode, 0) << run.err;
-    EXPECT_EQ(run.out, "disc 1 files 2 size 0.000 KB\n");
+    EXPECT_EQ(run.out, "disc 1 files 2 size 0.000 MB\n");
     COvDiscDatabase database;
     std::string error;
     ASSERT_TRUE(ReadCatalogueFile(catalogue, database, &error)) << error;
