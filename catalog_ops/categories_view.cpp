@@ -139,6 +139,8 @@ CCategoriesView::CCategoriesView(COv2Doc* doc, QWidget* parent)
 
     connect(m_editCategory, &QLineEdit::textEdited, this, [this] { OnChangeEditCategory(); });
     connect(m_buttonCreate, &QToolButton::clicked, this, [this] { OnButtonCreateCategory(); });
+    // Enter in the field is the natural end of typing a name; Ctrl+Enter still works as well.
+    connect(m_editCategory, &QLineEdit::returnPressed, this, [this] { OnButtonCreateCategory(); });
     // The program's own showing of notes blocks the edit's signals, so this is the user's edit.
     connect(m_editNotes, &QPlainTextEdit::textChanged, this, [this] { OnChangeEditNotes(); });
     connect(m_buttonSaveNotes, &QPushButton::clicked, this, [this] { OnButtonSaveNotes(); });

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QScrollArea>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -84,6 +85,20 @@ std::optional<int> TypedDiscNumber(std::string_view text) {
     return value;
 }
 
+// The buttons whose commands need a disc to act on; an empty catalogue disables them.
+constexpr const char* kDiscCommands[] = {
+    "buttonGaps",          "buttonDelete",           "buttonChangeNumber", "buttonShowCd",
+    "buttonDiscSearch",    "buttonFileSearch",       "buttonLend",         "buttonGetBack",
+    "buttonShowAvailable", "buttonShowNotAvailable",
+};
+
+// A field for a disc number takes digits only, refused as they are typed; what reaches the
+// commands in another way (set by a test, say) still meets their own checks.
+void AcceptDigitsOnly(QLineEdit* edit) {
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,10}")), edit));
+}
+
 QToolButton* HoverButton(QWidget* parent, const char* objectName, const char* iconName,
                          QStyle::StandardPixmap fallback, const char* toolTip) {
     auto* button = new QToolButton(parent);
@@ -131,6 +146,7 @@ QGroupBox* NamedGroup(QWidget* parent, const char* objectName, const char* title
 CCommandsView::CCommandsView(COv2Doc* doc, QWidget* parent) : QWidget(parent), m_pDocument(doc) {
     setObjectName(QString::fromLatin1(kClassName));
     BuildControls();
+    EnableDiscCommands();
     m_pDocument->AddView(this);
 }
 
@@ -180,9 +196,10 @@ void CCommandsView::BuildControls() {
 QGroupBox* CCommandsView::BuildOperations() {
     QGroupBox* group = NamedGroup(this, "groupOperations", "Operations");
     auto* row = new QHBoxLayout(group);
-    QToolButton* scan = HoverButton(group, "buttonScan", "media-optical", QStyle::SP_DriveCDIcon,
+    // The drive with its tray out, in colour: the pale disc the theme and the style draw reads
+    // as a disabled command.
+    QToolButton* scan = HoverButton(group, "buttonScan", "drive-optical", QStyle::SP_DriveCDIcon,
                                     "Scan a CD     Ctrl + Y");
-    scan->setIcon(ov2::StyleIcon(QStyle::SP_DriveCDIcon));
     connect(scan, &QToolButton::clicked, this, &CCommandsView::OnButtonScan);
     row->addWidget(scan);
     QToolButton* gaps =
@@ -206,6 +223,7 @@ QGroupBox* CCommandsView::BuildLabel() {
     QGroupBox* group = NamedGroup(this, "groupLabel", "CD Label");
     auto* form = new QFormLayout(group);
     m_editNumber = NamedEdit(group, "editNumber");
+    AcceptDigitsOnly(m_editNumber);
     connect(m_editNumber, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditNumber);
     QToolButton* change =
         HoverButton(group, "buttonChangeNumber", "accessories-text-editor",
@@ -247,6 +265,7 @@ QGroupBox* CCommandsView::BuildFindNumber() {
     QGroupBox* group = NamedGroup(this, "groupFindNumber", "Find a CD by its Number:");
     auto* form = new QFormLayout(group);
     m_editFindNumber = NamedEdit(group, "editFindNumber");
+    AcceptDigitsOnly(m_editFindNumber);
     m_editFindNumber->setText(QString::number(m_nFindNumber));
     connect(m_editFindNumber, &QLineEdit::textEdited, this, &CCommandsView::OnChangeEditFindNumber);
     QToolButton* show = HoverButton(group, "buttonShowCd", "edit-find", QStyle::SP_ArrowForward,
@@ -436,13 +455,22 @@ void CCommandsView::OnInitialUpdate() {
     m_strNumberOfCds.clear();
     m_comboSearch->Reset();
     m_comboLend->Reset();
+    EnableDiscCommands();
     if (CatalogueIsEmpty())
         UpdateData(false);
     else
         RefreshFromCurrentDisc();
 }
 
+void CCommandsView::EnableDiscCommands() {
+    const bool discs = !CatalogueIsEmpty();
+    for (const char* name : kDiscCommands)
+        if (auto* button = findChild<QToolButton*>(QString::fromLatin1(name)))
+            button->setEnabled(discs);
+}
+
 void CCommandsView::RefreshFromCurrentDisc() {
+    EnableDiscCommands();
     const COvDisc* disc = CurrentDisc();
     const COvDiscDatabase* database = Database();
     if (!disc || !database) return;

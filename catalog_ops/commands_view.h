@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <string>
@@ -38,7 +39,8 @@ public:
     void OnInitialUpdate() override;
     bool OnViewCommand(int nID) override;
 
-    // Shows the working copy's label and the catalogue's statistics.
+    // Shows the working copy's label and the catalogue's statistics, and enables the commands
+    // that need a disc when the catalogue has one.
     void RefreshFromCurrentDisc();
     // Drops the suggestions of the two history combos that their histories no longer hold.
     void PruneHistoryCombos();
@@ -93,6 +95,8 @@ private:
     COvDiscDatabase* Database() const;
     COvDisc* CurrentDisc() const;
     bool CatalogueIsEmpty() const;
+    // The buttons whose commands need a disc are enabled exactly when the catalogue has one.
+    void EnableDiscCommands();
     // The history list of that settings key, or none when the catalogue has no such list.
     CStringList* HistoryList(std::string_view key) const;
     void TypeAhead(CHistoryCombo* combo, std::string_view key, std::string_view missingMessage);
@@ -131,6 +135,8 @@ private:
     QString m_strNumberOfCds;
     // The parameters of the search being started; each result window keeps its own copy.
     std::vector<std::string> m_lstSearchParameters;
+    // The result window opened last, which the next one steps away from.
+    QPointer<QWidget> m_pLastSearchWindow;
 
     QLineEdit* m_editNumber = nullptr;
     QLineEdit* m_editName = nullptr;

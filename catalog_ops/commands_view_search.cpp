@@ -1,5 +1,7 @@
 // The panel's searches: the parameters from the panel's fields, the refusals, the search
 // history, and a result window of its own for every search.
+#include <QScreen>
+
 #include "catalog_ops/commands_view.h"
 #include "catalog_ops/dialog_search.h"
 #include "core/disc_database.h"
@@ -61,6 +63,19 @@ void CCommandsView::OpenSearchResult(const std::vector<std::string>& parameters)
     if (!parameters.empty() && parameters.back() == "byCat")
         categories = m_pDocument->m_lstSelectedCategories;
     auto* window = new CDialogSearch(m_pDocument, parameters, std::move(categories), this);
+    // Each new window stands a step below and right of the last one still open, so that none
+    // hides another whole; at the edge of the screen the steps start again at its corner.
+    if (m_pLastSearchWindow && m_pLastSearchWindow->isVisible() &&
+        !m_pLastSearchWindow->isMinimized()) {
+        const int step = 2 * window->fontMetrics().height();
+        QPoint place = m_pLastSearchWindow->pos() + QPoint(step, step);
+        if (const QScreen* screen = m_pLastSearchWindow->screen()) {
+            const QRect room = screen->availableGeometry();
+            if (!room.contains(QRect(place, window->frameSize()))) place = room.topLeft();
+        }
+        window->move(place);
+    }
+    m_pLastSearchWindow = window;
     window->show();
     window->raise();
     window->activateWindow();

@@ -25,6 +25,8 @@
 namespace {
 
 constexpr int kCategoryBytesRole = Qt::UserRole;  // a criterion's record bytes
+// What a cell gives its text on either side, besides the text, in the styles we meet.
+constexpr int kCellPadding = 10;
 
 struct Column {
     const char* title;
@@ -92,6 +94,8 @@ CDialogSearch::CDialogSearch(COv2Doc* doc, std::vector<std::string> parameters,
 
     m_listResult = MakeList(this, "FileList");
     m_listResult->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The name takes the room the window gives the list (SetUpColumns), not the last column.
+    m_listResult->header()->setStretchLastSection(false);
     connect(m_listResult, &QWidget::customContextMenuRequested, this,
             &CDialogSearch::OnResultContextMenu);
     connect(m_listResult, &QTreeWidget::itemDoubleClicked, this, [this] {
@@ -201,12 +205,17 @@ void CDialogSearch::SetUpColumns() {
     m_listResult->setColumnCount(count);
     auto* header = new QTreeWidgetItem;
     const QFontMetrics metrics(m_listResult->header()->font());
+    const QFontMetrics rowMetrics(m_listResult->font());
     for (int i = 0; i < count; ++i) {
         header->setText(i, QString::fromLatin1(columns[i].title));
         header->setTextAlignment(i, columns[i].alignment | Qt::AlignVCenter);
         // Wide enough for the title and the sort indicator in any font.
-        const int titleWidth = metrics.horizontalAdvance(header->text(i)) + 28;
-        m_listResult->setColumnWidth(i, std::max(columns[i].width, titleWidth));
+        int width = std::max(columns[i].width, metrics.horizontalAdvance(header->text(i)) + 28);
+        // A size column shows the largest size a disc can hold whole.
+        if (columns[i].kind == ov2::SortKind::Size)
+            width = std::max(width, rowMetrics.horizontalAdvance(QStringLiteral("999999.999 MB")) +
+                                        2 * kCellPadding);
+        m_listResult->setColumnWidth(i, width);
         m_resultSort.SetState(i, QStringLiteral("false"));
     }
     m_listResult->setHeaderItem(header);

@@ -26,6 +26,7 @@
 #include "platform/drives.h"
 #include "platform/drives_added.h"
 #include "platform/message_box.h"
+#include "platform/quiet_wait.h"
 #include "platform/text.h"
 #include "scan/scan_label_delegate.h"
 #include "widgets/theme_icons.h"
@@ -41,7 +42,9 @@ QToolButton* ScanButton(QWidget* parent, const char* objectName, const char* tex
     button->setObjectName(QString::fromLatin1(objectName));
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    button->setIcon(ov2::ThemeIcon(iconName, fallback));
+    // The theme's play triangle is hollow and grey, and reads as a disabled command: "Start
+    // Scan" (no icon name) takes the style's green arrow.
+    button->setIcon(iconName ? ov2::ThemeIcon(iconName, fallback) : ov2::StyleIcon(fallback));
     button->setIconSize(QSize(24, 24));
     button->setText(QString::fromLatin1(text));
     button->setToolTip(QString::fromLatin1(text));
@@ -57,28 +60,6 @@ QLabel* ScanText(QWidget* parent, const char* objectName) {
     // A long name must not widen the dialog while the walk runs.
     label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     return label;
-}
-
-bool IsUserInput(QEvent::Type type) {
-    switch (type) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::Shortcut:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::TouchBegin:
-        case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-        case QEvent::TabletPress:
-        case QEvent::TabletRelease:
-        case QEvent::ContextMenu:
-            return true;
-        default:
-            return false;
-    }
 }
 
 // What the tooltip of a drive says: where its disc comes from.
@@ -204,6 +185,8 @@ void CDialogScan::BuildControls() {
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
     m_progress->setTextVisible(false);
+    // While the walk runs the bar is a busy bar: how far a walk has come is not known before it
+    // ends, and a bar that starts again from 0 reads as going backwards.
 
     m_labelFolder = ScanText(drives, "labelFolder");
     m_labelFile = ScanText(drives, "labelFile");
@@ -222,14 +205,14 @@ void CDialogScan::BuildControls() {
     driveColumn->addLayout(texts);
     driveColumn->addStretch(1);
 
-    m_buttonStartScan = ScanButton(this, "buttonStartScan", "Start Scan", "media-playback-start",
-                                   QStyle::SP_MediaPlay);
+    m_buttonStartScan =
+        ScanButton(this, "buttonStartScan", "Start Scan", nullptr, QStyle::SP_ArrowRight);
     m_buttonAbortScan =
         ScanButton(this, "buttonAbortScan", "Abort Scan", "process-stop", QStyle::SP_BrowserStop);
     m_buttonSaveDisc = ScanButton(this, "buttonSaveDisc", "Save Disc", "document-save",
                                   QStyle::SP_DialogSaveButton);
     connect(m_buttonStartScan, &QToolButton::clicked, this, &CDialogScan::OnButtonStartScan);
-    connect(m_buttonAbortScan, &QToolButton::clicked, this, &CDialogScan::reject);
+    connect(m_buttonAbortScan, &QToolButton::clicked, this, &CDialogScan::OnButtonAbortScan);
     connect(m_buttonSaveDisc, &QToolButton::clicked, this, &CDialogScan::OnButtonSaveDisc);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(m_buttonStartScan);
@@ -337,20 +320,36 @@ void CDialogScan::OnButtonStartScan() {
         return;
     }
     m_bWalking = true;
-    qApp->installEventFilter(this);
-    const ov2::ScanSource source = ResolveScanSource(m_strDrive.front(), m_services);
-    if (source.kind == ov2::ScanSource::Kind::Unmounted) {
-        // Walking would record an empty disc; the user can mount it and scan again.
-        qApp->removeEventFilter(this);
-        m_bWalking = false;
-        ov2::OvMessageBox(source.message, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
+    m_bAbortRequested = false;
+    std::string failure;
+    {
+        // Input reaches "Abort Scan" alone, and no window closes under the walk.
+        const ov2::CInputOnlyFor gate(m_buttonAbortScan);
+        const ov2::ScanSource source = ResolveScanSource(m_strDrive.front(), m_services);
+        if (source.kind == ov2::ScanSource::Kind::Unmounted) {
+            // Walking would record an empty disc; the user can mount it and scan again.
+            failure = source.message;
+        } else {
+            Walk(source, &failure);
+        }
+    }
+    m_bWalking = false;
+    if (m_bAbortRequested) {
+        DropScan();
+        QDialog::reject();
         return;
     }
-    std::string failure;
-    Walk(source, &failure);
-    qApp->removeEventFilter(this);
-    m_bWalking = false;
     if (!failure.empty()) ov2::OvMessageBox(failure, ov2::MsgButtons::Ok, ov2::MsgIcon::Warning);
+}
+
+void CDialogScan::OnButtonAbortScan() {
+    if (!m_bWalking) {
+        reject();
+        return;
+    }
+    // The walk ends at its next file; "Start Scan" then drops what it recorded and closes.
+    m_bAbortRequested = true;
+    if (m_pWalk) m_pWalk->Stop();
 }
 
 void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
@@ -361,7 +360,7 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_bAudioDisc = false;  // it describes this run's records alone
     m_strFiles.clear();
     m_strSize.clear();
-    m_nProgress = 0;
+    m_strWalkedDrive = m_strDrive;
 
     m_folderItems.clear();
     m_treeFolders->clear();
@@ -371,6 +370,7 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     // The name chosen so far stays with a new run, and the outline's root line says it too.
     SetItemLabel(m_rootItem, m_strDiscNumber + " " + m_strDiscName);
     m_treeFolders->addTopLevelItem(m_rootItem);
+    m_progress->setRange(0, 0);
     ShowProgress(true);
 
     CDiscWalk walk(m_strDrive, this);
@@ -383,19 +383,13 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
         read = walk.WalkIsoImage(source.root);
     else if (source.kind == ov2::ScanSource::Kind::AudioTracks)
         walk.WalkAudioTracks(source.tracks);
-    if (!read) {
-        // A drive that cannot be read is not an empty disc: nothing is recorded, and "Save Disc"
-        // asks for a scan again.
-        *failure = ov2::UnreadableMessage(source, walk.RootError());
+    m_progress->setRange(0, 100);
+    if (!read || m_bAbortRequested) {
+        // A drive that cannot be read is not an empty disc, and a stopped walk is no disc at
+        // all: nothing is recorded, and "Save Disc" asks for a scan again.
+        if (!read) *failure = ov2::UnreadableMessage(source, walk.RootError());
         m_pWalk = nullptr;
-        m_folderItems.clear();
-        m_treeFolders->clear();
-        m_rootItem = nullptr;
-        m_bScanned = false;
-        m_strFolder.clear();
-        m_strFile.clear();
-        ShowTexts();
-        m_progress->setValue(0);
+        DropScan();
         return;
     }
     m_nFileCount = walk.FileCount();
@@ -406,10 +400,27 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_folderItems.clear();
     m_lstScannedFiles = walk.TakeFiles();
 
-    m_nProgress = 100;
     m_progress->setValue(100);
     m_treeFolders->setCurrentItem(m_rootItem);
     m_rootItem->setExpanded(true);
+}
+
+void CDialogScan::DropScan() {
+    m_folderItems.clear();
+    m_treeFolders->clear();
+    m_rootItem = nullptr;
+    m_lstScannedFiles.clear();
+    m_bScanned = false;
+    m_nFileCount = 0;
+    m_dTotalBytes = 0;
+    m_bAudioDisc = false;
+    m_strFolder.clear();
+    m_strFile.clear();
+    m_strFiles.clear();
+    m_strSize.clear();
+    ShowTexts();
+    m_progress->setRange(0, 100);
+    m_progress->setValue(0);
 }
 
 void CDialogScan::OnFolder(const CDiscWalk::Folder& folder, int index) {
@@ -426,17 +437,14 @@ void CDialogScan::OnFolder(const CDiscWalk::Folder& folder, int index) {
 void CDialogScan::OnFile(const COvFileData&) {
     m_nFileCount = m_pWalk->FileCount();
     m_dTotalBytes = m_pWalk->TotalBytes();
-    // The bar shows activity, not a fraction of the disc: it starts again after 100.
-    m_nProgress = m_nProgress >= 100 ? 0 : m_nProgress + 1;
     ShowProgress(false);
 }
 
 void CDialogScan::ShowProgress(bool now) {
     if (!now && m_refreshClock.isValid() && m_refreshClock.elapsed() < kRefreshIntervalMs) return;
     ShowTexts();
-    m_progress->setValue(m_nProgress);
     m_refreshClock.start();
-    // Paints and the like; input waits for the end of the walk (the filter drops it).
+    // Paints, the busy bar, and a click on "Abort Scan"; other input is dropped by the gate.
     QCoreApplication::processEvents();
 }
 
@@ -459,6 +467,10 @@ void CDialogScan::ShowTexts() {
 void CDialogScan::OnEndLabelEditTree(QTreeWidgetItem* item, const QString& edited) {
     if (!item || !m_rootItem) return;
     std::string text = ov2::EncodeText(edited);
+    if (item != m_rootItem) {
+        RenameFolder(item, text);
+        return;
+    }
     // "12 Jazz" names the disc "Jazz": a leading number before the first blank is the disc's
     // number, typed along with the name. "0 Jazz" and "Jazz 12" stay whole.
     const std::size_t blank = text.find(' ');
@@ -467,6 +479,59 @@ void CDialogScan::OnEndLabelEditTree(QTreeWidgetItem* item, const QString& edite
     if (text.empty()) text = m_strDiscName;
     SetItemLabel(m_rootItem, m_strDiscNumber + " " + text);
     m_strDiscName = text;
+}
+
+std::string CDialogScan::RecordPath(const QTreeWidgetItem* item) const {
+    std::vector<std::string> names;
+    for (; item && item != m_rootItem; item = item->parent())
+        names.push_back(item->data(0, kNameRole).toByteArray().toStdString());
+    std::string path = m_strWalkedDrive;
+    for (auto it = names.rbegin(); it != names.rend(); ++it) path += *it + '\\';
+    return ov2::LowerText(path);
+}
+
+void CDialogScan::RenameFolder(QTreeWidgetItem* item, const std::string& typed) {
+    // The outline and the record paths share one spelling of a name.
+    const std::string name = CDiscWalk::SafeName(typed);
+    QTreeWidgetItem* parent = item->parent();
+    if (name.empty() || !parent) return;
+    const auto label = [](const QTreeWidgetItem* i) {
+        return i->data(0, kNameRole).toByteArray().toStdString();
+    };
+    if (label(item) == name) return;
+    // Two sibling folders that differ in letter case alone would be one folder to the disc
+    // tree, which matches record paths in lower case.
+    for (int i = 0; i < parent->childCount(); ++i)
+        if (parent->child(i) != item && ov2::EqualsNoCase(label(parent->child(i)), name)) return;
+
+    // The folder's records, and those of every folder below it, follow the new name, so that
+    // the disc tree still finds them under it.
+    const std::string oldPath = RecordPath(item);
+    SetItemLabel(item, name);
+    const std::string newPath = RecordPath(item);
+    for (const auto& file : m_lstScannedFiles) {
+        const std::string_view folder = file->m_strFolder.view();
+        if (folder.substr(0, oldPath.size()) == oldPath)
+            file->m_strFolder = newPath + std::string(folder.substr(oldPath.size()));
+    }
+
+    // Its sorted place among its siblings, as the walk gives a new folder; the view forgets
+    // the unfolded state of a moved branch, so it is kept here.
+    std::vector<QTreeWidgetItem*> unfolded;
+    for (std::vector<QTreeWidgetItem*> pending{item}; !pending.empty();) {
+        QTreeWidgetItem* next = pending.back();
+        pending.pop_back();
+        if (next->isExpanded()) unfolded.push_back(next);
+        for (int i = 0; i < next->childCount(); ++i) pending.push_back(next->child(i));
+    }
+    parent->takeChild(parent->indexOfChild(item));
+    int place = 0;
+    while (place < parent->childCount() &&
+           ov2::CompareNoCase(label(parent->child(place)), name) <= 0)
+        ++place;
+    parent->insertChild(place, item);
+    for (QTreeWidgetItem* branch : unfolded) branch->setExpanded(true);
+    m_treeFolders->setCurrentItem(item);
 }
 
 void CDialogScan::OnButtonSaveDisc() {
@@ -537,15 +602,4 @@ void CDialogScan::keyPressEvent(QKeyEvent* event) {
         return;
     }
     OnButtonSaveDisc();
-}
-
-bool CDialogScan::eventFilter(QObject* watched, QEvent* event) {
-    // No window of the program closes under the running walk.
-    const bool closesAWindow = event->type() == QEvent::Close && watched->isWidgetType() &&
-                               static_cast<QWidget*>(watched)->isWindow();
-    if (m_bWalking && (IsUserInput(event->type()) || closesAWindow)) {
-        event->ignore();
-        return true;
-    }
-    return QDialog::eventFilter(watched, event);
 }

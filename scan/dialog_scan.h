@@ -25,8 +25,10 @@ class QTreeWidgetItem;
 // opens and, after OK, takes m_pDisc.
 //
 // The walk runs inside "Start Scan" on the GUI thread. Meanwhile the window keeps painting (the
-// texts at most about 30 times a second, which keeps the walk near the disk's speed) but takes
-// no input, and a close request (window manager, Escape) is ignored until the walk ends.
+// texts at most about 30 times a second, which keeps the walk near the disk's speed) with a busy
+// bar, and input reaches only "Abort Scan": it stops the walk at the next file and closes the
+// dialog with nothing recorded. Any other close request (window manager, Escape) is ignored until
+// the walk ends.
 class CDialogScan final : public QDialog, private CDiscWalk::Listener {
     Q_OBJECT
 public:
@@ -74,8 +76,11 @@ public:
     // Forgets the added drive with that letter and lists the drives again.
     void OnForgetDrive(char letter);
     void OnButtonStartScan();
+    // Stops a running walk and closes the dialog; nothing is handed over.
+    void OnButtonAbortScan();
     void OnButtonSaveDisc();
-    // The end of a label edit in the folder tree, with the text typed.
+    // The end of a label edit in the folder tree, with the text typed: the root's text names the
+    // disc, a folder's renames that folder.
     void OnEndLabelEditTree(QTreeWidgetItem* item, const QString& text);
     void SaveDisc();
     // Appends the outline of the folder tree, written from the items' bytes, to the disc.
@@ -87,7 +92,6 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     // Enter is "Save Disc", the dialog's OK, with its check.
     void keyPressEvent(QKeyEvent* event) override;
 
@@ -104,6 +108,14 @@ private:
     // When the folder or image cannot be read, nothing is recorded and `failure` is set to a
     // message naming it.
     void Walk(const ov2::ScanSource& source, std::string* failure);
+    // Forgets whatever a walk left: tree, records and texts; "Save Disc" asks for a scan again.
+    void DropScan();
+    // Renames a folder item, with the folder paths of the records below it, and moves it to its
+    // sorted place among its siblings. A name that is empty or that a sibling already carries
+    // (in any letter case) keeps the old one.
+    void RenameFolder(QTreeWidgetItem* item, const std::string& name);
+    // The record path of a folder item: "e:\music\rock\", lower case, as the walk wrote it.
+    std::string RecordPath(const QTreeWidgetItem* item) const;
     static void SetItemLabel(QTreeWidgetItem* item, const std::string& label);
 
     QTreeWidget* m_treeFolders = nullptr;
@@ -124,11 +136,12 @@ private:
     QString m_strFile;
     QString m_strFiles;
     QString m_strSize;
-    int m_nProgress = 0;
 
     bool m_bWalking = false;
+    bool m_bAbortRequested = false;
+    std::string m_strWalkedDrive;  // the drive of the records in m_lstScannedFiles, "E:\"
     QElapsedTimer m_refreshClock;
     QTreeWidgetItem* m_rootItem = nullptr;
     std::unordered_map<const CDiscWalk::Folder*, QTreeWidgetItem*> m_folderItems;
-    const CDiscWalk* m_pWalk = nullptr;
+    CDiscWalk* m_pWalk = nullptr;
 };

@@ -207,6 +207,7 @@ void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPat
     const OvString drive(m_strDrive);
     char sizeText[24];
     for (const auto& [rawName, size] : listing.files) {
+        if (m_bStopped) return;
         auto file = std::make_shared<COvFileData>();
         const std::string name = SafeName(rawName);
         file->m_strFileName = name;
@@ -226,6 +227,7 @@ void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string
                                const std::string& recordPath, const std::vector<std::string>& names,
                                std::vector<FolderId>& ancestors) {
     for (const std::string& rawName : names) {
+        if (m_bStopped) return;
         const std::string childSource = source.Child(sourcePath, rawName);
         Listing listing;
         const bool listed = source.List(childSource, listing, nullptr);

@@ -70,6 +70,12 @@ public:
     // The reason the root could not be listed; empty when it could.
     const std::string& RootError() const { return m_strRootError; }
 
+    // Asks a running walk to end: it records no further file and enters no further folder, so
+    // a listener can stop it from its callback. What was recorded so far stays for the caller
+    // to drop.
+    void Stop() { m_bStopped = true; }
+    bool IsStopped() const { return m_bStopped; }
+
     const Folder& Root() const { return m_root; }
     const std::vector<std::shared_ptr<COvFileData>>& Files() const { return m_files; }
     std::vector<std::shared_ptr<COvFileData>> TakeFiles() { return std::move(m_files); }
@@ -108,5 +114,6 @@ private:
     std::vector<std::shared_ptr<COvFileData>> m_files;
     double m_dTotalBytes = 0;
     bool m_bAudioDisc = false;
+    bool m_bStopped = false;
     std::string m_strRootError;
 };

@@ -176,12 +176,18 @@ TEST_F(CategoriesViewTest, CreatesNamesThatDifferInCaseButNotTheSameNameTwice) {
     EXPECT_TRUE(doc.IsModified());
     EXPECT_TRUE(messages.Texts().empty());
 
+    // Enter in the field creates the category too.
+    Type(edit, QStringLiteral("Jazz"));
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_EQ(doc.m_pDatabase->m_pCategories->m_strings.back(), "Jazz");
+    EXPECT_TRUE(edit->text().isEmpty());
+
     doc.SetModifiedFlag(false);
     Type(edit, QStringLiteral("Rock"));
     EXPECT_TRUE(doc.OnCommand(ov2::cmd::kCtrlEnter));
     EXPECT_EQ(messages.Texts(), Names{"Thies Category is already on your list!"});
-    EXPECT_EQ(doc.m_pDatabase->m_pCategories->m_strings.size(), 4u);
-    EXPECT_EQ(all->topLevelItemCount(), 4);
+    EXPECT_EQ(doc.m_pDatabase->m_pCategories->m_strings.size(), 5u);
+    EXPECT_EQ(all->topLevelItemCount(), 5);
     EXPECT_FALSE(doc.IsModified());
 
     // An empty catalogue takes no categories.

@@ -131,8 +131,19 @@ TEST_F(SearchTest, RowsStandInCatalogueOrderAndTheFirstClickSortsDescending) {
     EXPECT_EQ(discs->windowTitle(), QStringLiteral("ROCK"));
     EXPECT_EQ(Rows(discs), (Texts{"Best of Rock|1|home", "rock ballads|3|home"}));
 
+    // A new window steps away from the last one instead of covering it.
+    discs->move(QPoint(10, 10));
     CDialogSearch* found = Search("r", "buttonFileSearch");
     ASSERT_NE(found, nullptr);
+    const int step = 2 * found->fontMetrics().height();
+    EXPECT_EQ(found->pos(), QPoint(10 + step, 10 + step));
+    // Size fits the largest size whole; Type keeps its width and Name takes the rest.
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(found));
+    QHeaderView* header = Results(found)->header();
+    EXPECT_GT(header->sectionSize(2),
+              Results(found)->fontMetrics().horizontalAdvance(QStringLiteral("999999.999 MB")));
+    EXPECT_LT(header->sectionSize(3), 80);
+    EXPECT_GT(header->sectionSize(0), 180);
     EXPECT_EQ(Rows(found), (Texts{"Rock|1|0.002 MB|MP3", "readme|2|0.000 MB|README",
                                   "readme|2|0.000 MB|README", "rock|2|0.000 MB|TXT"}));
     EXPECT_EQ(found->findChild<QLabel*>(QStringLiteral("labelFound"))->text(), QStringLiteral("4"));

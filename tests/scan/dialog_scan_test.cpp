@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "core/number_text.h"
 #include "tests/scan/scan_test_support.h"
@@ -250,12 +251,15 @@ TEST_F(DialogScanTest, AbortAfterAScanHandsNothingOver) {
     EXPECT_TRUE(dialog->m_pDisc->m_strFolderTree.empty());
 }
 
-TEST_F(DialogScanTest, EditingALabelNamesTheDiscByTheNumberRules) {
+TEST_F(DialogScanTest, EditingTheRootNamesTheDiscAndEditingAFolderRenamesThatFolder) {
     PutFile(disc / "Folder" / "a.txt");
+    PutFile(disc / "Folder" / "Deep" / "b.txt");
+    PutFile(disc / "Mid" / "c.txt");
     auto dialog = OpenOnDisc("7");
     Scan(*dialog);
     QTreeWidgetItem* root = Root(*dialog);
     QTreeWidgetItem* folder = root->child(0);
+    ASSERT_EQ(Children(root), (QStringList{Q("Folder"), Q("Mid")}));
     struct Edit {
         const char* typed;
         const char* name;
@@ -273,15 +277,28 @@ TEST_F(DialogScanTest, EditingALabelNamesTheDiscByTheNumberRules) {
     EXPECT_EQ(dialog->m_strDiscName, "Hits");
     EXPECT_EQ(root->text(0), Q("7 Hits"));
 
-    // A folder's edit names the disc; the folder keeps its name.
-    EditLabel(*dialog, folder, Q("Live"));
-    EXPECT_EQ(dialog->m_strDiscName, "Live");
-    EXPECT_EQ(folder->text(0), Q("Folder"));
-    EXPECT_EQ(root->text(0), Q("7 Live"));
+    // A folder's edit renames the folder, moves it to its sorted place and takes its records'
+    // paths along; the disc keeps its name. A name a sibling carries in any case, or none,
+    // keeps the old one.
+    root->child(0)->setExpanded(true);
+    EditLabel(*dialog, folder, Q("Zoo"));
+    EXPECT_EQ(dialog->m_strDiscName, "Hits");
+    EXPECT_EQ(root->text(0), Q("7 Hits"));
+    EXPECT_EQ(Children(root), (QStringList{Q("Mid"), Q("Zoo")}));
+    EXPECT_TRUE(folder->isExpanded());
+    for (const char* refused : {"MID", ""}) {
+        EditLabel(*dialog, folder, Q(refused));
+        EXPECT_EQ(folder->text(0), Q("Zoo")) << refused;
+    }
+    std::vector<std::string> folders;
+    for (const auto& file : dialog->m_lstScannedFiles) folders.push_back(file->m_strFolder.str());
+    std::sort(folders.begin(), folders.end());
+    EXPECT_EQ(folders, (std::vector<std::string>{"e:\\mid\\", "e:\\zoo\\", "e:\\zoo\\deep\\"}));
 
     Click(*dialog, "buttonSaveDisc");
-    EXPECT_EQ(dialog->m_pDisc->m_strName, std::string_view("Live"));
-    EXPECT_EQ(dialog->m_pDisc->m_strFolderTree, std::string_view("7 Live\r\n\tFolder\r\n"));
+    EXPECT_EQ(dialog->m_pDisc->m_strName, std::string_view("Hits"));
+    EXPECT_EQ(dialog->m_pDisc->m_strFolderTree,
+              std::string_view("7 Hits\r\n\tMid\r\n\tZoo\r\n\t\tDeep\r\n"));
 }
 
 TEST_F(DialogScanTest, TheOutlineKeepsTheNameBytesTheFileSystemGave) {
@@ -314,13 +331,18 @@ TEST_F(DialogScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
     EXPECT_EQ(Root(*dialog)->childCount(), 0);
 }
 
-TEST_F(DialogScanTest, TheWalkKeepsTheWindowServedButNoCloseRequestEndsIt) {
+TEST_F(DialogScanTest, TheWalkKeepsTheWindowServedWithABusyBarButNoCloseRequestEndsIt) {
     for (int i = 0; i < 40; ++i) PutFile(disc / ("f" + std::to_string(i)) / "x.bin", 100);
     auto dialog = OpenOnDisc();
     ChooseDrive(*dialog, "E:\\");
+    auto* bar = Find<QProgressBar>(*dialog, "progressScan");
     // Queued now, delivered while the walk runs: a timer, a window-manager close, Escape.
     bool servedDuringWalk = false;
-    QTimer::singleShot(0, dialog.get(), [&] { servedDuringWalk = dialog->IsWalking(); });
+    bool busyDuringWalk = false;
+    QTimer::singleShot(0, dialog.get(), [&] {
+        servedDuringWalk = dialog->IsWalking();
+        busyDuringWalk = bar->minimum() == 0 && bar->maximum() == 0;
+    });
     QCoreApplication::postEvent(dialog.get(), new QCloseEvent);
     QCoreApplication::postEvent(dialog.get(),
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
@@ -328,15 +350,53 @@ TEST_F(DialogScanTest, TheWalkKeepsTheWindowServedButNoCloseRequestEndsIt) {
     QCoreApplication::processEvents();
 
     EXPECT_TRUE(servedDuringWalk);
+    EXPECT_TRUE(busyDuringWalk);
     EXPECT_FALSE(dialog->IsWalking());
     EXPECT_TRUE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), 0);
     EXPECT_EQ(dialog->m_nFileCount, 40);
+    EXPECT_EQ(bar->maximum(), 100);
+    EXPECT_EQ(bar->value(), 100);
 
     // Once the walk is over, Escape closes the dialog as Abort Scan does.
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+TEST_F(DialogScanTest, AbortScanStopsARunningWalkAtOnceAndHandsNothingOver) {
+    for (int i = 0; i < 60; ++i) PutFile(disc / ("f" + std::to_string(i)) / "x.bin", 100);
+    auto dialog = OpenOnDisc();
+    ChooseDrive(*dialog, "E:\\");
+    // Each served moment of the walk is slowed until it has recorded a file; then the user
+    // clicks "Abort Scan".
+    int filesAtAbort = -1;
+    QTimer ticks;
+    ticks.setInterval(0);
+    QObject::connect(&ticks, &QTimer::timeout, dialog.get(), [&] {
+        if (filesAtAbort >= 0 || !dialog->IsWalking()) return;
+        if (dialog->m_nFileCount == 0) {
+            QTest::qSleep(40);
+            return;
+        }
+        filesAtAbort = dialog->m_nFileCount;
+        Click(*dialog, "buttonAbortScan");
+    });
+    ticks.start();
+    Click(*dialog, "buttonStartScan");
+    ticks.stop();
+
+    ASSERT_GT(filesAtAbort, 0);
+    EXPECT_LT(filesAtAbort, 60);
+    EXPECT_FALSE(dialog->IsWalking());
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_TRUE(messages.Texts().empty());
+    EXPECT_FALSE(dialog->m_bScanned);
+    EXPECT_TRUE(dialog->m_lstScannedFiles.empty());
+    EXPECT_TRUE(dialog->m_pDisc->m_lstFiles.empty());
+    EXPECT_TRUE(dialog->m_pDisc->m_strNumber.empty());
+    EXPECT_EQ(Find<QTreeWidget>(*dialog, "treeFolders")->topLevelItemCount(), 0);
 }
 
 TEST_F(DialogScanTest, AnUnmountedDiscThatCannotBeMountedIsNamedInsteadOfRecordedEmpty) {
