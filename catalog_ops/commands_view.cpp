@@ -196,10 +196,12 @@ void CCommandsView::BuildControls() {
 QGroupBox* CCommandsView::BuildOperations() {
     QGroupBox* group = NamedGroup(this, "groupOperations", "Operations");
     auto* row = new QHBoxLayout(group);
-    // The drive with its tray out, in colour: the pale disc the theme and the style draw reads
-    // as a disabled command.
-    QToolButton* scan = HoverButton(group, "buttonScan", "drive-optical", QStyle::SP_DriveCDIcon,
+    QToolButton* scan = HoverButton(group, "buttonScan", "media-optical", QStyle::SP_DriveCDIcon,
                                     "Scan a CD     Ctrl + Y");
+    // The compact disc alone is white on white and reads as a disabled command; the style's
+    // green arrow on it says "go" as Start Scan's does.
+    scan->setIcon(ov2::BadgedIcon(ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon),
+                                  ov2::StyleIcon(QStyle::SP_ArrowRight)));
     connect(scan, &QToolButton::clicked, this, &CCommandsView::OnButtonScan);
     row->addWidget(scan);
     QToolButton* gaps =

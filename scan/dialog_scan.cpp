@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "core/disc_database.h"
 #include "core/number_text.h"
@@ -363,6 +364,7 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_strWalkedDrive = m_strDrive;
 
     m_folderItems.clear();
+    m_pRenamedFolder = nullptr;
     m_treeFolders->clear();
     m_rootItem = new QTreeWidgetItem;
     m_rootItem->setIcon(0, ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon));
@@ -407,6 +409,7 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
 
 void CDialogScan::DropScan() {
     m_folderItems.clear();
+    m_pRenamedFolder = nullptr;
     m_treeFolders->clear();
     m_rootItem = nullptr;
     m_lstScannedFiles.clear();
@@ -515,6 +518,16 @@ void CDialogScan::RenameFolder(QTreeWidgetItem* item, const std::string& typed) 
             file->m_strFolder = newPath + std::string(folder.substr(oldPath.size()));
     }
 
+    // The view closes the label editor after this returns; the item moves once it has.
+    m_pRenamedFolder = item;
+    QMetaObject::invokeMethod(this, &CDialogScan::SortRenamedFolder, Qt::QueuedConnection);
+}
+
+void CDialogScan::SortRenamedFolder() {
+    QTreeWidgetItem* item = std::exchange(m_pRenamedFolder, nullptr);
+    QTreeWidgetItem* parent = item ? item->parent() : nullptr;
+    if (!parent) return;
+    const std::string name = item->data(0, kNameRole).toByteArray().toStdString();
     // Its sorted place among its siblings, as the walk gives a new folder; the view forgets
     // the unfolded state of a moved branch, so it is kept here.
     std::vector<QTreeWidgetItem*> unfolded;
@@ -527,7 +540,8 @@ void CDialogScan::RenameFolder(QTreeWidgetItem* item, const std::string& typed) 
     parent->takeChild(parent->indexOfChild(item));
     int place = 0;
     while (place < parent->childCount() &&
-           ov2::CompareNoCase(label(parent->child(place)), name) <= 0)
+           ov2::CompareNoCase(parent->child(place)->data(0, kNameRole).toByteArray().toStdString(),
+                              name) <= 0)
         ++place;
     parent->insertChild(place, item);
     for (QTreeWidgetItem* branch : unfolded) branch->setExpanded(true);

@@ -114,6 +114,8 @@ private:
     // sorted place among its siblings. A name that is empty or that a sibling already carries
     // (in any letter case) keeps the old one.
     void RenameFolder(QTreeWidgetItem* item, const std::string& name);
+    // Moves the folder renamed last to its sorted place.
+    void SortRenamedFolder();
     // The record path of a folder item: "e:\music\rock\", lower case, as the walk wrote it.
     std::string RecordPath(const QTreeWidgetItem* item) const;
     static void SetItemLabel(QTreeWidgetItem* item, const std::string& label);
@@ -144,4 +146,5 @@ private:
     QTreeWidgetItem* m_rootItem = nullptr;
     std::unordered_map<const CDiscWalk::Folder*, QTreeWidgetItem*> m_folderItems;
     CDiscWalk* m_pWalk = nullptr;
+    QTreeWidgetItem* m_pRenamedFolder = nullptr;  // waiting for its sorted place
 };

@@ -101,4 +101,20 @@ QIcon StyleIcon(QStyle::StandardPixmap pixmap) {
     return QIcon(new FadeWhenDisabledEngine(std::move(icon)));
 }
 
+QIcon BadgedIcon(const QIcon& base, const QIcon& badge) {
+    QIcon icon;
+    for (const int side : {16, 22, 24, 32, 48}) {
+        QPixmap pixmap = base.pixmap(side, side);
+        // The pixmap may come smaller than asked; the badge goes by the side drawn.
+        pixmap = pixmap.isNull() ? QPixmap(side, side) : pixmap.scaled(side, side);
+        if (base.isNull()) pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        const int badgeSide = side * 3 / 5;
+        painter.drawPixmap(side - badgeSide, side - badgeSide, badge.pixmap(badgeSide, badgeSide));
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return QIcon(new FadeWhenDisabledEngine(std::move(icon)));
+}
+
 }  // namespace ov2
