@@ -271,6 +271,8 @@ void CCategoriesView::RefreshWorkingCopy() {
 }
 
 void CCategoriesView::RefreshAttachedCategories() {
+    // A category needs a disc to be attached to; an empty catalogue takes none.
+    m_buttonCreate->setEnabled(!IsCatalogueEmpty());
     if (!CurrentDisc()) return;
     // Only a changed text is set, so that the caret stays where the user left it.
     const QString notes = NotesText(CurrentDisc()->m_strNotes);

@@ -193,8 +193,9 @@ TEST_F(CategoriesViewTest, CreatesNamesThatDifferInCaseButNotTheSameNameTwice) {
     // An empty catalogue takes no categories.
     doc.OnNewDocument();
     doc.UpdateAllViews();
+    EXPECT_FALSE(create->isEnabled());
     edit->setText(QStringLiteral("Pop"));
-    QTest::mouseClick(create, Qt::LeftButton);
+    QTest::keyClick(edit, Qt::Key_Return);
     EXPECT_TRUE(doc.m_pDatabase->m_pCategories->m_strings.empty());
     EXPECT_EQ(all->topLevelItemCount(), 0);
 }
