@@ -150,7 +150,6 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndNeedADiscToBeEnabled) {
         EXPECT_TRUE(Find<QToolButton>(b.objectName)->isEnabled()) << b.objectName;
     messages.Answer(ov2::MsgResult::Yes);
     Click("buttonDelete");
-    ASSERT_TRUE(doc.m_pDatabase->IsEmpty());
     for (const Button& b : buttons)
         EXPECT_EQ(Find<QToolButton>(b.objectName)->isEnabled(), b.enabledWithoutDiscs)
             << b.objectName;
