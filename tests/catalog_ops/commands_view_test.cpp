@@ -116,7 +116,7 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndNeedADiscToBeEnabled) {
     struct Button {
         const char* objectName;
         const char* toolTip;
-        bool enabledWithoutDiscs;
+        bool enabled;  // in a catalogue without discs
     };
     const Button buttons[] = {
         {"buttonScan", "Scan a CD     Ctrl + Y", true},
@@ -137,7 +137,7 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndNeedADiscToBeEnabled) {
         auto* button = Find<QToolButton>(b.objectName);
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->toolTip(), Q(b.toolTip)) << b.objectName;
-        EXPECT_EQ(button->isEnabled(), b.enabledWithoutDiscs) << b.objectName;
+        EXPECT_EQ(button->isEnabled(), b.enabled) << b.objectName;
         EXPECT_TRUE(button->autoRaise()) << b.objectName;
         EXPECT_FALSE(button->icon().isNull()) << b.objectName;
     }
@@ -151,8 +151,7 @@ TEST_F(CommandsViewTest, ButtonsCarryTheirTooltipsAndNeedADiscToBeEnabled) {
     messages.Answer(ov2::MsgResult::Yes);
     Click("buttonDelete");
     for (const Button& b : buttons)
-        EXPECT_EQ(Find<QToolButton>(b.objectName)->isEnabled(), b.enabledWithoutDiscs)
-            << b.objectName;
+        EXPECT_EQ(Find<QToolButton>(b.objectName)->isEnabled(), b.enabled) << b.objectName;
 
     // The freedb lookup of a disc without tracks is refused.
     LoadThree();
