@@ -107,8 +107,9 @@ CDialogScan::CDialogScan(QWidget* parent) : QDialog(parent), m_pDisc(std::make_s
     setObjectName(QStringLiteral("CDialogScan"));
     setWindowTitle(QStringLiteral("Scan New Discs"));
     setModal(true);
-    m_services = ov2::ScanSourceServices::Machine(
-        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    // Mounting a disc waits for the desktop; "Start Scan" holds the input gate meanwhile, so
+    // only "Abort Scan" is heard.
+    m_services = ov2::ScanSourceServices::Machine([] { QCoreApplication::processEvents(); });
     m_chooseFolder = ChooseFolder;
     m_chooseImage = ChooseImage;
     BuildControls();
@@ -330,7 +331,7 @@ void CDialogScan::OnButtonStartScan() {
         if (source.kind == ov2::ScanSource::Kind::Unmounted) {
             // Walking would record an empty disc; the user can mount it and scan again.
             failure = source.message;
-        } else {
+        } else if (!m_bAbortRequested) {  // the user may have aborted while it was mounted
             Walk(source, &failure);
         }
     }
