@@ -19,7 +19,6 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <utility>
 
 #include "core/disc_database.h"
 #include "core/number_text.h"
@@ -362,10 +361,8 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_bAudioDisc = false;  // it describes this run's records alone
     m_strFiles.clear();
     m_strSize.clear();
-    m_strWalkedDrive = m_strDrive;
 
     m_folderItems.clear();
-    m_pRenamedFolder = nullptr;
     m_treeFolders->clear();
     m_rootItem = new QTreeWidgetItem;
     m_rootItem->setIcon(0, ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon));
@@ -410,7 +407,6 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
 
 void CDialogScan::DropScan() {
     m_folderItems.clear();
-    m_pRenamedFolder = nullptr;
     m_treeFolders->clear();
     m_rootItem = nullptr;
     m_lstScannedFiles.clear();
@@ -429,8 +425,9 @@ void CDialogScan::DropScan() {
 
 void CDialogScan::OnFolder(const CDiscWalk::Folder& folder, int index) {
     auto* item = new QTreeWidgetItem;
+    // A folder's name is where its files lie on the disc, and opening a file looks there: only
+    // the disc's own label is the user's to edit, as in the disc tree.
     item->setIcon(0, ov2::ThemeIcon("folder", QStyle::SP_DirClosedIcon));
-    item->setFlags(item->flags() | Qt::ItemIsEditable);
     SetItemLabel(item, folder.name);
     m_folderItems.at(folder.parent)->insertChild(index, item);
     m_folderItems.emplace(&folder, item);
@@ -471,10 +468,7 @@ void CDialogScan::ShowTexts() {
 void CDialogScan::OnEndLabelEditTree(QTreeWidgetItem* item, const QString& edited) {
     if (!item || !m_rootItem) return;
     std::string text = ov2::EncodeText(edited);
-    if (item != m_rootItem) {
-        RenameFolder(item, text);
-        return;
-    }
+    if (item != m_rootItem) return;
     // "12 Jazz" names the disc "Jazz": a leading number before the first blank is the disc's
     // number, typed along with the name. "0 Jazz" and "Jazz 12" stay whole.
     const std::size_t blank = text.find(' ');
@@ -483,70 +477,6 @@ void CDialogScan::OnEndLabelEditTree(QTreeWidgetItem* item, const QString& edite
     if (text.empty()) text = m_strDiscName;
     SetItemLabel(m_rootItem, m_strDiscNumber + " " + text);
     m_strDiscName = text;
-}
-
-std::string CDialogScan::RecordPath(const QTreeWidgetItem* item) const {
-    std::vector<std::string> names;
-    for (; item && item != m_rootItem; item = item->parent())
-        names.push_back(item->data(0, kNameRole).toByteArray().toStdString());
-    std::string path = m_strWalkedDrive;
-    for (auto it = names.rbegin(); it != names.rend(); ++it) path += *it + '\\';
-    return ov2::LowerText(path);
-}
-
-void CDialogScan::RenameFolder(QTreeWidgetItem* item, const std::string& typed) {
-    // The outline and the record paths share one spelling of a name.
-    const std::string name = CDiscWalk::SafeName(typed);
-    QTreeWidgetItem* parent = item->parent();
-    if (name.empty() || !parent) return;
-    const auto label = [](const QTreeWidgetItem* i) {
-        return i->data(0, kNameRole).toByteArray().toStdString();
-    };
-    if (label(item) == name) return;
-    // Two sibling folders that differ in letter case alone would be one folder to the disc
-    // tree, which matches record paths in lower case.
-    for (int i = 0; i < parent->childCount(); ++i)
-        if (parent->child(i) != item && ov2::EqualsNoCase(label(parent->child(i)), name)) return;
-
-    // The folder's records, and those of every folder below it, follow the new name, so that
-    // the disc tree still finds them under it.
-    const std::string oldPath = RecordPath(item);
-    SetItemLabel(item, name);
-    const std::string newPath = RecordPath(item);
-    for (const auto& file : m_lstScannedFiles) {
-        const std::string_view folder = file->m_strFolder.view();
-        if (folder.substr(0, oldPath.size()) == oldPath)
-            file->m_strFolder = newPath + std::string(folder.substr(oldPath.size()));
-    }
-
-    // The view closes the label editor after this returns; the item moves once it has.
-    m_pRenamedFolder = item;
-    QMetaObject::invokeMethod(this, &CDialogScan::SortRenamedFolder, Qt::QueuedConnection);
-}
-
-void CDialogScan::SortRenamedFolder() {
-    QTreeWidgetItem* item = std::exchange(m_pRenamedFolder, nullptr);
-    QTreeWidgetItem* parent = item ? item->parent() : nullptr;
-    if (!parent) return;
-    const std::string name = item->data(0, kNameRole).toByteArray().toStdString();
-    // Its sorted place among its siblings, as the walk gives a new folder; the view forgets
-    // the unfolded state of a moved branch, so it is kept here.
-    std::vector<QTreeWidgetItem*> unfolded;
-    for (std::vector<QTreeWidgetItem*> pending{item}; !pending.empty();) {
-        QTreeWidgetItem* next = pending.back();
-        pending.pop_back();
-        if (next->isExpanded()) unfolded.push_back(next);
-        for (int i = 0; i < next->childCount(); ++i) pending.push_back(next->child(i));
-    }
-    parent->takeChild(parent->indexOfChild(item));
-    int place = 0;
-    while (place < parent->childCount() &&
-           ov2::CompareNoCase(parent->child(place)->data(0, kNameRole).toByteArray().toStdString(),
-                              name) <= 0)
-        ++place;
-    parent->insertChild(place, item);
-    for (QTreeWidgetItem* branch : unfolded) branch->setExpanded(true);
-    m_treeFolders->setCurrentItem(item);
 }
 
 void CDialogScan::OnButtonSaveDisc() {

@@ -79,8 +79,8 @@ public:
     // Stops a running walk and closes the dialog; nothing is handed over.
     void OnButtonAbortScan();
     void OnButtonSaveDisc();
-    // The end of a label edit in the folder tree, with the text typed: the root's text names the
-    // disc, a folder's renames that folder.
+    // The end of a label edit in the folder tree, with the text typed: it names the disc. Only the
+    // root is editable.
     void OnEndLabelEditTree(QTreeWidgetItem* item, const QString& text);
     void SaveDisc();
     // Appends the outline of the folder tree, written from the items' bytes, to the disc.
@@ -110,14 +110,6 @@ private:
     void Walk(const ov2::ScanSource& source, std::string* failure);
     // Forgets whatever a walk left: tree, records and texts; "Save Disc" asks for a scan again.
     void DropScan();
-    // Renames a folder item, with the folder paths of the records below it, and moves it to its
-    // sorted place among its siblings. A name that is empty or that a sibling already carries
-    // (in any letter case) keeps the old one.
-    void RenameFolder(QTreeWidgetItem* item, const std::string& name);
-    // Moves the folder renamed last to its sorted place.
-    void SortRenamedFolder();
-    // The record path of a folder item: "e:\music\rock\", lower case, as the walk wrote it.
-    std::string RecordPath(const QTreeWidgetItem* item) const;
     static void SetItemLabel(QTreeWidgetItem* item, const std::string& label);
 
     QTreeWidget* m_treeFolders = nullptr;
@@ -141,10 +133,8 @@ private:
 
     bool m_bWalking = false;
     bool m_bAbortRequested = false;
-    std::string m_strWalkedDrive;  // the drive of the records in m_lstScannedFiles, "E:\"
     QElapsedTimer m_refreshClock;
     QTreeWidgetItem* m_rootItem = nullptr;
     std::unordered_map<const CDiscWalk::Folder*, QTreeWidgetItem*> m_folderItems;
     CDiscWalk* m_pWalk = nullptr;
-    QTreeWidgetItem* m_pRenamedFolder = nullptr;  // waiting for its sorted place
 };

@@ -17,7 +17,6 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <set>
 
 #include "core/number_text.h"
 #include "tests/scan/scan_test_support.h"
@@ -251,10 +250,8 @@ TEST_F(DialogScanTest, AbortAfterAScanHandsNothingOver) {
     EXPECT_TRUE(dialog->m_pDisc->m_strFolderTree.empty());
 }
 
-TEST_F(DialogScanTest, EditingTheRootNamesTheDiscAndEditingAFolderRenamesThatFolder) {
+TEST_F(DialogScanTest, EditingTheRootNamesTheDiscAndAFolderIsNotEditable) {
     PutFile(disc / "Folder" / "a.txt");
-    PutFile(disc / "Folder" / "Deep" / "b.txt");
-    PutFile(disc / "Mid" / "c.txt");
     auto dialog = OpenOnDisc("7");
     Scan(*dialog);
     QTreeWidgetItem* root = Root(*dialog);
@@ -276,23 +273,19 @@ TEST_F(DialogScanTest, EditingTheRootNamesTheDiscAndEditingAFolderRenamesThatFol
     EXPECT_EQ(dialog->m_strDiscName, "Hits");
     EXPECT_EQ(root->text(0), Q("7 Hits"));
 
-    // A folder's edit renames the folder, moves it to its sorted place and takes its records'
-    // paths along; the disc keeps its name. A name a sibling carries in any case, or none,
-    // keeps the old one.
-    EditLabel(*dialog, folder, Q("Zoo"));
+    // A folder's name is where its files lie: F2 opens no editor on it, and the disc keeps
+    // its name.
+    auto* tree = Find<QTreeWidget>(*dialog, "treeFolders");
+    tree->setCurrentItem(folder);
+    QTest::keyClick(tree, Qt::Key_F2);
+    EXPECT_EQ(qobject_cast<QLineEdit*>(QApplication::focusWidget()), nullptr);
+    dialog->OnEndLabelEditTree(folder, Q("Live"));
     EXPECT_EQ(root->text(0), Q("7 Hits"));
-    for (const char* refused : {"MID", ""}) {
-        EditLabel(*dialog, folder, Q(refused));
-        EXPECT_EQ(folder->text(0), Q("Zoo")) << refused;
-    }
-    std::set<std::string> folders;
-    for (const auto& file : dialog->m_lstScannedFiles) folders.insert(file->m_strFolder.str());
-    EXPECT_EQ(folders, (std::set<std::string>{"e:\\mid\\", "e:\\zoo\\", "e:\\zoo\\deep\\"}));
+    EXPECT_EQ(folder->text(0), Q("Folder"));
 
     Click(*dialog, "buttonSaveDisc");
     EXPECT_EQ(dialog->m_pDisc->m_strName, std::string_view("Hits"));
-    EXPECT_EQ(dialog->m_pDisc->m_strFolderTree,
-              std::string_view("7 Hits\r\n\tMid\r\n\tZoo\r\n\t\tDeep\r\n"));
+    EXPECT_EQ(dialog->m_pDisc->m_strFolderTree, std::string_view("7 Hits\r\n\tFolder\r\n"));
 }
 
 TEST_F(DialogScanTest, TheOutlineKeepsTheNameBytesTheFileSystemGave) {
