@@ -8,7 +8,9 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QAbstractItemView>
 #include <QLabel>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -183,9 +185,15 @@ bool CDialogCddb::Transfer(CFreedbClient& client, Work work) {
     m_labelBusy->setText(
         QStringLiteral("Waiting for %1 …").arg(QString::fromStdString(client.m_strServer)));
     m_busy->show();
-    QWidget* focus = QApplication::focusWidget();
+    // The focus goes back where it was in the dialog; a widget elsewhere may be gone by then.
+    const QPointer<QWidget> focus =
+        isAncestorOf(QApplication::focusWidget()) ? QApplication::focusWidget() : nullptr;
     m_busy->findChild<QPushButton*>()->setFocus();
+    // OK and the dialog's Cancel wait too; greyed, they do not look like the way out.
+    QWidget* buttons = findChild<QDialogButtonBox*>(QStringLiteral("buttons"));
+    buttons->setEnabled(false);
     const bool done = work();
+    buttons->setEnabled(true);
     m_pClient = nullptr;
     m_busy->hide();
     if (focus) focus->setFocus();
@@ -222,6 +230,8 @@ void CDialogCddb::ShowMatches(const CFreedbClient& client) {
                                                  QString::fromStdString(match.m_strDiscId)},
                                      kMatchRole);
     }
+    // The list opens wide enough for a whole match line.
+    m_comboCategory->view()->setMinimumWidth(m_comboCategory->view()->sizeHintForColumn(0) + 24);
     m_comboCategory->setEditText(typed);
 }
 
