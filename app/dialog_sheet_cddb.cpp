@@ -75,6 +75,10 @@ void CDialogSheetCddb::OnInitDialog() {
     for (std::size_t i = 0; i < sites.size(); ++i)
         m_comboSite->addItem(ov2::FreedbFlagIcon(static_cast<int>(i)),
                              QString::fromStdString(sites[i]), static_cast<int>(i));
+    // Private servers the user typed into the lookup dialog are offered here too.
+    for (const std::string& typed : ov2::TypedFreedbSites())
+        if (m_comboSite->findText(QString::fromStdString(typed), Qt::MatchExactly) < 0)
+            m_comboSite->addItem(QString::fromStdString(typed));
     // The active site may be one the user typed, which is not in the list.
     m_comboSite->setCurrentIndex(m_comboSite->findText(m_strSite, Qt::MatchExactly));
     m_comboSite->setEditText(m_strSite);

@@ -239,10 +239,11 @@ void CLeftView::DeleteCurrentDisc() {
     m_pDocument->SetModifiedFlag();
 }
 
-void CLeftView::ChangeDiscNumberAndName(std::string number, std::string name) {
+void CLeftView::ChangeDiscNumberAndName(std::string number, std::string name, bool nameIsLabel) {
     // "12 Holiday" typed as a label: the leading number is not part of the name.
     if (const std::size_t blank = name.find(' ');
-        blank != std::string::npos && ParseLeadingInt(std::string_view(name).substr(0, blank)) != 0)
+        nameIsLabel && blank != std::string::npos &&
+        ParseLeadingInt(std::string_view(name).substr(0, blank)) != 0)
         name.erase(0, blank + 1);
     if (name.empty() || name == m_pCurrentDisc->m_strName) {
         name = m_pCurrentDisc->m_strName.str();

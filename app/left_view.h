@@ -41,7 +41,9 @@ public:
     // The disc's node and folders made anew from its record, in the same place, and selected;
     // none when no node carries its number.
     QTreeWidgetItem* RebuildDiscBranch(const COvDisc& disc);
-    void ChangeDiscNumberAndName(std::string number, std::string name);
+    // `name` as a label edit gives it: "12 Holiday" names the disc "Holiday". A name that is
+    // no label (an album title "10 Years Gone") passes `nameIsLabel` false and stays whole.
+    void ChangeDiscNumberAndName(std::string number, std::string name, bool nameIsLabel = true);
     void GoToFile(QTreeWidgetItem* discItem, const COvFileData& file);
     // The labels of the node and its ancestors joined by "\": "12 Holiday\2003\June".
     std::string GetItemPath(const QTreeWidgetItem* item) const;

@@ -87,14 +87,17 @@ void CCommandsView::OnButtonCddb(const std::string& driveRoot) {
         database->SetDiscDetails(disc->m_strNumber, artist, disc->m_strQuality, disc->m_strNotes);
     }
     CLeftView* tree = m_pDocument->FindView<CLeftView>();
-    if (dialog.m_bReplaceName && tree)
-        tree->ChangeDiscNumberAndName(disc->m_strNumber.str(), dialog.m_strAlbumTitle);
+    // The lookup may have started on one of the disc's folders: the disc's own node takes the
+    // new name.
+    QTreeWidgetItem* item = tree ? tree->SelectDisc(disc->m_strNumber) : nullptr;
+    if (dialog.m_bReplaceName && item)
+        tree->ChangeDiscNumberAndName(disc->m_strNumber.str(), dialog.m_strAlbumTitle, false);
 
     m_pDocument->SetCurrentDisc(disc);
     if (tree) {
-        if (QTreeWidgetItem* item = tree->SelectDisc(disc->m_strNumber)) {
+        if (QTreeWidgetItem* node = tree->SelectDisc(disc->m_strNumber)) {
             if (COv2View* files = m_pDocument->FindView<COv2View>())
-                files->ShowFolder(CLeftView::ItemLabel(item));
+                files->ShowFolder(CLeftView::ItemLabel(node));
         }
     }
     RefreshFromCurrentDisc();

@@ -12,6 +12,7 @@
 #include "cddb/freedb_servers.h"
 #include "platform/audio_cd_info.h"
 #include "platform/quiet_wait.h"
+#include "platform/text.h"
 
 namespace {
 
@@ -40,18 +41,15 @@ std::string DiscIdText(const CAudioCdInfo& disc) {
     return id;
 }
 
-// Errors of the connection itself; errors that carry an HTTP status still bring a body, which
-// is the reply.
-bool IsTransferError(QNetworkReply::NetworkError error) {
-    const int code = static_cast<int>(error);
-    return (code > 0 && code < 200) || (code >= 300 && code < 400);
+// Eight hex digits: what tells a match line from other text.
+bool IsDiscId(std::string_view text) {
+    return text.size() == 8 && text.find_first_not_of("0123456789abcdefABCDEF") == text.npos;
 }
 
 }  // namespace
 
 CFreedbClient::CFreedbClient(std::string server, std::string hello)
-    : m_strServer(server.empty() ? ov2::DefaultFreedbHost() : std::move(server)),
-      m_strHello(std::move(hello)) {}
+    : m_strServer(ov2::FreedbHostOf(server)), m_strHello(std::move(hello)) {}
 
 std::string CFreedbClient::GetHelloParameter() const {
     std::string user = "x", host = "x";
@@ -60,7 +58,7 @@ std::string CFreedbClient::GetHelloParameter() const {
         user = PercentEncoded(std::string_view(m_strHello).substr(0, at));
         host = PercentEncoded(std::string_view(m_strHello).substr(at + 1));
     }
-    return "hello=" + user + "+" + host + "+orvella+2&proto=4";
+    return "hello=" + user + "+" + host + "+orvella+2&proto=6";
 }
 
 std::string CFreedbClient::QueryRequest(const CAudioCdInfo& disc) const {
@@ -76,18 +74,24 @@ std::string CFreedbClient::QueryRequest(const CAudioCdInfo& disc) const {
     return request + "&" + GetHelloParameter();
 }
 
-std::string CFreedbClient::ReadRequest(const std::string& category,
-                                       const CAudioCdInfo& disc) const {
-    return m_strCgiPath + "?cmd=cddb+read+" + PercentEncoded(category) + "+" + DiscIdText(disc) +
-           "&" + GetHelloParameter();
+std::string CFreedbClient::ReadRequest(const std::string& category, const CAudioCdInfo& disc,
+                                       const std::string& discId) const {
+    return m_strCgiPath + "?cmd=cddb+read+" + PercentEncoded(category) + "+" +
+           (discId.empty() ? DiscIdText(disc) : PercentEncoded(discId)) + "&" + GetHelloParameter();
 }
 
 std::string CFreedbClient::CategoryListRequest() const {
     return m_strCgiPath + "?cmd=cddb+lscat&" + GetHelloParameter();
 }
 
+void CFreedbClient::Cancel() {
+    m_bCancelled = true;
+    if (m_pActiveReply) m_pActiveReply->abort();
+}
+
 bool CFreedbClient::Fetch(const std::string& request, std::vector<std::string>& lines) {
     m_strError.clear();
+    m_bCancelled = false;
     static const bool systemProxy = [] {
         QNetworkProxyFactory::setUseSystemConfiguration(true);
         return true;
@@ -125,26 +129,55 @@ bool CFreedbClient::Fetch(const std::string& request, std::vector<std::string>& 
     });
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     silence.start(m_nTimeoutMs);
-    if (!reply->isFinished()) ov2::RunWithoutInput(loop);
+    m_pActiveReply = reply;
+    if (!reply->isFinished()) {
+        if (m_pInputOpen)
+            ov2::RunWithInputOnlyFor(loop, m_pInputOpen);
+        else
+            ov2::RunWithoutInput(loop);
+    }
+    m_pActiveReply = nullptr;
     silence.stop();
 
-    const QByteArray body = reply->readAll();
-    const QNetworkReply::NetworkError error = reply->error();
-    const QString errorText = reply->errorString();
     reply->deleteLater();
+    if (m_bCancelled) return false;  // the user knows why; nothing to report
     if (timedOut) {
         m_strError = "The server " + m_strServer + " did not answer for " +
                      std::to_string(m_nTimeoutMs / 1000) + " seconds.";
         return false;
     }
+    QByteArray body = tooLarge || !reply->isOpen() ? QByteArray() : reply->readAll();
+    const QNetworkReply::NetworkError error = reply->error();
+    const QString errorText = reply->errorString();
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QByteArray reason =
+        reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray();
     if (tooLarge || body.size() > kMaxReplyBytes) {
         m_strError = "The reply of the server " + m_strServer + " is larger than 4 MiB.";
         return false;
     }
-    if (IsTransferError(error)) {
-        m_strError = errorText.toStdString();
+    // An error page is no reply of the protocol: its lines would read as categories or titles.
+    if (status.isValid() && status.toInt() != 200) {
+        m_strError = "The server " + m_strServer + " answered HTTP " +
+                     std::to_string(status.toInt()) +
+                     (reason.isEmpty() ? std::string() : " " + reason.toStdString()) + ".";
         return false;
     }
+    // A body the network layer could not read (one that fails to decompress) is no reply
+    // either, whatever the status said.
+    if (error != QNetworkReply::NoError) {
+        QString text = errorText;
+        while (text.endsWith(QLatin1Char(':')) || text.endsWith(QLatin1Char(' '))) text.chop(1);
+        m_strError = text.toStdString();
+        if (status.isValid())
+            m_strError += " (HTTP " + std::to_string(status.toInt()) +
+                          (reason.isEmpty() ? std::string() : " " + reason.toStdString()) + ")";
+        return false;
+    }
+    // Decided for the whole reply, never line by line.
+    body =
+        ov2::DecodeText(std::string_view(body.constData(), static_cast<std::size_t>(body.size())))
+            .toUtf8();
     const QList<QByteArray> pieces = body.split('\n');
     for (qsizetype i = 0; i < pieces.size(); ++i) {
         if (i == pieces.size() - 1 && pieces[i].isEmpty()) break;  // the end of the last line
@@ -156,20 +189,45 @@ bool CFreedbClient::Fetch(const std::string& request, std::vector<std::string>& 
 }
 
 std::optional<std::string> CFreedbClient::Query(const CAudioCdInfo& disc) {
+    m_lstMatches.clear();
+    m_bExactMatches = false;
     std::vector<std::string> lines;
     if (!Fetch(QueryRequest(disc), lines)) return std::nullopt;
-    // Only one exact match ("200 rock 0200d401 Artist / Title") names a category; the program
-    // never chooses among several.
-    if (lines.empty() || lines.front().compare(0, 3, "200") != 0) return std::string("failure");
-    const std::string rest = lines.front().size() > 4 ? lines.front().substr(4) : std::string();
-    return rest.substr(0, rest.find(' '));
+    if (lines.empty()) return std::string("failure");
+    const std::string code = lines.front().substr(0, 3);
+    // "rock 0200d401 Artist / Title": the one match of a 200 after its code, each match of a
+    // 210 or 211 on a line of its own up to the final ".".
+    auto addMatch = [this](std::string_view line) {
+        Match match;
+        const std::size_t first = line.find(' ');
+        match.m_strCategory = line.substr(0, first);
+        if (first != std::string_view::npos) {
+            const std::string_view rest = line.substr(first + 1);
+            const std::size_t second = rest.find(' ');
+            match.m_strDiscId = rest.substr(0, second);
+            if (second != std::string_view::npos) match.m_strTitle = rest.substr(second + 1);
+        }
+        if (!match.m_strCategory.empty() && IsDiscId(match.m_strDiscId))
+            m_lstMatches.push_back(std::move(match));
+    };
+    if (code == "200") {
+        addMatch(lines.front().size() > 4 ? std::string_view(lines.front()).substr(4)
+                                          : std::string_view());
+    } else if (code == "210" || code == "211") {
+        for (std::size_t i = 1; i < lines.size() && lines[i] != "."; ++i) addMatch(lines[i]);
+    }
+    m_bExactMatches = code != "211";
+    // Of several exact matches the first is read, as servers of the older levels do themselves.
+    if (!m_bExactMatches || m_lstMatches.empty()) return std::string("failure");
+    return m_lstMatches.front().m_strCategory;
 }
 
 std::optional<CFreedbDiscInfo> CFreedbClient::Read(const std::string& category,
-                                                   const CAudioCdInfo& disc) {
+                                                   const CAudioCdInfo& disc,
+                                                   const std::string& discId) {
     std::vector<std::string> lines;
-    if (!Fetch(ReadRequest(category, disc), lines)) return std::nullopt;
-    return CFreedbDiscInfo::FromReadReply(lines);
+    if (!Fetch(ReadRequest(category, disc, discId), lines)) return std::nullopt;
+    return CFreedbDiscInfo::FromReadReply(lines, disc.GetTrackCount());
 }
 
 bool CFreedbClient::ListCategories(std::vector<std::string>& categories) {

@@ -16,8 +16,8 @@ FreedbCommandResult LookUpOnFreedb(std::string_view driveOrImage, std::string_vi
         result.reason = "Could not read track information";
         return result;
     }
-    CFreedbClient client(ov2::SiteHost(site.empty() ? std::string_view(ov2::FreedbSites().front()) : site),
-                         hello);
+    // No site, or the central server's, is the central server, which $OV2_FREEDB_HOST replaces.
+    CFreedbClient client(ov2::SiteHost(site), hello);
     result.what = client.m_strServer;
     const std::optional<std::string> category = client.Query(disc);
     if (!category) {
@@ -28,7 +28,9 @@ FreedbCommandResult LookUpOnFreedb(std::string_view driveOrImage, std::string_vi
         result.reason = "This CD couldn't be found in the FreeDB CD database.";
         return result;
     }
-    const std::optional<CFreedbDiscInfo> info = client.Read(*category, disc);
+    // Of several exact matches the first is read, under its own disc id.
+    const std::optional<CFreedbDiscInfo> info =
+        client.Read(*category, disc, client.m_lstMatches.front().m_strDiscId);
     if (!info) {
         result.reason = client.m_strError;
         return result;
@@ -40,8 +42,9 @@ FreedbCommandResult LookUpOnFreedb(std::string_view driveOrImage, std::string_vi
     }
     char id[9];
     std::snprintf(id, sizeof id, "%08x", static_cast<unsigned>(disc.ComputeDiscId()));
-    result.output = std::string("id ") + id + "\ncategory " + *category + "\nartist " + info->m_strArtist +
-                    "\ntitle " + info->m_strAlbumTitle + "\nyear " + info->m_strYear + "\n";
+    result.output = std::string("id ") + id + "\ncategory " + *category + "\nartist " +
+                    info->m_strArtist + "\ntitle " + info->m_strAlbumTitle + "\nyear " +
+                    info->m_strYear + "\ngenre " + info->m_strGenre + "\n";
     for (const std::string& title : info->m_lstTrackTitles) result.output += title + "\n";
     result.ok = true;
     return result;

@@ -6,13 +6,15 @@
 OV_IMPLEMENT_SERIAL(COvFileData, 0, true);
 
 std::string COvFileData::DiscFileName() const {
+    // A titled track is "NN title.cda" exactly: two digits, a blank, the title. Anything else
+    // ("Track07.cda", "setup.exe", "Back on Track.cda") is the name on the disc.
     const std::string_view name = m_strFileName.view();
-    if (name.find(".cda") == std::string_view::npos || name.find("Track") != std::string_view::npos)
+    constexpr std::string_view kSuffix = ".cda";
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    if (name.size() < 3 + kSuffix.size() || !digit(name[0]) || !digit(name[1]) || name[2] != ' ' ||
+        name.substr(name.size() - kSuffix.size()) != kSuffix)
         return std::string(name);
-    const std::size_t blank = name.find(' ');
-    const std::string_view number =
-        blank == std::string_view::npos ? std::string_view() : name.substr(0, blank);
-    return "Track" + std::string(number) + ".cda";
+    return "Track" + std::string(name.substr(0, 2)) + ".cda";
 }
 
 void COvFileData::Serialize(CArchive& ar) {

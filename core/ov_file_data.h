@@ -16,8 +16,8 @@ public:
     OvString m_strFolder;    // folder path, lower case, drive included, ending in "\"
     OvString m_strFileName;  // name with extension, as found on the disc
 
-    // The name the file has on its disc. An audio track that the user titled ("07 Intro.cda")
-    // is still TrackNN.cda there: NN is the title's first word.
+    // The name the file has on its disc. An audio track that the user titled ("07 Intro.cda",
+    // "01 Back on Track.cda") is still TrackNN.cda there: NN is the title's two digits.
     std::string DiscFileName() const;
 
     void Serialize(CArchive& ar) override;

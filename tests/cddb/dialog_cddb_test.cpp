@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -17,6 +19,7 @@
 #include "app/left_view.h"
 #include "app/ov2_view.h"
 #include "catalog_ops/commands_view.h"
+#include "cddb/freedb_servers.h"
 #include "core/map_string_to_string.h"
 #include "core/ov2_doc.h"
 #include "tests/support/cue_image.h"
@@ -37,11 +40,12 @@ struct CddbTest : testing::Test {
         std::vector<CueTrack> tracks;
         for (int i = 0; i < 12; ++i) tracks.push_back({true, i * 1500});
         WriteCueImage(dir.path(), "disc", tracks, 12 * 1500);
-        server.m_replies = {
-            {"cddb+lscat", "210 OK\r\nrock\r\nfolk\r\n.\r\n"},
-            {"cddb+query", "200 rock 12345678 Artist / Album\r\n"},
-            {"cddb+read", "210 rock\r\nDTITLE=The Band / Greatest\r\nEXTD= YEAR: 1999\r\n" +
-                              Titles(10) + ".\r\n"}};
+        server.m_replies = {{"cddb+lscat", "210 OK\r\nrock\r\nfolk\r\n.\r\n"},
+                            {"cddb+query", "200 rock 12345678 Artist / Album\r\n"},
+                            {"cddb+read",
+                             "210 rock\r\nDTITLE=The Band / 10 Years Gone\r\nEXTD= YEAR: 1999\r\n"
+                             "DGENRE=Hard Rock\r\nTTITLE0=Back on Track\r\n" +
+                                 Titles(1, 10) + ".\r\n"}};
         doc.OnNewDocument();
         std::vector<std::shared_ptr<COvFileData>> files{
             MakeFile("setup.exe", "e:\\", "9")};  // a mixed disc
@@ -49,7 +53,8 @@ struct CddbTest : testing::Test {
             files.push_back(MakeFile(
                 QStringLiteral("Track%1.cda").arg(i, 2, 10, QLatin1Char('0')).toStdString(), "e:\\",
                 "44"));
-        doc.m_pDatabase->AddTail(MakeDisc("5", "Untitled", files));
+        files.push_back(MakeFile("notes.txt", "e:\\extra\\", "3"));
+        doc.m_pDatabase->AddTail(MakeDisc("5", "Untitled", files, {"\textra"}));
         auto* cddb = dynamic_cast<CMapStringToString*>(
             doc.m_pDatabase->m_pSettings->m_map.Lookup("CDDB")->get());
         cddb->m_map.SetAt("active", server.Host() + " (Test)");
@@ -58,9 +63,9 @@ struct CddbTest : testing::Test {
     }
     ~CddbTest() override { unsetenv("OV2_FREEDB_HOST"); }
 
-    static QByteArray Titles(int count) {
+    static QByteArray Titles(int first, int count) {
         QByteArray lines;
-        for (int i = 0; i < count; ++i)
+        for (int i = first; i < count; ++i)
             lines +=
                 "TTITLE" + QByteArray::number(i) + "=Song " + QByteArray::number(i + 1) + "\r\n";
         return lines;
@@ -72,7 +77,7 @@ struct CddbTest : testing::Test {
         bool acted = false;
         QObject::connect(&poll, &QTimer::timeout, [&] {
             auto* dialog = qobject_cast<CDialogCddb*>(QApplication::activeModalWidget());
-            if (!dialog || acted) return;
+            if (!dialog || acted || dialog->IsTransferring()) return;
             acted = true;
             act(dialog);
             if (dialog->isVisible()) dialog->reject();
@@ -80,6 +85,9 @@ struct CddbTest : testing::Test {
         poll.start(10);
         panel->OnCddbCommand();
         EXPECT_TRUE(acted);
+    }
+    static QString Text(CDialogCddb* d, const char* name) {
+        return d->findChild<QLabel*>(QLatin1String(name))->text();
     }
     static void Start(CDialogCddb* d) {
         QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("buttonStart")),
@@ -118,24 +126,28 @@ TEST_F(CddbTest, OkWithoutAnEntryChangesNothing) {
 }
 
 TEST_F(CddbTest, TitlesGoToTheTrackRecordsAndEachOptionDoesWhatItSays) {
+    // Started on a folder of the disc: the disc takes the title.
+    tree->setCurrentItem(tree->FindDiscItem("5")->child(0));
     Lookup([](CDialogCddb* d) {
         Start(d);
-        EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("labelArtist"))->text(),
-                  QStringLiteral("The Band"));
-        EXPECT_EQ(d->findChild<QLabel*>(QStringLiteral("labelYear"))->text(),
-                  QStringLiteral("1999"));
+        EXPECT_EQ(Text(d, "labelArtist"), QStringLiteral("The Band"));
+        EXPECT_EQ(Text(d, "labelYear"), QStringLiteral("1999"));
+        EXPECT_EQ(Text(d, "labelGenre"), QStringLiteral("Hard Rock"));
         d->findChild<QCheckBox*>(QStringLiteral("checkReplaceArtist"))->setChecked(false);
         Ok(d);
     });
     const Texts names = Names();
     EXPECT_EQ(names[0], "setup.exe");
-    EXPECT_EQ(names[1], "01 Song 1.cda");
+    EXPECT_EQ(names[1], "01 Back on Track.cda");
     EXPECT_EQ(names[10], "10 Song 10.cda");
     EXPECT_EQ(names[11], "Track11.cda");  // 12 tracks, 10 titles
     const COvDisc* disc = doc.m_pDatabase->FindDisc("5");
-    EXPECT_EQ(disc->m_strName.str(), "Greatest");  // "Replace CD Name with Album Title"
+    // The title's number stays ("Replace CD Name with Album Title").
+    EXPECT_EQ(disc->m_strName.str(), "10 Years Gone");
     EXPECT_EQ(disc->m_strArtist.str(), "");
-    EXPECT_EQ(CLeftView::ItemLabel(tree->currentItem()), "5 Greatest");
+    EXPECT_EQ(CLeftView::ItemLabel(tree->currentItem()), "5 10 Years Gone");
+    // A title holding "Track" is still track 1 on the disc, where it opens from.
+    EXPECT_EQ(COv2View::DiscPath(*disc->m_lstFiles[1]), "e:\\Track01.cda");
     EXPECT_TRUE(doc.IsModified());
     EXPECT_TRUE(messages.Texts().empty());
     ASSERT_GE(server.m_requestLines.size(), 3);
@@ -149,7 +161,75 @@ TEST_F(CddbTest, TitlesGoToTheTrackRecordsAndEachOptionDoesWhatItSays) {
         Ok(d);
     });
     EXPECT_EQ(disc->m_strArtist.str(), "The Band (1999)");
-    EXPECT_EQ(disc->m_strName.str(), "Greatest");
+    EXPECT_EQ(disc->m_strName.str(), "10 Years Gone");
+    EXPECT_TRUE(messages.Texts().empty());
+}
+
+TEST_F(CddbTest, SeveralMatchesAreOfferedAndTheCentralServerIsTheTestOne) {
+    // A catalogue that names the central server reaches the replacement host.
+    auto* cddb = dynamic_cast<CMapStringToString*>(
+        doc.m_pDatabase->m_pSettings->m_map.Lookup("CDDB")->get());
+    cddb->m_map.SetAt("active", ov2::FreedbSites().front());
+    server.m_replies[1].second =
+        "210 Found exact matches\r\nrock 12345678 The Band / One\r\nmisc 0badf00d X / Y\r\n.\r\n";
+    Lookup([&](CDialogCddb* d) {
+        Start(d);
+        EXPECT_TRUE(server.m_requestLines.back().contains("cmd=cddb+read+rock+12345678"));
+        EXPECT_TRUE(Text(d, "labelStatus").startsWith(QStringLiteral("2 entries match")));
+        auto* category = d->findChild<QComboBox*>(QStringLiteral("comboCategory"));
+        category->setCurrentIndex(category->findText(QStringLiteral("misc 0badf00d X / Y")));
+        const qsizetype before = server.m_requestLines.size();
+        Start(d);  // the picked entry, without asking again
+        ASSERT_EQ(server.m_requestLines.size(), before + 1);
+        EXPECT_TRUE(server.m_requestLines.back().contains("cmd=cddb+read+misc+0badf00d"));
+
+        // Close matches are named; nothing is read.
+        server.m_replies[1].second = "211 close matches\r\nfolk 0badf00d E / F\r\n.\r\n";
+        category->setEditText(QStringLiteral("automatic"));
+        // A typed site is offered again next time.
+        d->findChild<QComboBox*>(QStringLiteral("comboSite"))
+            ->setEditText(QString::fromStdString(server.Host()));
+        Start(d);
+        EXPECT_TRUE(Text(d, "labelStatus").contains(QStringLiteral("folk 0badf00d E / F")));
+        EXPECT_TRUE(server.m_requestLines.back().contains("cddb+query"));
+    });
+    EXPECT_TRUE(messages.Texts().empty());
+    Lookup([&](CDialogCddb* d) {
+        EXPECT_GE(d->findChild<QComboBox*>(QStringLiteral("comboSite"))
+                      ->findText(QString::fromStdString(server.Host())),
+                  0);
+    });
+}
+
+TEST_F(CddbTest, CancelEndsASilentTransferAtOnce) {
+    server.m_mode = LoopbackHttpServer::Mode::Silent;
+    QElapsedTimer sinceClick;
+    int clicks = 0;
+    QTimer canceller;
+    QObject::connect(&canceller, &QTimer::timeout, [&] {
+        auto* d = qobject_cast<CDialogCddb*>(QApplication::activeModalWidget());
+        if (!d || !d->IsTransferring() || (sinceClick.isValid() && sinceClick.elapsed() < 2000))
+            return;
+        sinceClick.start();
+        ++clicks;
+        QTest::mouseClick(d->findChild<QPushButton*>(QStringLiteral("buttonCancelTransfer")),
+                          Qt::LeftButton);
+    });
+    canceller.start(50);
+    Lookup([&](CDialogCddb* d) {
+        EXPECT_EQ(clicks, 1);  // the category list at opening
+        EXPECT_LT(sinceClick.elapsed(), 1000);
+        sinceClick.invalidate();
+        Start(d);
+        EXPECT_EQ(clicks, 2);  // the query
+        EXPECT_LT(sinceClick.elapsed(), 1000);
+        Ok(d);
+    });
+    EXPECT_EQ(server.m_requestLines.size(), 2);
+    // No transfer error, only OK's word on the missing entry; nothing changed.
+    EXPECT_EQ(messages.Texts(), Texts{"Error from CDDB received"});
+    EXPECT_EQ(Names()[1], "Track01.cda");
+    EXPECT_FALSE(doc.IsModified());
 }
 
 }  // namespace

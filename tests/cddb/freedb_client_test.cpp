@@ -55,15 +55,15 @@ TEST(FreedbClientTest, DiscIdsAndTheRequestsAServerReceives) {
     ASSERT_TRUE(client.Query(longDisc));
     ASSERT_EQ(server.m_requestLines.size(), 4);
     EXPECT_EQ(server.m_requestLines[0],
-              "GET /~cddb/cddb.cgi?cmd=cddb+query+0200d401+1+150+214&hello=x+x+orvella+2&proto=4 "
+              "GET /~cddb/cddb.cgi?cmd=cddb+query+0200d401+1+150+214&hello=x+x+orvella+2&proto=6 "
               "HTTP/1.1");
     // A typed category cannot add a parameter.
     EXPECT_EQ(
         server.m_requestLines[1],
-        "GET /~cddb/cddb.cgi?cmd=cddb+read+folk%20%26%20more+0200d401&hello=x+x+orvella+2&proto=4 "
+        "GET /~cddb/cddb.cgi?cmd=cddb+read+folk%20%26%20more+0200d401&hello=x+x+orvella+2&proto=6 "
         "HTTP/1.1");
     EXPECT_EQ(server.m_requestLines[2],
-              "GET /~cddb/cddb.cgi?cmd=cddb+lscat&hello=Ann%20Lee+example.org+orvella+2&proto=4 "
+              "GET /~cddb/cddb.cgi?cmd=cddb+lscat&hello=Ann%20Lee+example.org+orvella+2&proto=6 "
               "HTTP/1.1");
     EXPECT_TRUE(server.m_requestLines[3].startsWith("GET /~cddb/cddb.cgi?cmd=cddb+query+") &&
                 server.m_requestLines[3].contains("+99+0+1500+3000+"))
@@ -97,49 +97,72 @@ TEST(FreedbClientTest, DiscIdsAgreeWithAnotherImplementation) {
 }
 #endif
 
-TEST(FreedbClientTest, OnlyOneExactMatchNamesACategory) {
+TEST(FreedbClientTest, ExactMatchesNameACategoryAndErrorPagesAreNoReplies) {
     LoopbackHttpServer server;
     CFreedbClient client(server.Host());
-    for (const char* reply : {"210 Found exact matches\r\nrock 0200d401 A / B\r\n.\r\n",
-                              "211 Found inexact matches\r\nrock 0200d401 A / B\r\n.\r\n",
+    // Several exact matches: the first is read; every match is kept for the user to pick.
+    server.m_body =
+        "210 Found exact matches\r\nrock 0200d401 A / B\r\nmisc 0200d4ff C / D\r\n.\r\n";
+    EXPECT_EQ(client.Query(kOneTrack), std::optional<std::string>("rock"));
+    ASSERT_EQ(client.m_lstMatches.size(), 2u);
+    EXPECT_EQ(client.m_lstMatches[1].m_strCategory + client.m_lstMatches[1].m_strDiscId +
+                  client.m_lstMatches[1].m_strTitle,
+              "misc0200d4ffC / D");
+    for (const char* reply : {"211 Found inexact matches\r\nrock 0200d401 A / B\r\n.\r\n",
                               "202 No match found\r\n", ""}) {
         server.m_body = reply;
         EXPECT_EQ(client.Query(kOneTrack), std::optional<std::string>("failure")) << reply;
+        EXPECT_FALSE(client.m_bExactMatches && !client.m_lstMatches.empty()) << reply;
     }
-    server.m_status = "404 Not Found";  // the status is not looked at: the body is the reply
+    EXPECT_FALSE(client.m_bCancelled);
+
+    // An error page, and a body the network layer cannot read, fail the transfer by name.
+    server.m_status = "404 Not Found";
     server.m_body = "200 jazz 0200d401 A / B\n";
-    EXPECT_EQ(client.Query(kOneTrack), std::optional<std::string>("jazz"));
+    std::vector<std::string> categories;
+    EXPECT_FALSE(client.ListCategories(categories));
+    EXPECT_NE(client.m_strError.find("HTTP 404 Not Found"), std::string::npos) << client.m_strError;
+    EXPECT_TRUE(categories.empty());
+    server.m_status = "200 OK\r\nContent-Encoding: gzip";
+    EXPECT_FALSE(client.Query(kOneTrack));
+    EXPECT_NE(client.m_strError.find("(HTTP 200 OK)"), std::string::npos) << client.m_strError;
 
     server.m_status = "200 OK";
     server.m_body =
         "210 OK, status information follows\r\nblues\r\nclassical\r\ncountry\r\ndata\r\nfolk\r\n"
         "jazz\r\nmisc\r\nnewage\r\nreggae\r\nrock\r\nsoundtrack\r\n.\r\n";
-    std::vector<std::string> categories;
     ASSERT_TRUE(client.ListCategories(categories));
     EXPECT_EQ(categories, (Texts{"blues", "classical", "country", "data", "folk", "jazz", "misc",
                                  "newage", "reggae", "rock", "soundtrack"}));
 }
 
-TEST(FreedbClientTest, ReadTakesTitleArtistYearAndTracksLineByLine) {
+TEST(FreedbClientTest, ReadJoinsSplitFieldsAndDecodesTheEntry) {
     LoopbackHttpServer server;
     CFreedbClient client(server.Host());
+    // A disc of four tracks; the reply is Windows-1252, as older servers send it.
+    const CAudioCdInfo fourTracks = Disc({150, 15000, 30000, 45000, 60000});
     server.m_body =
         "210 rock 0200d401 CD database entry follows (until terminating `.')\r\n"
-        "# xmcd\r\nDISCID=0200d401\r\nDTITLE=Solo / Part 1 / Part 2\r\nDYEAR=1984\r\n"
-        "EXTD= YEAR: 1985 remastered\r\nTTITLE0=Intro\r\nTTITLE9=Coda\r\nTTITLE10=Bonus\r\n"
-        "TTITLE10= (live)\r\nEXTT0=\r\nPLAYORDER=\r\n.\r\n";
-    std::optional<CFreedbDiscInfo> info = client.Read("rock", kOneTrack);
+        "# xmcd\r\nDISCID=0200d401\r\nDTITLE=Maria Venuti / Sings Schubert, Schoenberg, Sch\r\n"
+        "DTITLE=umann\r\nDYEAR=1984\r\nDGENRE=Classical\r\nEXTD= YEAR: 1985 ID3G: 13\r\n"
+        "TTITLE0=O\xf9 Es Tu \r\nTTITLE0=Mon Amour\r\nTTITLE2=Line\\nbreak\\tand \\\\ kept\r\n"
+        "TTITLE4=No such track\r\nEXTT0=TTITLE9=not a title\r\nPLAYORDER=\r\n.\r\n";
+    std::optional<CFreedbDiscInfo> info = client.Read("rock", fourTracks);
     ASSERT_TRUE(info);
-    EXPECT_EQ(info->m_strArtist, "Solo");
-    EXPECT_EQ(info->m_strAlbumTitle, "Part 1 / Part 2");
-    EXPECT_EQ(info->m_strYear, "1985 remastered");
-    EXPECT_EQ(info->m_lstTrackTitles, (Texts{"01 Intro", "10 Coda", "11 Bonus", "11  (live)"}));
+    EXPECT_EQ(info->m_strArtist, "Maria Venuti");
+    EXPECT_EQ(info->m_strAlbumTitle, "Sings Schubert, Schoenberg, Schumann");
+    EXPECT_EQ(info->m_strYear, "1984");  // DYEAR before the extended data
+    EXPECT_EQ(info->m_strGenre, "Classical");
+    // Track 2 has no title and keeps its name on the disc; track 5 does not exist.
+    EXPECT_EQ(info->m_lstTrackTitles,
+              (Texts{"01 O\xc3\xb9 Es Tu Mon Amour", "Track02", "03 Line break and \\ kept"}));
 
-    const CFreedbDiscInfo split = CFreedbDiscInfo::FromReadReply(
-        {"DTITLE=Various / Hits", "DTITLE=More Hits", "EXTD=YEAR:1985"});
-    EXPECT_EQ(split.m_strArtist, "Various");  // a later line without " / " keeps the artist
-    EXPECT_EQ(split.m_strAlbumTitle, "More Hits");
-    EXPECT_EQ(split.m_strYear, "985");
+    const CFreedbDiscInfo plain = CFreedbDiscInfo::FromReadReply(
+        {"DTITLE=Hits", "EXTD=YEAR:1985", "EXTD= and more", "DYEAR=", "TTITLE0=Intro", "."}, 1);
+    EXPECT_EQ(plain.m_strArtist, "Hits");  // without " / " the artist is the title too
+    EXPECT_EQ(plain.m_strAlbumTitle, "Hits");
+    EXPECT_EQ(plain.m_strYear, "1985");
+    EXPECT_EQ(plain.m_lstTrackTitles, Texts{"01 Intro"});
 
     server.m_body = "401 rock 0200d401 No such CD entry in database.\r\n";
     info = client.Read("rock", kOneTrack);
@@ -203,13 +226,13 @@ TEST(FreedbClientTest, Ov2catLooksAnImageUp) {
     ASSERT_EQ(server.m_requestLines.size(), 2);
     EXPECT_EQ(
         server.m_requestLines[0],
-        "GET /~cddb/cddb.cgi?cmd=cddb+query+0a00b402+2+150+4650+182&hello=x+x+orvella+2&proto=4 "
+        "GET /~cddb/cddb.cgi?cmd=cddb+query+0a00b402+2+150+4650+182&hello=x+x+orvella+2&proto=6 "
         "HTTP/1.1");
 
     server.m_body =
-        "210 rock 0a00b402\r\nDTITLE=Artist / Title\r\nEXTD= YEAR: 1999\r\nTTITLE0=One\r\n"
-        "TTITLE1=Two\r\n.\r\n";
-    // Every reply is the entry now, the query's too: its first line is no "200".
+        "210 rock 0a00b402\r\nDTITLE=Artist / Title\r\nEXTD= YEAR: 1999\r\nDGENRE=Pop\r\n"
+        "TTITLE0=One\r\nTTITLE1=Two\r\n.\r\n";
+    // Every reply is the entry now, the query's too: a "210" without match lines.
     EXPECT_EQ(
         run({QStringLiteral("freedb"), QStringLiteral("--site"), site, QString::fromStdString(cue)},
             &exitCode),
@@ -219,9 +242,10 @@ TEST(FreedbClientTest, Ov2catLooksAnImageUp) {
         run({QStringLiteral("freedb"), QStringLiteral("--site"), site, QStringLiteral("--hello"),
              QStringLiteral("me@home"), QString::fromStdString(cue)},
             &exitCode),
-        "id 0a00b402\ncategory rock\nartist Artist\ntitle Title\nyear 1999\n01 One\n02 Two\n");
+        "id 0a00b402\ncategory rock\nartist Artist\ntitle Title\nyear 1999\ngenre Pop\n01 One\n"
+        "02 Two\n");
     EXPECT_EQ(exitCode, 0);
-    EXPECT_TRUE(server.m_requestLines.back().contains("&hello=me+home+orvella+2&proto=4"));
+    EXPECT_TRUE(server.m_requestLines.back().contains("&hello=me+home+orvella+2&proto=6"));
 }
 
 }  // namespace
