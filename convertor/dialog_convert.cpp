@@ -120,11 +120,13 @@ void CDialogConvert::OnInitDialog() {
     m_imageList[kDrive] = ThemeIcon(style(), "drive-harddisk", QStyle::SP_DriveHDIcon);
     m_imageList[kOpenFolder] = ThemeIcon(style(), "folder-open", QStyle::SP_DirOpenIcon);
     m_imageList[kFolder] = ThemeIcon(style(), "folder", QStyle::SP_DirClosedIcon);
-    AddDrives();
-    AddHomeItem();
+    const int drives = AddDrives();
+    const int home = AddHomeItem();
+    // The first item is selected; it opens only when it is alone, so that an opened C: never
+    // pushes the home folder out of sight below the root's folders.
     if (QTreeWidgetItem* first = m_treeFolders->topLevelItem(0)) {
         m_treeFolders->setCurrentItem(first);
-        first->setExpanded(true);
+        if (drives + home == 1) first->setExpanded(true);
     }
 }
 

@@ -196,6 +196,7 @@ TEST(ConvertorTest, ConvertOldFilesTakesTheDialogsDiscsIntoAnEmptyCatalogue) {
         ASSERT_TRUE(dialog);
         QTreeWidget* tree = dialog->m_treeFolders;
         QTreeWidgetItem* c = tree->topLevelItem(0);
+        c->setExpanded(true);
         tree->setCurrentItem(c->child(1));
         c->setExpanded(false);  // folding C: selects it: "old" is gone from sight
         foldedPath = dialog->m_strPath + (tree->currentItem() == c ? "" : " is not C:");
