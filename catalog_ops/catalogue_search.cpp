@@ -1,30 +1,16 @@
 #include "catalog_ops/catalogue_search.h"
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "core/disc_database.h"
 #include "core/number_text.h"
 #include "platform/text.h"
+#include "platform/text_matcher.h"
 
 namespace ov2 {
 namespace {
-
-constexpr std::array<char, 256> MakeAsciiLower() {
-    std::array<char, 256> table{};
-    for (int c = 0; c < 256; ++c)
-        table[static_cast<std::size_t>(c)] =
-            static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return table;
-}
-constexpr std::array<char, 256> kAsciiLower = MakeAsciiLower();
-
-char Lower(char c) {
-    return kAsciiLower[static_cast<unsigned char>(c)];
-}
 
 // Eight bytes at a time: names are short, and most of them are ASCII.
 bool IsAscii(std::string_view text) {
@@ -68,62 +54,13 @@ std::string UpperText(std::string_view bytes) {
 
 }  // namespace
 
-CNameMatcher::CNameMatcher(std::string_view pattern)
-    : m_strLowerPattern(LowerText(pattern)), m_bAsciiPattern(IsAscii(m_strLowerPattern)) {}
-
-bool CNameMatcher::Matches(std::string_view name) const {
-    if (m_strLowerPattern.empty()) return true;
-    // An ASCII pattern found with ASCII folding is found by Unicode lowering too: lowering
-    // leaves the ASCII letters of a name as folding does. Only names with other characters
-    // can match in a way folding does not see ("İ" lowers to "i" and a dot).
-    if (m_bAsciiPattern && FindFolded(name)) return true;
-    return !IsAscii(name) && LowerText(name).find(m_strLowerPattern) != std::string::npos;
-}
-
-bool CNameMatcher::FindFolded(std::string_view name) const {
-    const std::string_view pattern = m_strLowerPattern;
-    const std::size_t m = pattern.size();
-    if (name.size() < m) return false;
-    const std::size_t last = name.size() - m;  // the last place the pattern can start
-    const char first = pattern.front();
-    auto matchesAt = [&](std::size_t k) {
-        for (std::size_t j = 0; j < m; ++j)
-            if (Lower(name[k + j]) != pattern[j]) return false;
-        return true;
-    };
-
-    // Candidates for the first character, eight bytes at a time: bit 5 set on every byte turns
-    // "A".."Z" into "a".."z" (and other bytes into bytes that the check at the place refuses),
-    // then a byte equal to the first character becomes a zero byte.
-    constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
-    constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
-    const bool letter = first >= 'a' && first <= 'z';
-    const std::uint64_t fold = letter ? kOnes * 0x20 : 0;
-    const std::uint64_t wanted = kOnes * static_cast<unsigned char>(first);
-    std::size_t i = 0;
-    for (; i + 8 <= name.size() && i <= last; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, name.data() + i, 8);
-        const std::uint64_t x = (word | fold) ^ wanted;
-        // The lowest zero byte is found exactly; bytes above it may be false candidates.
-        for (std::uint64_t zeros = (x - kOnes) & ~x & kHigh; zeros != 0; zeros &= zeros - 1) {
-            const std::size_t k = i + static_cast<std::size_t>(std::countr_zero(zeros)) / 8;
-            if (k > last) break;
-            if (matchesAt(k)) return true;
-        }
-    }
-    for (; i <= last; ++i)
-        if (matchesAt(i)) return true;
-    return false;
-}
-
 std::vector<SearchHit> SearchCatalogue(const COvDiscDatabase& database, const SearchQuery& query) {
     std::vector<SearchHit> hits;
-    const CNameMatcher matcher(query.pattern);
+    const CTextMatcher matcher(query.pattern);
     const bool everyCandidate = query.byCategory && query.pattern == "*";
     auto matches = [&](const std::vector<std::string>& categories, std::string_view name) {
         if (query.byCategory && !CarriesAll(categories, query.categories)) return false;
-        return everyCandidate || matcher.Matches(name);
+        return everyCandidate || matcher.Contains(name);
     };
     for (const auto& disc : database.m_lstDiscs) {
         if (!query.files) {

@@ -14,7 +14,7 @@ class COvFileData;
 namespace ov2 {
 
 struct SearchQuery {
-    std::string pattern;  // found anywhere in the name, without regard to case
+    std::string pattern;  // found anywhere in the name, as ov2::CTextMatcher finds it
     bool files = false;   // files by their name; discs by their name otherwise
     bool byCategory = false;
     // By category: a candidate carries every one of these (exact case). The pattern "*" then
@@ -31,22 +31,6 @@ struct SearchHit {
 
 // The hits in catalogue order: discs first to last, files in each disc's order.
 std::vector<SearchHit> SearchCatalogue(const COvDiscDatabase& database, const SearchQuery& query);
-
-// Whether names contain a pattern without regard to case: Unicode rules for UTF-8 names, ASCII
-// rules for others. ASCII names, nearly all of a catalogue, are searched in place eight bytes
-// at a time, without a copy.
-class CNameMatcher {
-public:
-    explicit CNameMatcher(std::string_view pattern);
-    bool Matches(std::string_view name) const;
-
-private:
-    // Whether the name holds the pattern when both are folded by ASCII rules.
-    bool FindFolded(std::string_view name) const;
-
-    std::string m_strLowerPattern;
-    bool m_bAsciiPattern;
-};
 
 // The texts of a result row, as the result windows show them and `ov2cat search` prints them.
 // A disc: name, number, location. A file: name without its extension, disc number, size

@@ -28,6 +28,7 @@
 #include "core/string_list.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/text_matcher.h"
 #include "scan/dialog_scan.h"
 #include "scan/next_disc_number.h"
 #include "widgets/theme_icons.h"
@@ -400,7 +401,10 @@ bool CCommandsView::AddToHistory(std::string_view key, const std::string& entry)
     CStringList* history = HistoryList(key);
     if (!history) return false;
     auto& entries = history->m_strings;
-    if (std::find(entries.begin(), entries.end(), entry) == entries.end()) entries.push_back(entry);
+    // "Café" typed again is no new entry beside a Windows-made "CAFÉ".
+    const ov2::CTextMatcher typed(entry);
+    const auto same = [&](const std::string& old) { return typed.Equals(old); };
+    if (std::none_of(entries.begin(), entries.end(), same)) entries.push_back(entry);
     return true;
 }
 

@@ -13,6 +13,7 @@
 #include "core/disc_database.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
+#include "platform/text_matcher.h"
 
 CDialogNotAvailable::CDialogNotAvailable(COvDiscDatabase& database, const QString& personFilter,
                                          std::function<void()> markModified, QWidget* parent)
@@ -69,11 +70,13 @@ void CDialogNotAvailable::FillList() {
     // The rows stand in catalogue order again, which no header triangle describes.
     m_list->header()->setSortIndicatorShown(false);
     const std::string person = ov2::EncodeText(m_strPersonFilter);
+    // "jürgen" typed on Linux finds the discs lent to "JÜRGEN" in a catalogue made on Windows.
+    const ov2::CTextMatcher borrower(person);
     QList<QTreeWidgetItem*> rows;
     for (const auto& disc : m_database.m_lstDiscs) {
         // A disc at home is never listed here, not even for a borrower who typed "home".
         if (disc->m_strLocation == "home") continue;
-        if (!person.empty() && disc->m_strLocation != person) continue;
+        if (!person.empty() && !borrower.Equals(disc->m_strLocation)) continue;
         rows << ov2::NewDiscRow(
             {disc->m_strName, disc->m_strNumber, disc->m_strLocation, disc->m_strLendDate},
             disc->m_strNumber);

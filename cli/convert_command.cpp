@@ -1,6 +1,7 @@
 #include "cli/convert_command.h"
 
 #include <QFile>
+#include <new>
 
 #include "convertor/convert_procedure.h"
 #include "core/catalogue_save.h"
@@ -19,7 +20,9 @@ std::string MissingList(const std::string& missing) {
 
 }  // namespace
 
-ConvertCommandResult ConvertOldCatalogue(const std::string& oldFolder, const std::string& cataloguePath) {
+namespace {
+
+ConvertCommandResult Convert(const std::string& oldFolder, const std::string& cataloguePath) {
     ConvertCommandResult result;
     CConvertProcedure procedure;
     procedure.m_strFolder = oldFolder;
@@ -53,4 +56,20 @@ ConvertCommandResult ConvertOldCatalogue(const std::string& oldFolder, const std
     result.warning = procedure.LeftOutMessage();
     result.ok = true;
     return result;
+}
+
+}  // namespace
+
+ConvertCommandResult ConvertOldCatalogue(const std::string& oldFolder,
+                                         const std::string& cataloguePath) {
+    // The procedure reports its own lack of memory; this covers the copy into the document and
+    // the saving.
+    try {
+        return Convert(oldFolder, cataloguePath);
+    } catch (const std::bad_alloc&) {
+        ConvertCommandResult result;
+        result.what = oldFolder;
+        result.reason = "not enough memory to convert the old catalogue";
+        return result;
+    }
 }

@@ -9,7 +9,6 @@
 #include <new>
 #include <sstream>
 #include <unordered_map>
-#include <unordered_set>
 
 #include "convertor/old_files.h"
 #include "core/archive.h"
@@ -40,11 +39,36 @@ auto ReadOldFile(const std::string& path, Read read) {
     }
 }
 
-// The discs of the database by number, the first found from the head for each number.
-std::unordered_map<std::string_view, COvDisc*> FirstDiscByNumber(const COvDiscDatabase& database) {
-    std::unordered_map<std::string_view, COvDisc*> discs;
-    for (const auto& disc : database.m_lstDiscs) discs.try_emplace(disc->m_strNumber.view(), disc.get());
+// The discs of the database ordered by number, those of one number in the database's order.
+// A sorted list of pointers: a map of numbers would cost many times more for a large tree.
+std::vector<COvDisc*> DiscsByNumber(const COvDiscDatabase& database) {
+    std::vector<COvDisc*> discs;
+    discs.reserve(database.m_lstDiscs.size());
+    for (const auto& disc : database.m_lstDiscs) discs.push_back(disc.get());
+    std::stable_sort(discs.begin(), discs.end(), [](const COvDisc* a, const COvDisc* b) {
+        return a->m_strNumber.view() < b->m_strNumber.view();
+    });
     return discs;
+}
+
+// The discs with the number, in the database's order.
+std::pair<std::vector<COvDisc*>::const_iterator, std::vector<COvDisc*>::const_iterator> FindDiscs(
+    const std::vector<COvDisc*>& discs, std::string_view number) {
+    struct ByNumber {
+        bool operator()(const COvDisc* disc, std::string_view n) const {
+            return disc->m_strNumber.view() < n;
+        }
+        bool operator()(std::string_view n, const COvDisc* disc) const {
+            return n < disc->m_strNumber.view();
+        }
+    };
+    return std::equal_range(discs.begin(), discs.end(), number, ByNumber{});
+}
+
+// Whether the number is the "%d" form of a whole number: only such a number names its disc when
+// the discs are sorted.
+bool IsPlainNumber(std::string_view number) {
+    return std::to_string(ParseLeadingInt(number)) == number;
 }
 
 }  // namespace
@@ -64,10 +88,14 @@ CConvertProcedure::Outcome CConvertProcedure::Convert() {
     m_pPendingDisc.reset();
     m_pDatabase = std::make_unique<COvDiscDatabase>();
     m_strError.clear();
+    m_nLeftOut = 0;
     m_lstLeftOut.clear();
     try {
         if (FileCheck()) return Outcome::Missing;
-        m_pDatabase = GetFiles(SortObjects(GetDisc(GetTree(std::move(m_pDatabase)))));
+        auto database = GetDisc(GetTree(std::move(m_pDatabase)));
+        m_lstOldDiscs.clear();  // read once: their memory serves the files now
+        m_pDatabase = GetFiles(SortObjects(std::move(database)));
+        m_lstOldFiles.clear();
         return Outcome::Converted;
     } catch (const CArchiveException& e) {
         m_strError = e.what();
@@ -89,20 +117,20 @@ int CConvertProcedure::FileCheck() {
     m_strMissing.clear();
     int counter = 0;
     bool missing = false;
+    std::string paths[4];
     for (int i = 0; i < 4; ++i) {
-        const std::string path = missing ? std::string() : OldFilePath(kOldFiles[i]);
-        if (path.empty()) {
+        if (!missing) paths[i] = OldFilePath(kOldFiles[i]);
+        if (paths[i].empty()) {
             missing = true;
             m_strMissing += std::to_string(++counter) + ": " + kOldFiles[i] + " \r\n";
-        } else if (i == 0) {
-            m_lstOldDiscs = ReadOldFile(path, ov2::ReadOldDiscs);
-        } else if (i == 1) {
-            m_lstOldCategories = ReadOldFile(path, ov2::ReadOldCategories);
-        } else if (i == 2) {
-            m_lstOldFiles = ReadOldFile(path, ov2::ReadOldFiles);
-        }  // Tree.ovdt is only looked for here
+        }
     }
-    return missing ? 1 : 0;
+    // A broken Data.dat beside nothing else is an incomplete catalogue, not a broken one.
+    if (missing) return 1;
+    m_lstOldDiscs = ReadOldFile(paths[0], ov2::ReadOldDiscs);
+    m_lstOldCategories = ReadOldFile(paths[1], ov2::ReadOldCategories);
+    m_lstOldFiles = ReadOldFile(paths[2], ov2::ReadOldFiles);
+    return 0;  // Tree.ovdt is only looked for here
 }
 
 std::unique_ptr<COvDiscDatabase> CConvertProcedure::GetTree(std::unique_ptr<COvDiscDatabase> database) {
@@ -113,42 +141,71 @@ std::unique_ptr<COvDiscDatabase> CConvertProcedure::GetTree(std::unique_ptr<COvD
     text << in.rdbuf();
     if (in.bad()) throw CArchiveException(path + ": the file cannot be read");
 
-    // Collected in file order, handed over reversed: each disc went to the head in turn.
+    // Collected in file order, handed over reversed: each disc went to the head in turn. A disc
+    // whose number is not plain is left out at its root line; one whose number a later root line
+    // repeats is left out when that line comes (SortObjects would find the later one first).
+    struct Kept {
+        std::size_t index;  // in discs
+        std::size_t line;
+    };
     std::vector<std::shared_ptr<COvDisc>> discs;
+    std::unordered_map<int, Kept> byValue;
     std::string outline;
+    std::size_t line = 0, pendingLine = 0;
     auto finishPending = [&] {
         if (!m_pPendingDisc) return;
         m_pPendingDisc->m_strFolderTree = outline;
+        const auto [found, fresh] = byValue.try_emplace(
+            ParseLeadingInt(m_pPendingDisc->m_strNumber), Kept{discs.size(), pendingLine});
+        if (!fresh) {
+            NoteLeftOut(found->second.line, discs[found->second.index]->m_strNumber);
+            discs[found->second.index].reset();
+            found->second = Kept{discs.size(), pendingLine};
+        }
         discs.push_back(std::move(m_pPendingDisc));
     };
-    ov2::ForEachTreeLine(text.view(), [&](std::string_view line) {
-        if (line.empty()) return;
-        if (line.find('\t') == std::string_view::npos) {
+    ov2::ForEachTreeLine(text.view(), [&](std::string_view text) {
+        ++line;
+        if (text.empty()) return;
+        if (text.find('\t') == std::string_view::npos) {
             finishPending();
+            const std::string number = GetNumber(text);
+            if (!IsPlainNumber(number)) {
+                NoteLeftOut(line, number);  // its folder lines that follow go with it
+                return;
+            }
             m_pPendingDisc = std::make_shared<COvDisc>();
-            m_pPendingDisc->m_strNumber = GetNumber(line);
-            outline.assign(line);
+            m_pPendingDisc->m_strNumber = number;
+            pendingLine = line;
+            outline.assign(text);
             outline += "\r\n";
         } else if (m_pPendingDisc) {
-            outline.append(line);
+            outline.append(text);
             outline += "\r\n";
         }
     });
     finishPending();
+    std::erase(discs, nullptr);
     database->m_lstDiscs.insert(database->m_lstDiscs.begin(), discs.rbegin(), discs.rend());
     return database;
 }
 
+void CConvertProcedure::NoteLeftOut(std::size_t line, std::string_view number) {
+    ++m_nLeftOut;
+    if (m_lstLeftOut.size() == kShownLeftOut && line > m_lstLeftOut.back().line) return;
+    const auto place = std::upper_bound(m_lstLeftOut.begin(), m_lstLeftOut.end(), line,
+                                        [](std::size_t l, const LeftOut& o) { return l < o.line; });
+    m_lstLeftOut.insert(place, LeftOut{line, std::string(number)});
+    if (m_lstLeftOut.size() > kShownLeftOut) m_lstLeftOut.pop_back();
+}
+
 std::unique_ptr<COvDiscDatabase> CConvertProcedure::GetDisc(std::unique_ptr<COvDiscDatabase> database) {
-    // The discs of each number, from the last to the first.
-    // Own keys: copying the number from an old disc replaces the text a view would point into.
-    std::unordered_map<std::string, std::vector<COvDisc*>> discsByNumber;
-    for (auto it = database->m_lstDiscs.rbegin(); it != database->m_lstDiscs.rend(); ++it)
-        discsByNumber[(*it)->m_strNumber.str()].push_back(it->get());
+    const std::vector<COvDisc*> discs = DiscsByNumber(*database);
     for (auto old = m_lstOldDiscs.rbegin(); old != m_lstOldDiscs.rend(); ++old) {
-        const auto found = discsByNumber.find((*old)->m_strNumber.str());
-        if (found == discsByNumber.end()) continue;  // an old disc without a tree disc
-        for (COvDisc* disc : found->second) {
+        const auto [first, last] = FindDiscs(discs, (*old)->m_strNumber);
+        // The discs of the number from the last to the first; an old disc without one is dropped.
+        for (auto it = last; it != first;) {
+            COvDisc* disc = *--it;
             const CDisc& from = **old;
             disc->m_strName = from.m_strName;
             disc->m_strNotes = from.m_strNotes;
@@ -156,7 +213,7 @@ std::unique_ptr<COvDiscDatabase> CConvertProcedure::GetDisc(std::unique_ptr<COvD
             disc->m_strSavedAt = from.m_strSavedAt;
             disc->m_strLendDate = from.m_strLendDate;
             disc->m_strLocation = from.m_strLocation;
-            disc->m_strNumber = from.m_strNumber;
+            disc->m_strNumber = from.m_strNumber;  // the same text: the order of `discs` holds
             disc->m_strQuality = from.m_strQuality;
             // Each name went to the head of the list in turn, so they end up reversed.
             disc->m_lstCategories.insert(disc->m_lstCategories.begin(), from.m_lstCategories.rbegin(),
@@ -167,56 +224,68 @@ std::unique_ptr<COvDiscDatabase> CConvertProcedure::GetDisc(std::unique_ptr<COvD
 }
 
 std::unique_ptr<COvDiscDatabase> CConvertProcedure::SortObjects(std::unique_ptr<COvDiscDatabase> database) {
-    std::vector<int> values;
-    values.reserve(database->m_lstDiscs.size());
-    for (const auto& disc : database->m_lstDiscs) values.push_back(ParseLeadingInt(disc->m_strNumber));
-    std::sort(values.begin(), values.end());
-    values.erase(std::unique(values.begin(), values.end()), values.end());  // each disc moves once
-
-    std::unordered_map<std::string_view, std::shared_ptr<COvDisc>> first;
-    for (const auto& disc : database->m_lstDiscs) first.try_emplace(disc->m_strNumber.view(), disc);
+    const auto& list = database->m_lstDiscs;
+    // Each value once, ascending; for each, the first disc from the head whose number is its
+    // "%d" form. A sort of (value, place) pairs: a map of numbers would cost many times more.
+    std::vector<std::pair<int, std::size_t>> order;
+    order.reserve(list.size());
+    for (std::size_t i = 0; i < list.size(); ++i)
+        order.emplace_back(ParseLeadingInt(list[i]->m_strNumber), i);
+    std::sort(order.begin(), order.end());
     auto sorted = std::make_unique<COvDiscDatabase>();
-    for (int value : values) {
-        const auto found = first.find(std::to_string(value));
-        if (found != first.end()) sorted->m_lstDiscs.push_back(found->second);
+    std::vector<bool> kept(list.size());
+    for (std::size_t k = 0; k < order.size();) {
+        const int value = order[k].first;
+        const std::string number = std::to_string(value);
+        bool found = false;
+        for (; k < order.size() && order[k].first == value; ++k) {
+            if (found || list[order[k].second]->m_strNumber.view() != number) continue;
+            found = kept[order[k].second] = true;
+            sorted->m_lstDiscs.push_back(list[order[k].second]);
+        }
     }
     // Each disc went to the head in turn: the new database runs in descending order.
     std::reverse(sorted->m_lstDiscs.begin(), sorted->m_lstDiscs.end());
-    if (sorted->m_lstDiscs.size() != database->m_lstDiscs.size()) {
-        std::unordered_set<const COvDisc*> kept;
-        for (const auto& disc : sorted->m_lstDiscs) kept.insert(disc.get());
-        for (const auto& disc : database->m_lstDiscs)
-            if (kept.count(disc.get()) == 0) m_lstLeftOut.push_back(disc->m_strNumber.str());
-    }
+    // The database runs in the reverse order of the tree file.
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (!kept[i]) NoteLeftOut(list.size() - 1 - i, list[i]->m_strNumber);
     return sorted;
 }
 
 std::string CConvertProcedure::LeftOutMessage() const {
-    if (m_lstLeftOut.empty()) return std::string();
-    // The tree file lists them last to first.
+    if (m_nLeftOut == 0) return std::string();
     std::string numbers;
-    for (auto it = m_lstLeftOut.rbegin(); it != m_lstLeftOut.rend(); ++it)
-        numbers += (numbers.empty() ? "" : ", ") + (it->empty() ? std::string("(none)") : *it);
-    return std::to_string(m_lstLeftOut.size()) +
+    for (const LeftOut& disc : m_lstLeftOut)
+        numbers += (numbers.empty() ? "" : ", ") +
+                   (disc.number.empty() ? std::string("(none)") : disc.number);
+    // A hostile tree file may leave out millions: the box names the first ones only.
+    if (m_nLeftOut > m_lstLeftOut.size())
+        numbers += " and " + std::to_string(m_nLeftOut - m_lstLeftOut.size()) + " more";
+    return std::to_string(m_nLeftOut) +
            " disc(s) of the old catalogue were not converted: their numbers are not plain whole "
-           "numbers, or another disc has the same number.\r\nNumbers: " + numbers;
+           "numbers, or another disc has the same number.\r\nNumbers: " +
+           numbers;
 }
 
 std::unique_ptr<COvDiscDatabase> CConvertProcedure::GetFiles(std::unique_ptr<COvDiscDatabase> database) {
-    const auto discs = FirstDiscByNumber(*database);
-    for (const auto& old : m_lstOldFiles) {
-        const auto found = discs.find(old->m_strDiscNumber.view());
-        if (found == discs.end()) continue;  // a file of a disc that is not converted
+    const std::vector<COvDisc*> discs = DiscsByNumber(*database);
+    for (auto& old : m_lstOldFiles) {
+        if (!old) continue;
+        const auto found = FindDiscs(discs, old->m_strDiscNumber);
+        if (found.first == found.second) continue;  // a file of a disc that is not converted
         auto file = std::make_shared<COvFileData>();
         file->m_strFileName = old->m_strFileName;
         file->m_strFolder = old->m_strFolder;
         file->m_strSize = old->m_strSize;
         file->m_strDrive = old->m_strDrive;
-        file->m_lstCategories = old->m_lstCategories;
-        found->second->m_lstFiles.push_back(std::move(file));
+        file->m_lstCategories = std::move(old->m_lstCategories);
+        (*found.first)->m_lstFiles.push_back(std::move(file));
+        old.reset();  // each old file is let go as its new record takes its place
     }
     auto& categories = database->m_pCategories->m_strings;
-    categories.insert(categories.end(), m_lstOldCategories.begin(), m_lstOldCategories.end());
+    categories.insert(categories.end(), std::make_move_iterator(m_lstOldCategories.begin()),
+                      std::make_move_iterator(m_lstOldCategories.end()));
+    m_lstOldCategories.clear();
     return database;
 }
 

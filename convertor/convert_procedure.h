@@ -33,25 +33,35 @@ public:
     std::vector<std::string> m_lstOldCategories;  // read from "Cat.dat"
     std::string m_strMissing;  // the numbered list of missing files
     std::string m_strError;    // the file that could not be read, and why
-    // The numbers, as the tree file gives them, of discs that SortObjects left out: not plain
-    // whole numbers ("007", none), or a number that another disc of the tree already has.
-    std::vector<std::string> m_lstLeftOut;
+    // Discs of the tree file that are not converted: their numbers are not plain whole numbers
+    // ("007", none), or a disc later in the file has the same number. How many, and the first
+    // kShownLeftOut of them in the order of the tree file, each with its root line's place.
+    static constexpr std::size_t kShownLeftOut = 20;
+    struct LeftOut {
+        std::size_t line;
+        std::string number;
+    };
+    std::size_t m_nLeftOut = 0;
+    std::vector<LeftOut> m_lstLeftOut;
 
     // Starts afresh, checks the files and converts them. Converted leaves the result in
     // m_pDatabase; Missing and Unreadable leave it empty, with m_strMissing or m_strError saying
     // why.
     Outcome Convert();
-    // What the user should be told of m_lstLeftOut; empty when every disc was converted.
+    // What the user should be told of the discs left out, with at most kShownLeftOut numbers;
+    // empty when every disc was converted.
     std::string LeftOutMessage() const;
     // The message for missing files, with the numbered list.
     std::string MissingMessage() const;
 
-    // Looks for the four files in order and reads the first three; once one is missing, it and
-    // every later file are listed in m_strMissing, whether they exist or not. 1 when files are
-    // missing. A file that cannot be read throws CArchiveException.
+    // Looks for the four files in order; once one is missing, it and every later file are listed
+    // in m_strMissing, whether they exist or not, and 1 is returned. When all four are there, it
+    // reads the first three. A file that cannot be read throws CArchiveException.
     int FileCheck();
     // The discs of "Tree.ovdt", in the reverse order of the file, each with its outline and the
-    // number of its root line. Throws CArchiveException when the file cannot be read.
+    // number of its root line. A disc that SortObjects would leave out is left out here already,
+    // so that a tree file of millions of root lines never becomes millions of discs. Throws
+    // CArchiveException when the file cannot be read.
     std::unique_ptr<COvDiscDatabase> GetTree(std::unique_ptr<COvDiscDatabase> database);
     // Fills the discs from the old discs of the same number.
     std::unique_ptr<COvDiscDatabase> GetDisc(std::unique_ptr<COvDiscDatabase> database);
@@ -64,6 +74,8 @@ public:
     static std::string GetNumber(std::string_view line);
 
 private:
+    // Counts a disc left out and keeps its number when it is among the first in the file.
+    void NoteLeftOut(std::size_t line, std::string_view number);
     // The path of an old file in the folder, its name matched as drive paths are; empty when
     // it is not there.
     std::string OldFilePath(std::string_view name) const;

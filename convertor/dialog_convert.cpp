@@ -1,5 +1,6 @@
 #include "convertor/dialog_convert.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <system_error>
 #include <vector>
@@ -29,10 +31,10 @@ std::string ItemName(const QTreeWidgetItem* item) {
     return item->data(0, CDialogConvert::kNameRole).toByteArray().toStdString();
 }
 
-// The sub-folders of a folder given as a drive path, as record names, in the order of their
-// names without regard to case (a Windows folder listing's order); none when it cannot be read.
-std::optional<std::vector<std::string>> SubFolders(const std::string& path, bool firstOnly) {
-    const std::optional<std::string> native = ov2::ResolveDrivePath(path);
+// The sub-folders of a native folder, as record names, in the order of their names without
+// regard to case (a Windows folder listing's order); none when it cannot be read.
+std::optional<std::vector<std::string>> SubFolders(const std::optional<std::string>& native,
+                                                   bool firstOnly) {
     if (!native) return std::nullopt;
     std::error_code error;
     fs::directory_iterator it(*native, error), end;
@@ -118,10 +120,13 @@ void CDialogConvert::OnInitDialog() {
     m_imageList[kDrive] = ThemeIcon(style(), "drive-harddisk", QStyle::SP_DriveHDIcon);
     m_imageList[kOpenFolder] = ThemeIcon(style(), "folder-open", QStyle::SP_DirOpenIcon);
     m_imageList[kFolder] = ThemeIcon(style(), "folder", QStyle::SP_DirClosedIcon);
-    AddDrives();
+    const int drives = AddDrives();
+    const int home = AddHomeItem();
+    // The first item is selected; it opens only when it is alone, so that an opened C: never
+    // pushes the home folder out of sight below the root's folders.
     if (QTreeWidgetItem* first = m_treeFolders->topLevelItem(0)) {
         m_treeFolders->setCurrentItem(first);
-        first->setExpanded(true);
+        if (drives + home == 1) first->setExpanded(true);
     }
 }
 
@@ -148,9 +153,31 @@ int CDialogConvert::AddDriveItem(const std::string& root) {
     return 1;
 }
 
+int CDialogConvert::AddHomeItem() {
+    std::string home = QDir::homePath().toStdString();
+    while (home.size() > 1 && home.back() == '/') home.pop_back();
+    std::error_code error;
+    if (home.empty() || home.front() != '/' || !fs::is_directory(home, error)) return 0;
+    m_strHome = home;
+    auto* item = new QTreeWidgetItem(m_treeFolders, {QDir::toNativeSeparators(QDir::homePath())});
+    item->setData(0, kNameRole, ov2::ToByteArray(home));
+    item->setIcon(0, ThemeIcon(style(), "user-home", QStyle::SP_DirHomeIcon));
+    item->setToolTip(0, QStringLiteral("Your home folder"));
+    SetButtonState(item, home);
+    return 1;
+}
+
+std::optional<std::string> CDialogConvert::NativeFolder(const std::string& path) const {
+    // A drive path starts with its letter; only a path below the home folder starts with "/".
+    if (!m_strHome.empty() && path.starts_with(m_strHome) &&
+        (path.size() == m_strHome.size() || path[m_strHome.size()] == '\\'))
+        return ov2::ResolveInFolder(m_strHome, std::string_view(path).substr(m_strHome.size()));
+    return ov2::ResolveDrivePath(path);
+}
+
 int CDialogConvert::SetButtonState(QTreeWidgetItem* item, const std::string& path) {
     const std::string folder = !path.empty() && path.back() == '\\' ? path : path + '\\';
-    const auto first = SubFolders(folder, true);
+    const auto first = SubFolders(NativeFolder(folder), true);
     if (!first || first->empty()) return 0;
     auto* placeholder = new QTreeWidgetItem(item, {ov2::DecodeText(first->front())});
     placeholder->setIcon(0, m_imageList[kDrive]);
@@ -166,7 +193,7 @@ QTreeWidgetItem* CDialogConvert::AddFolderItem(QTreeWidgetItem* parent, const st
 
 int CDialogConvert::AddDirectories(QTreeWidgetItem* item, const std::string& path) {
     const std::string folder = !path.empty() && path.back() == '\\' ? path : path + '\\';
-    const auto names = SubFolders(folder, false);
+    const auto names = SubFolders(NativeFolder(folder), false);
     if (!names) {
         // A drive that cannot be listed keeps its expand button, for another try.
         if (!item->parent()) new QTreeWidgetItem(item);
@@ -201,8 +228,19 @@ void CDialogConvert::OnItemexpandingTree(QTreeWidgetItem* item, bool expanding) 
     if (expanding) {
         DeleteFirstChild(item);
         if (AddDirectories(item, path) == 0) item->setExpanded(false);
-        else item->setIcon(0, item->parent() ? m_imageList[kOpenFolder] : m_imageList[kDrive]);
+        else if (item->parent())
+            item->setIcon(0, m_imageList[kOpenFolder]);
         return;
+    }
+    // Folding away the selected folder selects the folded item, as the tree shows it; the path
+    // follows, so that Convert converts the folder the user sees selected.
+    bool selectedInside = false;
+    for (QTreeWidgetItem* up = m_treeFolders->currentItem(); up && !selectedInside;
+         up = up->parent())
+        selectedInside = up->parent() == item;
+    if (selectedInside) {
+        m_treeFolders->setCurrentItem(item);
+        OnSelchangedTree(item);
     }
     DeleteAllChildren(item);
     if (item->parent()) {
@@ -220,11 +258,26 @@ void CDialogConvert::OnSelchangedTree(QTreeWidgetItem* item) {
 // ---------------------------------------------------------------- converting
 
 void CDialogConvert::OnConvert() {
-    m_convert->m_strFolder = ov2::ResolveDrivePath(m_strPath).value_or(std::string());
-    const CConvertProcedure::Outcome outcome = m_convert->Convert();
-    m_pDatabase = std::move(m_convert->m_pDatabase);
-    m_convert->m_pDatabase = std::make_unique<COvDiscDatabase>();
-    switch (outcome) {
+    // The procedure reports its own lack of memory; this catches what is left (the messages,
+    // the hand-over), so that a hostile catalogue never ends the program.
+    try {
+        m_convert->m_strFolder = NativeFolder(m_strPath).value_or(std::string());
+        const CConvertProcedure::Outcome outcome = m_convert->Convert();
+        m_pDatabase = std::move(m_convert->m_pDatabase);
+        m_convert->m_pDatabase = std::make_unique<COvDiscDatabase>();
+        ShowOutcome(static_cast<int>(outcome));
+    } catch (const std::bad_alloc&) {
+        m_pDatabase = std::make_unique<COvDiscDatabase>();
+        m_convert = std::make_unique<CConvertProcedure>();
+        ov2::OvMessageBox(
+            "The Old File Could Not Be Read:\r\n\nnot enough memory to convert the old "
+            "catalogue\r\n\nThe Convert Process has been terminated!",
+            ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+    }
+}
+
+void CDialogConvert::ShowOutcome(int outcome) {
+    switch (static_cast<CConvertProcedure::Outcome>(outcome)) {
         case CConvertProcedure::Outcome::Missing:
             ov2::OvMessageBox(m_convert->MissingMessage(), ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
             break;

@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/disc_database.h"
@@ -19,7 +20,8 @@ class QTreeWidgetItem;
 #endif
 
 // "Convert Old Files": the user picks the folder of an old catalogue in a tree of the fixed,
-// remote and RAM drives and converts it. After OK the main program takes the discs and the
+// remote and RAM drives, and of the home folder (where most users keep old files), and
+// converts it. After OK the main program takes the discs and the
 // category names of m_pDatabase; after a failed conversion, or none, it is empty.
 class OV2_CONVERTOR_API CDialogConvert : public QDialog {
     Q_OBJECT
@@ -30,7 +32,9 @@ public:
     ~CDialogConvert() override;
 
     QIcon m_imageList[3];  // the drive, an open folder, a folder
-    std::string m_strPath;  // the selected item's path and a backslash ("c:\old\", "C:\\")
+    // The selected item's path and a backslash ("c:\old\", "C:\\"); below the home folder, its
+    // native path and the names below it ("/home/me\old\").
+    std::string m_strPath;
     std::unique_ptr<COvDiscDatabase> m_pDatabase;
     QTreeWidget* m_treeFolders = nullptr;
 
@@ -40,6 +44,8 @@ public:
     // A top-level item for a fixed, remote or RAM drive ("C:\"); 1 when it was added.
     int AddDriveItem(const std::string& root);
     int AddDrives();
+    // A top-level item for the user's home folder; 1 when it was added.
+    int AddHomeItem();
     void DeleteAllChildren(QTreeWidgetItem* item);
     void DeleteFirstChild(QTreeWidgetItem* item);
     // The item's path: the texts of its ancestors and its own, joined by backslashes.
@@ -56,6 +62,11 @@ protected:
 
 private:
     QTreeWidgetItem* AddFolderItem(QTreeWidgetItem* parent, const std::string& name);
+    void ShowOutcome(int outcome);  // a CConvertProcedure::Outcome
+    // The native folder of an item's path, on a drive or below the home folder.
+    std::optional<std::string> NativeFolder(const std::string& path) const;
+
+    std::string m_strHome;  // the native home folder that the tree offers; empty when none
 
     std::unique_ptr<CConvertProcedure> m_convert;
 };

@@ -1,7 +1,7 @@
 #include "convertor/old_disc.h"
 
+#include "convertor/old_files.h"
 #include "core/archive.h"
-#include "core/string_list.h"
 
 OV_IMPLEMENT_SERIAL(CDisc, 0, true);
 
@@ -11,5 +11,5 @@ void CDisc::Serialize(CArchive& ar) {
                                &m_strName,    &m_strLocation, &m_strSavedAt,  &m_strFurther1,
                                &m_strFurther2, &m_strLendDate, &m_strFurther3};
     for (OvString* text : texts) *text = ar.ReadOvString();
-    SerializeStrings(ar, m_lstCategories);
+    ov2::ReadOldNames(ar, m_lstCategories);
 }

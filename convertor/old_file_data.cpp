@@ -1,7 +1,7 @@
 #include "convertor/old_file_data.h"
 
+#include "convertor/old_files.h"
 #include "core/archive.h"
-#include "core/string_list.h"
 
 OV_IMPLEMENT_SERIAL(CFileData, 0, true);
 
@@ -13,5 +13,5 @@ void CFileData::Serialize(CArchive& ar) {
     m_strFolder = ar.ReadSharedString(CArchive::FolderSlot);
     m_strSize = ar.ReadOvString();
     m_strDrive = ar.ReadOvString();
-    SerializeStrings(ar, m_lstCategories);
+    ov2::ReadOldNames(ar, m_lstCategories);
 }

@@ -1,9 +1,9 @@
 #include "convertor/old_files.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "core/archive.h"
-#include "core/string_list.h"
 
 namespace ov2 {
 namespace {
@@ -30,8 +30,41 @@ std::vector<std::shared_ptr<CFileData>> ReadOldFiles(std::istream& in) {
 std::vector<std::string> ReadOldCategories(std::istream& in) {
     CArchive ar(in);
     std::vector<std::string> names;
-    SerializeStrings(ar, names);
+    ReadOldNames(ar, names);
     return names;
+}
+
+void ReadOldNames(CArchive& ar, std::vector<std::string>& names) {
+    names.clear();
+    const std::size_t count = ar.ReadCount(1);
+    // Repeats are dropped whenever the list has doubled since the last time, so that the list
+    // holds at most twice its distinct names and the sorting costs O(n log n) over all.
+    std::size_t distinct = 0;
+    auto dropRepeats = [&] {
+        std::vector<std::uint32_t> order(names.size());
+        for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::uint32_t a, std::uint32_t b) { return names[a] < names[b]; });
+        std::vector<bool> repeated(names.size());
+        for (std::size_t i = 1; i < order.size(); ++i)
+            repeated[order[i]] = names[order[i]] == names[order[i - 1]];
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (repeated[i]) continue;
+            if (kept != i) names[kept] = std::move(names[i]);
+            ++kept;
+        }
+        names.resize(kept);
+        names.shrink_to_fit();
+        distinct = kept;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string_view name = ar.ReadStringView();
+        if (name.empty()) continue;
+        names.emplace_back(name);
+        if (names.size() >= 2 * distinct + 64) dropRepeats();
+    }
+    dropRepeats();
 }
 
 void ForEachTreeLine(std::string_view text, const std::function<void(std::string_view)>& line) {

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <iterator>
+#include <new>
 
 #include "core/archive.h"
 #include "core/catalogue_file.h"
@@ -77,11 +79,17 @@ void COv2Doc::SetCurrentDisc(const COvDisc* disc) {
 
 void COv2Doc::TakeConvertedCatalogue(COvDiscDatabase& converted) {
     auto& discs = converted.m_lstDiscs;
-    m_pDatabase->m_lstDiscs.insert(m_pDatabase->m_lstDiscs.end(), discs.rbegin(), discs.rend());
-    discs.clear();
-    const auto& names = converted.m_pCategories->m_strings;
+    auto& names = converted.m_pCategories->m_strings;
+    auto& ownDiscs = m_pDatabase->m_lstDiscs;
     auto& categories = m_pDatabase->m_pCategories->m_strings;
-    categories.insert(categories.end(), names.begin(), names.end());
+    // Room first: once the lists have it, taking over cannot fail halfway.
+    ownDiscs.reserve(ownDiscs.size() + discs.size());
+    categories.reserve(categories.size() + names.size());
+    ownDiscs.insert(ownDiscs.end(), discs.rbegin(), discs.rend());
+    discs.clear();
+    categories.insert(categories.end(), std::make_move_iterator(names.begin()),
+                      std::make_move_iterator(names.end()));
+    names.clear();
 }
 
 void COv2Doc::Serialize(CArchive& ar) { m_pDatabase->Serialize(ar); }
@@ -254,8 +262,19 @@ bool COv2Doc::OnConvertOldFiles() {
     }
     if (!m_convertOldFiles) return false;
     const std::unique_ptr<COvDiscDatabase> converted = m_convertOldFiles();
-    if (!converted) return true;
-    TakeConvertedCatalogue(*converted);
+    // OK after a failed conversion, or none, hands over nothing: the catalogue stays unchanged.
+    if (!converted ||
+        (converted->m_lstDiscs.empty() && converted->m_pCategories->m_strings.empty()))
+        return true;
+    try {
+        TakeConvertedCatalogue(*converted);
+    } catch (const std::bad_alloc&) {
+        ov2::OvMessageBox(
+            "The Converted Catalogue Could Not Be Taken Over:\r\n\nnot enough memory"
+            "\r\n\nThe Convert Process has been terminated!",
+            ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return true;
+    }
     for (const char* name : {"CLeftView", "CCategoriesView"})
         if (COvView* view = FindView(name)) view->OnInitialUpdate();
     SetModifiedFlag();

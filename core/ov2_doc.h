@@ -61,8 +61,9 @@ public:
     // texts. A null disc empties the working copy.
     void SetCurrentDisc(const COvDisc* disc);
     // Takes the discs of a converted catalogue, which runs in descending order, from its last to
-    // its first, so that they arrive ascending, and appends its category names; its settings are
-    // not used.
+    // its first, so that they arrive ascending, and moves its category names to the end of the
+    // catalogue's; its settings are not used. Without memory for it, the catalogue is left as
+    // it was and std::bad_alloc is thrown.
     void TakeConvertedCatalogue(COvDiscDatabase& converted);
     void Serialize(CArchive& ar);
 

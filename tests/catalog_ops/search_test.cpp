@@ -120,9 +120,17 @@ TEST_F(SearchTest, RefusalsOpenNoWindowButThePatternIsRemembered) {
     ASSERT_EQ(Windows().size(), 3u);
     EXPECT_EQ(Windows()[1]->m_nResultKind, 1);
     EXPECT_EQ(Rows(Windows()[2]), Texts{"Jazz|2|home"});
+    // Another case, or a name in a Windows catalogue's bytes, meets what is typed on Linux.
+    doc.m_pDatabase->FindDisc("3")->m_strName = "Caf\xC9 JAZZ";
+    for (const char* typed : {"JAZZ", "caf\xC3\xA9 jazz"}) {
+        combo->setEditText(QString::fromUtf8(typed));
+        ASSERT_TRUE(doc.OnCommand(ov2::cmd::kCdSearch));
+    }
+    EXPECT_EQ(Rows(Windows()[3]), (Texts{"Jazz|2|home", "Caf\xC3\x89 JAZZ|3|home"}));
+    EXPECT_EQ(Rows(Windows()[4]), Texts{"Caf\xC3\x89 JAZZ|3|home"});
     const auto* history = dynamic_cast<CStringList*>(
         doc.m_pDatabase->m_pSettings->m_map.Lookup("SearchCombo")->get());
-    EXPECT_EQ(history->m_strings, (Texts{"*", "rock", "jazz"}));
+    EXPECT_EQ(history->m_strings, (Texts{"*", "rock", "jazz", "caf\xC3\xA9 jazz"}));
 }
 
 TEST_F(SearchTest, RowsStandInCatalogueOrderAndTheFirstClickSortsDescending) {

@@ -81,8 +81,8 @@ TEST(ConvertorTest, AnOldCatalogueConvertsIntoAscendingDiscs) {
     procedure.m_strFolder = dir.path().string();
     ASSERT_EQ(procedure.FileCheck(), 0);
     const auto tree = procedure.GetTree(std::make_unique<COvDiscDatabase>());
-    EXPECT_EQ(Numbers(*tree), "2 1 4  3");
-    EXPECT_EQ(tree->m_lstDiscs[3]->m_strFolderTree, "7\r\n");
+    EXPECT_EQ(Numbers(*tree), "2 1 4 3");  // the root line "7" gives no number: left out at once
+    EXPECT_EQ(procedure.m_nLeftOut, 1u);
 
     ASSERT_EQ(procedure.Convert(), CConvertProcedure::Outcome::Converted);
     COv2Doc doc;
@@ -101,6 +101,31 @@ TEST(ConvertorTest, AnOldCatalogueConvertsIntoAscendingDiscs) {
     EXPECT_EQ(x.m_lstCategories, (std::vector<std::string>{"Rock", "Jazz"}));
     EXPECT_EQ(db.m_lstDiscs[0]->GetCount() + db.m_lstDiscs[1]->GetCount() + db.m_lstDiscs[3]->GetCount(), 1);
     EXPECT_EQ(db.m_pCategories->m_strings, (std::vector<std::string>{"Rock", "Jazz"}));
+}
+
+TEST(ConvertorTest, HostileFilesAreCheckedFirstAndCutShort) {
+    TempDir dir;
+    WriteFileBytes(dir / "Data.dat", "broken");
+    CConvertProcedure procedure;
+    procedure.m_strFolder = dir.path().string();
+    EXPECT_EQ(procedure.Convert(), CConvertProcedure::Outcome::Missing);
+    EXPECT_EQ(procedure.m_strMissing, "1: Cat.dat \r\n2: FileData.dat \r\n3: Tree.ovdt \r\n");
+
+    // Names repeated or empty cost nothing; so do root lines that cannot become discs.
+    WriteSample(dir.path());
+    std::vector<std::string> names(100000, "Jazz");
+    names.insert(names.begin() + 5, {"", "Rock", ""});
+    WriteFileBytes(dir / "Cat.dat", OldFile({}, names));
+    std::string tree = "7 Seven\n";
+    for (int i = 0; i < 30; ++i) tree += (i % 3 ? "x\n" : "5 Five\n");
+    WriteFileBytes(dir / "Tree.ovdt", tree + "5 Five\n\tsub\n" + ReadFileBytes(dir / "Tree.ovdt"));
+    ASSERT_EQ(procedure.Convert(), CConvertProcedure::Outcome::Converted);
+    EXPECT_EQ(procedure.m_pDatabase->m_pCategories->m_strings, (std::vector<std::string>{"Jazz", "Rock"}));
+    EXPECT_EQ(Numbers(*procedure.m_pDatabase), "7 5 4 3 2 1");
+    EXPECT_EQ(procedure.LeftOutMessage(),
+              "31 disc(s) of the old catalogue were not converted: their numbers are not plain whole numbers, or "
+              "another disc has the same number.\r\nNumbers: 5, (none), (none), 5, (none), (none), 5, (none), "
+              "(none), 5, (none), (none), 5, (none), (none), 5, (none), (none), 5, (none) and 11 more");
 }
 
 // Root may write any file: ov2cat then runs as nobody, for whom read-only files are read-only.
@@ -150,6 +175,11 @@ TEST(ConvertorTest, ConvertOldFilesTakesTheDialogsDiscsIntoAnEmptyCatalogue) {
     TempDir dir;
     WriteSample(dir / "old");
     fs::create_directories(dir / "cd");
+    const ScopedEnv home("HOME", dir.path().string());
+    {
+        const DriveMap cdOnly("D=cdrom:" + (dir / "cd").string());
+        EXPECT_EQ(CDialogConvert().m_treeFolders->topLevelItem(0)->text(0).toStdString(), dir.path().string());
+    }
     const DriveMap drives("C=fixed:" + dir.path().string() + ";D=cdrom:" + (dir / "cd").string() +
                           ";E=remote:" + (dir / "old").string());
     COv2Doc doc;
@@ -157,23 +187,41 @@ TEST(ConvertorTest, ConvertOldFilesTakesTheDialogsDiscsIntoAnEmptyCatalogue) {
     doc.OnNewDocument();
     MessageRecorder messages;
     QStringList shown;
-    std::string drivePath;
+    std::string foldedPath, drivePath;
+    auto click = [](CDialogConvert* dialog, const char* button) {
+        dialog->findChild<QPushButton*>(QLatin1String(button))->click();
+    };
     QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<CDialogConvert*>(QApplication::activeModalWidget());
         ASSERT_TRUE(dialog);
         QTreeWidget* tree = dialog->m_treeFolders;
-        for (QTreeWidgetItem* item : {tree->topLevelItem(0), tree->topLevelItem(1), tree->topLevelItem(0)->child(0),
-                                      tree->topLevelItem(0)->child(1)})
-            shown << item->text(0);
-        auto* convert = dialog->findChild<QPushButton*>(QStringLiteral("buttonConvert"));
-        convert->click();  // C: holds no old files
-        tree->setCurrentItem(tree->topLevelItem(1));
-        drivePath = dialog->m_strPath;
-        convert->click();
-        dialog->findChild<QPushButton*>(QStringLiteral("buttonOk"))->click();
+        QTreeWidgetItem* c = tree->topLevelItem(0);
+        c->setExpanded(true);
+        tree->setCurrentItem(c->child(1));
+        c->setExpanded(false);  // folding C: selects it: "old" is gone from sight
+        foldedPath = dialog->m_strPath + (tree->currentItem() == c ? "" : " is not C:");
+        click(dialog, "buttonConvert");  // C: holds no old files
+        click(dialog, "buttonOk");
     });
     frame.RunCommand(ov2::cmd::kConvertOldFiles);
-    EXPECT_EQ(shown.join(QLatin1Char('|')), QStringLiteral("C:\\|E:\\|cd|old"));
+    EXPECT_EQ(foldedPath, "C:\\\\");
+    EXPECT_FALSE(doc.IsModified());  // nothing was converted
+
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDialogConvert*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        QTreeWidget* tree = dialog->m_treeFolders;
+        tree->topLevelItem(2)->setExpanded(true);  // the home folder
+        for (QTreeWidgetItem* item : {tree->topLevelItem(0), tree->topLevelItem(1), tree->topLevelItem(2),
+                                      tree->topLevelItem(2)->child(0), tree->topLevelItem(2)->child(1)})
+            shown << item->text(0);
+        tree->setCurrentItem(tree->topLevelItem(1));
+        drivePath = dialog->m_strPath;
+        click(dialog, "buttonConvert");
+        click(dialog, "buttonOk");
+    });
+    frame.RunCommand(ov2::cmd::kConvertOldFiles);
+    EXPECT_EQ(shown.join(QLatin1Char('|')).toStdString(), "C:\\|E:\\|" + dir.path().string() + "|cd|old");
     EXPECT_EQ(drivePath, "E:\\\\");
     EXPECT_EQ(messages.Texts(),
               (std::vector<std::string>{"The Needed Old Files:\r\n\n1: Data.dat \r\n2: Cat.dat \r\n3: FileData.dat \r\n"

@@ -1,4 +1,5 @@
 #include "platform/text.h"
+#include "platform/text_matcher.h"
 
 #include <gtest/gtest.h>
 
@@ -109,6 +110,31 @@ TEST(CompareNoCase, IsAConsistentOrderOverMixedTexts) {
             }
         }
     }
+}
+
+TEST(CTextMatcher, MeetsWindowsAndLinuxTextsWithFullCaseFolding) {
+    const ov2::CTextMatcher cafe("caf\xC3\xA9"), strasse("stra\xC3\x9F" "e"), juergen("J\xC3\x9CRGEN");
+    EXPECT_TRUE(cafe.Contains("Best of Caf\xE9"));        // Windows-1252
+    EXPECT_TRUE(cafe.Contains("CAF\xC3\x89 del Mar"));    // UTF-8
+    EXPECT_TRUE(cafe.Contains("Cafe\xCC\x81"));           // é as e and a combining accent
+    EXPECT_FALSE(cafe.Contains("Cafe"));
+    EXPECT_FALSE(ov2::CTextMatcher("cafe").Contains("Cafe\xCC\x81"));
+    EXPECT_TRUE(strasse.Contains("HAUPTSTRASSE 5"));
+    EXPECT_TRUE(ov2::CTextMatcher("STRASSE").Contains("Hauptstra\xDF" "e"));  // ß in Windows-1252
+    EXPECT_TRUE(ov2::CTextMatcher("ss").Contains("Stra\xC3\x9F" "e"));
+    EXPECT_TRUE(juergen.Equals("j\xFCrgen"));
+    EXPECT_TRUE(juergen.Contains("J\xDCRGEN\x85"));          // and "…", in Windows-1252
+    EXPECT_TRUE(juergen.Contains("J\xC3\x9CRGEN\xE2\x80\xA6"));  // the same in UTF-8
+    EXPECT_FALSE(juergen.Equals("JURGEN"));
+    EXPECT_FALSE(juergen.Equals("J\xC3\x9CRGEN "));
+    // ASCII on both sides, and a pattern that folds to ASCII (the Kelvin sign).
+    EXPECT_TRUE(ov2::CTextMatcher("ROCK").Contains("best of rock"));
+    EXPECT_FALSE(ov2::CTextMatcher("rocks").Contains("best of rock"));
+    EXPECT_TRUE(ov2::CTextMatcher("\xE2\x84\xAA" "B").Equals("kb"));
+    EXPECT_TRUE(ov2::CTextMatcher("").Contains("x"));
+    EXPECT_FALSE(ov2::CTextMatcher("").Equals("x"));
+    EXPECT_TRUE(ov2::SameText("Caf\xC9", "caf\xC3\xA9"));
+    EXPECT_EQ(ov2::FoldText("STRA\xC3\x9F" "E \xCE\x90"), "strasse \xCE\x90");  // ΐ folds apart, NFC joins it
 }
 
 }  // namespace

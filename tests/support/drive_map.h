@@ -6,25 +6,31 @@
 
 namespace ov2::test {
 
-// Sets OV2_DRIVES (the map of drive letters onto folders and images) for the life of the
-// object, and puts back what was there before.
-class DriveMap {
+// Sets an environment variable for the life of the object, and puts back what was there before.
+class ScopedEnv {
 public:
-    explicit DriveMap(const std::string& value) {
-        if (const char* old = std::getenv("OV2_DRIVES")) m_previous = old;
-        setenv("OV2_DRIVES", value.c_str(), 1);
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_previous = old;
+        setenv(name, value.c_str(), 1);
     }
-    ~DriveMap() {
+    ~ScopedEnv() {
         if (m_previous)
-            setenv("OV2_DRIVES", m_previous->c_str(), 1);
+            setenv(m_name, m_previous->c_str(), 1);
         else
-            unsetenv("OV2_DRIVES");
+            unsetenv(m_name);
     }
-    DriveMap(const DriveMap&) = delete;
-    DriveMap& operator=(const DriveMap&) = delete;
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
 
 private:
+    const char* m_name;
     std::optional<std::string> m_previous;
+};
+
+// Sets OV2_DRIVES (the map of drive letters onto folders and images) for the life of the object.
+class DriveMap : public ScopedEnv {
+public:
+    explicit DriveMap(const std::string& value) : ScopedEnv("OV2_DRIVES", value) {}
 };
 
 }  // namespace ov2::test
