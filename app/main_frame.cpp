@@ -279,18 +279,34 @@ void CMainFrame::OnHelp() {
     // the program installs.
     const QString chm = QDir::current().absoluteFilePath(QStringLiteral("Help.chm"));
     const QString help = QFileInfo(chm).isFile() ? chm : InstalledHelp();
-    if (help.isEmpty() || !ov2::OpenWithDesktop(help))
+    if (help.isEmpty()) {
         ov2::OvMessageBox("Could Not Find Help Files.", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return;
+    }
+    OpenHelp(help, help);
 }
 
 void CMainFrame::OnTipsAndTricks() {
-    // The tips are a section of the installed help; nothing is said when it cannot be shown.
+    // The tips are a section of the installed help.
     const QString help = InstalledHelp();
-    if (help.isEmpty()) return;
+    if (help.isEmpty()) {
+        ov2::OvMessageBox("Could Not Find Help Files.", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return;
+    }
     // "#tips" names the section, not part of the file's name.
     QUrl address = QUrl::fromLocalFile(help);
     address.setFragment(QStringLiteral("tips"));
-    ov2::OpenWithDesktop(address.toString(QUrl::FullyEncoded));
+    OpenHelp(address.toString(QUrl::FullyEncoded), help);
+}
+
+void CMainFrame::OpenHelp(const QString& target, const QString& file) {
+    // The page is there but the desktop cannot show it (no browser, say): that is no missing
+    // help, and the user is told what went wrong.
+    QString reason;
+    if (!ov2::OpenWithDesktop(target, &reason))
+        ov2::OvMessageBox(
+            "Could Not Open Help Files.\n\n" + file.toStdString() + ": " + reason.toStdString(),
+            ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
 }
 
 void CMainFrame::OnSettings() {

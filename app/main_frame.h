@@ -42,6 +42,8 @@ private:
     void SaveLayout() const;
     void OnHelp();
     void OnTipsAndTricks();
+    // Opens the help page (or a section of it: `target`) and says why when it cannot.
+    void OpenHelp(const QString& target, const QString& file);
     void OnAbout();
     // The settings sheet on the open catalogue.
     void OnSettings();

@@ -18,6 +18,7 @@
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/shell_open.h"
+#include "tests/support/drive_map.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
@@ -138,6 +139,27 @@ TEST_F(MainFrameTest, HelpOpensHelpChmOfTheCurrentFolderOrSaysItIsMissing) {
     EXPECT_EQ(opener.opened, QStringList{QDir::current().absoluteFilePath(QStringLiteral("Help.chm"))});
     EXPECT_EQ(messages.Texts().size(), 1u);
     QDir::setCurrent(previous);
+}
+
+TEST_F(MainFrameTest, HelpAndTipsSayWhyTheDesktopCannotShowThePage) {
+    // The page installed in a data folder; an opener that finds no browser (its status 3).
+    TempDir data, bin;
+    std::filesystem::create_directories(data / "ov2" / "help");
+    WriteFileBytes(data / "ov2" / "help" / "index.html", "<html></html>");
+    WriteFileBytes(bin / "xdg-open", "#!/bin/sh\necho \"$1\" >>\"$0.args\"\nexit 3\n");
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    const ScopedEnvironment dataDirs("XDG_DATA_DIRS", data.path().string());
+    const ScopedEnvironment path("PATH", bin.path().string() + ":" + std::getenv("PATH"));
+    MessageRecorder messages;
+
+    frame.RunCommand(ov2::cmd::kHelp);
+    frame.RunCommand(ov2::cmd::kTipsAndTricks);
+    const std::string page =
+        std::filesystem::canonical(data / "ov2" / "help" / "index.html").string();
+    EXPECT_EQ(ReadFileBytes(bin / "xdg-open.args"), page + "\nfile://" + page + "#tips\n");
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>(2, "Could Not Open Help Files.\n\n" + page +
+                                              ": no application to open it is installed"));
 }
 
 TEST_F(MainFrameTest, TextFieldsKeepTheirEditingKeys) {
