@@ -177,7 +177,8 @@ void CMainFrame::CreateMenus() {
     AddCommand(m_fileMenu, kConvertOldFiles, QStringLiteral("Convert Old Files"), "document-revert",
                QKeySequence(Qt::CTRL | Qt::Key_A));
     m_recentSeparator = m_fileMenu->addSeparator();
-    for (int i = 0; i < 4; ++i) AddCommand(m_fileMenu, kFileMru1 + i, QString(), nullptr)->setVisible(false);
+    for (int i = 0; i < CRecentFileList::kSize; ++i)
+        AddCommand(m_fileMenu, kFileMru1 + i, QString(), nullptr)->setVisible(false);
     m_fileMenu->addSeparator();
     AddCommand(m_fileMenu, kAppExit, QStringLiteral("E&xit"), "application-exit");
 
@@ -236,19 +237,21 @@ QAction* CMainFrame::Action(int nID) const {
 
 void CMainFrame::UpdateMenuState() {
     for (const auto& [id, action] : m_actions) {
-        if (id >= kFileMru1 && id < kFileMru1 + 4) continue;
+        if (id >= kFileMru1 && id < kFileMru1 + CRecentFileList::kSize) continue;
         action->setEnabled(m_pDocument->IsCommandEnabled(id));
     }
 }
 
 void CMainFrame::UpdateRecentFiles() {
-    const QStringList& files = m_pDocument->RecentFiles().Files();
-    for (int i = 0; i < 4; ++i) {
+    m_recentShown = m_pDocument->RecentFiles().Files();
+    for (int i = 0; i < CRecentFileList::kSize; ++i) {
         QAction* action = Action(kFileMru1 + i);
-        action->setVisible(i < files.size());
-        if (i < files.size()) action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])));
+        action->setVisible(i < m_recentShown.size());
+        if (i < m_recentShown.size())
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                QDir::toNativeSeparators(m_recentShown[i])));
     }
-    m_recentSeparator->setVisible(!files.isEmpty());
+    m_recentSeparator->setVisible(!m_recentShown.isEmpty());
 }
 
 void CMainFrame::UpdateCaption() {
@@ -262,6 +265,13 @@ void CMainFrame::UpdateCaption() {
 
 void CMainFrame::RunCommand(int nID) {
     if (!m_pDocument->IsCommandEnabled(nID)) return;
+    if (nID >= kFileMru1 && nID < kFileMru1 + CRecentFileList::kSize) {
+        // An entry opens the file it names, whatever happened to the list since it was shown.
+        const int i = nID - kFileMru1;
+        if (i < m_recentShown.size()) m_pDocument->OpenFile(m_recentShown[i]);
+        UpdateMenuState();
+        return;
+    }
     switch (nID) {
         case kAppExit: close(); break;
         case kAppAbout: OnAbout(); break;

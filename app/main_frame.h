@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <map>
 
 class COv2Doc;
@@ -56,5 +57,6 @@ private:
     CCategoriesView* m_categories = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
+    QStringList m_recentShown;  // the files the recent-file entries name, in their order
     std::map<int, QAction*> m_actions;
 };

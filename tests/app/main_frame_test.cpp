@@ -162,6 +162,44 @@ TEST_F(MainFrameTest, HelpAndTipsSayWhyTheDesktopCannotShowThePage) {
                                               ": no application to open it is installed"));
 }
 
+TEST_F(MainFrameTest, RecentFileEntriesNameAndOpenTheCataloguesOpenedAndSavedLast) {
+    TempDir dir;
+    const QString first = WriteCatalogue(dir, "first.ovd", {MakeDisc("4", "Four")});
+    const QString second = WriteCatalogue(dir, "second.ovd", {MakeDisc("5", "Five")});
+    const QString saved = QString::fromStdString((dir / "saved.ovd").string());
+    QString chosen;
+    doc.m_askOpenPath = [&chosen] { return chosen; };
+    doc.m_askSavePath = [&saved](const QString&) { return saved; };
+    const auto entries = [this] {
+        QStringList texts;
+        for (int i = 0; i < 3; ++i)
+            if (QAction* entry = frame.Action(ov2::cmd::kFileMru1 + i); entry->isVisible())
+                texts << entry->text();
+        return texts;
+    };
+    const auto numbered = [](int n, const QString& file) {
+        return QStringLiteral("&%1 ").arg(n) + file;
+    };
+
+    chosen = first;
+    frame.RunCommand(ov2::cmd::kFileOpen);
+    EXPECT_EQ(entries().value(0), numbered(1, first));
+    chosen = second;
+    frame.RunCommand(ov2::cmd::kFileOpen);
+    frame.RunCommand(ov2::cmd::kFileSaveAs);
+    EXPECT_EQ(entries(),
+              QStringList({numbered(1, saved), numbered(2, second), numbered(3, first)}));
+
+    // Each entry opens the catalogue it names, and the list follows.
+    frame.Action(ov2::cmd::kFileMru1 + 2)->trigger();
+    EXPECT_EQ(doc.GetPathName(), first);
+    EXPECT_EQ(entries(),
+              QStringList({numbered(1, first), numbered(2, saved), numbered(3, second)}));
+    frame.Action(ov2::cmd::kFileMru1 + 2)->trigger();
+    EXPECT_EQ(doc.GetPathName(), second);
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "5");
+}
+
 TEST_F(MainFrameTest, TextFieldsKeepTheirEditingKeys) {
     doc.m_pDatabase->AddTail(MakeDisc("1", "One"));
     doc.m_pDatabase->AddTail(MakeDisc("2", "Two"));
