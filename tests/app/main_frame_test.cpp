@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -94,9 +95,15 @@ TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
     TempDir dir;
     const QString first = WriteCatalogue(dir, "first.ovd", {MakeDisc("4", "Four")});
     const QString second = WriteCatalogue(dir, "second.ovd", {MakeDisc("5", "Five"), MakeDisc("6", "Six")});
-    frame.setWindowTitle(QStringLiteral("Orvella - Ov2[*]"));  // the caption at start-up
+    EXPECT_TRUE(OpenAtStart(doc, frame, {}));  // the caption of a start without a catalogue
     doc.SetModifiedFlag();  // an edit marks it and leaves its text
     EXPECT_EQ(frame.windowHandle()->title(), QStringLiteral("Orvella - Ov2*"));
+
+    // A catalogue opened at start names the window as one opened later does.
+    COv2Doc startDoc;
+    CMainFrame started(&startDoc);
+    EXPECT_TRUE(OpenAtStart(startDoc, started, {first}));
+    EXPECT_EQ(started.windowTitle(), QStringLiteral("Ov2 - first.ovd[*]"));
 
     EXPECT_TRUE(OpenFromCommandLine(doc, {first}));
     EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - first.ovd[*]"));
@@ -198,6 +205,27 @@ TEST_F(MainFrameTest, RecentFileEntriesNameAndOpenTheCataloguesOpenedAndSavedLas
     frame.Action(ov2::cmd::kFileMru1 + 2)->trigger();
     EXPECT_EQ(doc.GetPathName(), second);
     EXPECT_EQ(Numbers(*doc.m_pDatabase), "5");
+}
+
+TEST(Ov2Program, HelpAndVersionAnswerWithoutAWindowSystem) {
+    for (const QString& option : {QStringLiteral("--help"), QStringLiteral("--version")}) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        environment.remove(QStringLiteral("DISPLAY"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(OV2_PATH), {option});
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+        if (option == QLatin1String("--version"))
+            EXPECT_EQ(out, QStringLiteral("Ov2 " OV2_VERSION "\n"));
+        else
+            EXPECT_TRUE(out.startsWith(QStringLiteral("Usage: ")) &&
+                        out.contains(QStringLiteral("[catalogue.ovd]")))
+                << out.toStdString();
+    }
 }
 
 TEST_F(MainFrameTest, TextFieldsKeepTheirEditingKeys) {
