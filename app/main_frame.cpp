@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollArea>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
@@ -20,6 +21,7 @@
 #include "app/about_dialog.h"
 #include "app/left_view.h"
 #include "app/ov2_view.h"
+#include "app/pane_splitter.h"
 #include "app/settings_sheet.h"
 #include "catalog_ops/categories_view.h"
 #include "catalog_ops/commands_view.h"
@@ -36,6 +38,9 @@ using namespace ov2::cmd;
 namespace {
 
 const QString kFilter = QStringLiteral("Ov2 Files (*.ovd)");
+// The panes, left to right: commands, disc tree, file list, categories.
+const QList<int> kDefaultWidths = {255, 200, 320, 165};
+constexpr int kFileListPane = 2;
 const QString kLayoutGroup = QStringLiteral("Layout");
 const QString kPanesKey = QStringLiteral("Panes");
 const QString kFileColumnsKey = QStringLiteral("FileListColumns");
@@ -82,7 +87,7 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
     setAcceptDrops(true);
     qApp->installEventFilter(new CTextFieldKeys(this));
 
-    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter = new CPaneSplitter(kFileListPane, this);
     m_splitter->setObjectName(QStringLiteral("panes"));
     m_splitter->setChildrenCollapsible(false);
     m_commands = new CCommandsView(doc, m_splitter);
@@ -91,8 +96,19 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
     m_categories = new CCategoriesView(doc, m_splitter);
     for (QWidget* pane : std::initializer_list<QWidget*>{m_commands, m_tree, m_files, m_categories})
         m_splitter->addWidget(pane);
-    // Extra width goes to the file list, where long names need it; the others keep their widths.
-    for (int i = 0; i < 4; ++i) m_splitter->setStretchFactor(i, i == 2 ? 1 : 0);
+    // Extra width goes to the file list, where long names need it; the others keep their widths
+    // and, in a narrow window (a small screen, large scaling), give way before the file list.
+    for (int i = 0; i < 4; ++i) {
+        m_splitter->setStretchFactor(i, i == kFileListPane ? 1 : 0);
+        if (i != kFileListPane) m_splitter->widget(i)->setMinimumWidth(kDefaultWidths[i] * 2 / 5);
+    }
+    // The commands panel's fields and buttons give way last: the tree and the categories lose
+    // only room, the panel its content.
+    if (const auto* commands =
+            m_commands->findChild<QScrollArea*>(QStringLiteral("commandsScroll")))
+        m_splitter->SetComfortableWidth(
+            0, commands->widget()->minimumSizeHint().width() + 2 * commands->frameWidth() +
+                   style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, commands));
     RestoreLayout();
     setCentralWidget(m_splitter);
 
@@ -348,8 +364,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::RestoreLayout() {
     QSettings settings(QStringLiteral("Ov2"), QStringLiteral("Ov2"));
     settings.beginGroup(kLayoutGroup);
-    m_splitter->setSizes(
-        RememberedWidths(settings, kPanesKey, 4).value_or(QList<int>{255, 200, 320, 165}));
+    // The categories pane shows its titles whole at first.
+    QList<int> widths = kDefaultWidths;
+    widths[3] = std::max(widths[3], m_categories->minimumSizeHint().width());
+    m_splitter->setSizes(RememberedWidths(settings, kPanesKey, 4).value_or(widths));
     if (const auto columns = RememberedWidths(settings, kFileColumnsKey, 2)) {
         m_files->setColumnWidth(COv2View::kColumnSize, (*columns)[0]);
         m_files->setColumnWidth(COv2View::kColumnType, (*columns)[1]);
@@ -359,7 +377,7 @@ void CMainFrame::RestoreLayout() {
 void CMainFrame::SaveLayout() const {
     QSettings settings(QStringLiteral("Ov2"), QStringLiteral("Ov2"));
     settings.beginGroup(kLayoutGroup);
-    settings.setValue(kPanesKey, WidthTexts(m_splitter->sizes()));
+    settings.setValue(kPanesKey, WidthTexts(m_splitter->PreferredSizes()));
     settings.setValue(kFileColumnsKey, WidthTexts({m_files->columnWidth(COv2View::kColumnSize),
                                                    m_files->columnWidth(COv2View::kColumnType)}));
 }

@@ -11,7 +11,7 @@ class CLeftView;
 class COv2View;
 class QAction;
 class QMenu;
-class QSplitter;
+class CPaneSplitter;
 
 // The main window: the four panes side by side (commands panel, disc tree, file list,
 // categories panel) and the menus and accelerators, whose commands go to the document.
@@ -21,7 +21,7 @@ public:
     explicit CMainFrame(COv2Doc* doc, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    QSplitter* Splitter() const { return m_splitter; }
+    CPaneSplitter* Splitter() const { return m_splitter; }
     QAction* Action(int nID) const;
     // Runs a menu command as the user would choose it.
     void RunCommand(int nID);
@@ -50,7 +50,7 @@ private:
     void OnSettings();
 
     COv2Doc* m_pDocument;
-    QSplitter* m_splitter = nullptr;
+    CPaneSplitter* m_splitter = nullptr;
     CCommandsView* m_commands = nullptr;
     CLeftView* m_tree = nullptr;
     COv2View* m_files = nullptr;

@@ -15,6 +15,7 @@
 
 #include "app/left_view.h"
 #include "app/ov2_app.h"
+#include "app/pane_splitter.h"
 #include "core/catalogue_file.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
@@ -76,19 +77,42 @@ TEST_F(MainFrameTest, FourPanesWithTheExtraWidthInTheFileListRememberedOnClosing
     EXPECT_STREQ(frame.Splitter()->widget(0)->metaObject()->className(), "CCommandsView");
     EXPECT_STREQ(frame.Splitter()->widget(3)->metaObject()->className(), "CCategoriesView");
 
-    frame.Splitter()->setSizes({300, 150, 700, 240});
+    frame.Splitter()->setSizes({300, 150, 700, 200});
     frame.close();
     COv2Doc nextDoc;
     nextDoc.OnNewDocument();
     CMainFrame next(&nextDoc);
-    next.resize(1200, 800);
-    next.show();
-    QCoreApplication::processEvents();
-    const QList<int> remembered = next.Splitter()->sizes();
+    const auto showAt = [&next](int width) {
+        next.resize(width, 800);
+        next.show();
+        QCoreApplication::processEvents();
+        return next.Splitter()->sizes();
+    };
+    QList<int> remembered = showAt(1360);
     EXPECT_EQ(remembered[0], 300);
     EXPECT_EQ(remembered[1], 150);
-    EXPECT_EQ(remembered[3], 240);
+    EXPECT_EQ(remembered[3], 200);
     EXPECT_LT(remembered[2], 700);  // a narrower window narrows the file list alone
+
+    // Too narrow for them (a small screen, large scaling): the side panes give way until the
+    // file list has half the window, and take their widths back as it widens.
+    for (int width : {1000, 800}) {
+        const QList<int> squeezed = showAt(width);
+        EXPECT_GE(squeezed[2], width / 2) << width;
+        for (int pane : {0, 1, 3}) {
+            EXPECT_LT(squeezed[pane], remembered[pane]) << width;
+            EXPECT_GE(squeezed[pane], next.Splitter()->widget(pane)->minimumWidth()) << width;
+        }
+    }
+    EXPECT_EQ(showAt(1360), remembered);
+    showAt(800);
+    next.close();  // what it remembers are the widths the user gave the panes
+    COv2Doc lastDoc;
+    CMainFrame last(&lastDoc);
+    last.resize(1360, 800);
+    last.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(last.Splitter()->sizes(), remembered);
 }
 
 TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
