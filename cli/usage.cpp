@@ -32,9 +32,10 @@ constexpr CommandUsage kCommands[] = {
      "tracks, and says so)"},
     {"freedb", "[--site SITE] [--hello USER@HOST] LETTER|IMAGE.cue",
      "looks the audio CD up on a freedb server: prints \"id\" (the disc id), \"category\", "
-     "\"artist\", \"title\", \"year\", then one track title a line (\"01 Intro\"); SITE is "
-     "a site text of the server list (\"host (place)\", the host is the text before the "
-     "first blank) or a bare \"host:port\", by default the central server; --hello sends "
+     "\"artist\", \"title\", \"year\", \"genre\", then one track title a line (\"01 Intro\"; "
+     "a track without a title as \"Track02\"); of several exact matches the first is read; "
+     "SITE is a site text of the server list (\"host (place)\", the host is the text before "
+     "the first blank) or a bare \"host:port\", by default the central server; --hello sends "
      "that contact address in the greeting"},
     {"scan", "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X]",
      "records the disc in the drive (\"E\", \"e:\") as the scan dialog does and appends it "
