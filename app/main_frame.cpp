@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScrollArea>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
@@ -20,6 +21,7 @@
 #include "app/about_dialog.h"
 #include "app/left_view.h"
 #include "app/ov2_view.h"
+#include "app/pane_splitter.h"
 #include "app/settings_sheet.h"
 #include "catalog_ops/categories_view.h"
 #include "catalog_ops/commands_view.h"
@@ -36,6 +38,9 @@ using namespace ov2::cmd;
 namespace {
 
 const QString kFilter = QStringLiteral("Ov2 Files (*.ovd)");
+// The panes, left to right: commands, disc tree, file list, categories.
+const QList<int> kDefaultWidths = {255, 200, 320, 165};
+constexpr int kFileListPane = 2;
 const QString kLayoutGroup = QStringLiteral("Layout");
 const QString kPanesKey = QStringLiteral("Panes");
 const QString kFileColumnsKey = QStringLiteral("FileListColumns");
@@ -82,7 +87,7 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
     setAcceptDrops(true);
     qApp->installEventFilter(new CTextFieldKeys(this));
 
-    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter = new CPaneSplitter(kFileListPane, this);
     m_splitter->setObjectName(QStringLiteral("panes"));
     m_splitter->setChildrenCollapsible(false);
     m_commands = new CCommandsView(doc, m_splitter);
@@ -91,8 +96,19 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
     m_categories = new CCategoriesView(doc, m_splitter);
     for (QWidget* pane : std::initializer_list<QWidget*>{m_commands, m_tree, m_files, m_categories})
         m_splitter->addWidget(pane);
-    // Extra width goes to the file list, where long names need it; the others keep their widths.
-    for (int i = 0; i < 4; ++i) m_splitter->setStretchFactor(i, i == 2 ? 1 : 0);
+    // Extra width goes to the file list, where long names need it; the others keep their widths
+    // and, in a narrow window (a small screen, large scaling), give way before the file list.
+    for (int i = 0; i < 4; ++i) {
+        m_splitter->setStretchFactor(i, i == kFileListPane ? 1 : 0);
+        if (i != kFileListPane) m_splitter->widget(i)->setMinimumWidth(kDefaultWidths[i] * 2 / 5);
+    }
+    // The commands panel's fields and buttons give way last: the tree and the categories lose
+    // only room, the panel its content.
+    if (const auto* commands =
+            m_commands->findChild<QScrollArea*>(QStringLiteral("commandsScroll")))
+        m_splitter->SetComfortableWidth(
+            0, commands->widget()->minimumSizeHint().width() + 2 * commands->frameWidth() +
+                   style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, commands));
     RestoreLayout();
     setCentralWidget(m_splitter);
 
@@ -177,7 +193,8 @@ void CMainFrame::CreateMenus() {
     AddCommand(m_fileMenu, kConvertOldFiles, QStringLiteral("Convert Old Files"), "document-revert",
                QKeySequence(Qt::CTRL | Qt::Key_A));
     m_recentSeparator = m_fileMenu->addSeparator();
-    for (int i = 0; i < 4; ++i) AddCommand(m_fileMenu, kFileMru1 + i, QString(), nullptr)->setVisible(false);
+    for (int i = 0; i < CRecentFileList::kSize; ++i)
+        AddCommand(m_fileMenu, kFileMru1 + i, QString(), nullptr)->setVisible(false);
     m_fileMenu->addSeparator();
     AddCommand(m_fileMenu, kAppExit, QStringLiteral("E&xit"), "application-exit");
 
@@ -236,19 +253,21 @@ QAction* CMainFrame::Action(int nID) const {
 
 void CMainFrame::UpdateMenuState() {
     for (const auto& [id, action] : m_actions) {
-        if (id >= kFileMru1 && id < kFileMru1 + 4) continue;
+        if (id >= kFileMru1 && id < kFileMru1 + CRecentFileList::kSize) continue;
         action->setEnabled(m_pDocument->IsCommandEnabled(id));
     }
 }
 
 void CMainFrame::UpdateRecentFiles() {
-    const QStringList& files = m_pDocument->RecentFiles().Files();
-    for (int i = 0; i < 4; ++i) {
+    m_recentShown = m_pDocument->RecentFiles().Files();
+    for (int i = 0; i < CRecentFileList::kSize; ++i) {
         QAction* action = Action(kFileMru1 + i);
-        action->setVisible(i < files.size());
-        if (i < files.size()) action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(files[i])));
+        action->setVisible(i < m_recentShown.size());
+        if (i < m_recentShown.size())
+            action->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(
+                QDir::toNativeSeparators(m_recentShown[i])));
     }
-    m_recentSeparator->setVisible(!files.isEmpty());
+    m_recentSeparator->setVisible(!m_recentShown.isEmpty());
 }
 
 void CMainFrame::UpdateCaption() {
@@ -262,6 +281,13 @@ void CMainFrame::UpdateCaption() {
 
 void CMainFrame::RunCommand(int nID) {
     if (!m_pDocument->IsCommandEnabled(nID)) return;
+    if (nID >= kFileMru1 && nID < kFileMru1 + CRecentFileList::kSize) {
+        // An entry opens the file it names, whatever happened to the list since it was shown.
+        const int i = nID - kFileMru1;
+        if (i < m_recentShown.size()) m_pDocument->OpenFile(m_recentShown[i]);
+        UpdateMenuState();
+        return;
+    }
     switch (nID) {
         case kAppExit: close(); break;
         case kAppAbout: OnAbout(); break;
@@ -279,18 +305,34 @@ void CMainFrame::OnHelp() {
     // the program installs.
     const QString chm = QDir::current().absoluteFilePath(QStringLiteral("Help.chm"));
     const QString help = QFileInfo(chm).isFile() ? chm : InstalledHelp();
-    if (help.isEmpty() || !ov2::OpenWithDesktop(help))
+    if (help.isEmpty()) {
         ov2::OvMessageBox("Could Not Find Help Files.", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return;
+    }
+    OpenHelp(help, help);
 }
 
 void CMainFrame::OnTipsAndTricks() {
-    // The tips are a section of the installed help; nothing is said when it cannot be shown.
+    // The tips are a section of the installed help.
     const QString help = InstalledHelp();
-    if (help.isEmpty()) return;
+    if (help.isEmpty()) {
+        ov2::OvMessageBox("Could Not Find Help Files.", ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return;
+    }
     // "#tips" names the section, not part of the file's name.
     QUrl address = QUrl::fromLocalFile(help);
     address.setFragment(QStringLiteral("tips"));
-    ov2::OpenWithDesktop(address.toString(QUrl::FullyEncoded));
+    OpenHelp(address.toString(QUrl::FullyEncoded), help);
+}
+
+void CMainFrame::OpenHelp(const QString& target, const QString& file) {
+    // The page is there but the desktop cannot show it (no browser, say): that is no missing
+    // help, and the user is told what went wrong.
+    QString reason;
+    if (!ov2::OpenWithDesktop(target, &reason))
+        ov2::OvMessageBox(
+            "Could Not Open Help Files.\n\n" + file.toStdString() + ": " + reason.toStdString(),
+            ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
 }
 
 void CMainFrame::OnSettings() {
@@ -322,8 +364,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::RestoreLayout() {
     QSettings settings(QStringLiteral("Ov2"), QStringLiteral("Ov2"));
     settings.beginGroup(kLayoutGroup);
-    m_splitter->setSizes(
-        RememberedWidths(settings, kPanesKey, 4).value_or(QList<int>{255, 200, 320, 165}));
+    // The categories pane shows its titles whole at first.
+    QList<int> widths = kDefaultWidths;
+    widths[3] = std::max(widths[3], m_categories->minimumSizeHint().width());
+    m_splitter->setSizes(RememberedWidths(settings, kPanesKey, 4).value_or(widths));
     if (const auto columns = RememberedWidths(settings, kFileColumnsKey, 2)) {
         m_files->setColumnWidth(COv2View::kColumnSize, (*columns)[0]);
         m_files->setColumnWidth(COv2View::kColumnType, (*columns)[1]);
@@ -333,7 +377,7 @@ void CMainFrame::RestoreLayout() {
 void CMainFrame::SaveLayout() const {
     QSettings settings(QStringLiteral("Ov2"), QStringLiteral("Ov2"));
     settings.beginGroup(kLayoutGroup);
-    settings.setValue(kPanesKey, WidthTexts(m_splitter->sizes()));
+    settings.setValue(kPanesKey, WidthTexts(m_splitter->PreferredSizes()));
     settings.setValue(kFileColumnsKey, WidthTexts({m_files->columnWidth(COv2View::kColumnSize),
                                                    m_files->columnWidth(COv2View::kColumnType)}));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QStringList>
 #include <map>
 
 class COv2Doc;
@@ -10,7 +11,7 @@ class CLeftView;
 class COv2View;
 class QAction;
 class QMenu;
-class QSplitter;
+class CPaneSplitter;
 
 // The main window: the four panes side by side (commands panel, disc tree, file list,
 // categories panel) and the menus and accelerators, whose commands go to the document.
@@ -20,7 +21,7 @@ public:
     explicit CMainFrame(COv2Doc* doc, QWidget* parent = nullptr);
     ~CMainFrame() override;
 
-    QSplitter* Splitter() const { return m_splitter; }
+    CPaneSplitter* Splitter() const { return m_splitter; }
     QAction* Action(int nID) const;
     // Runs a menu command as the user would choose it.
     void RunCommand(int nID);
@@ -42,17 +43,20 @@ private:
     void SaveLayout() const;
     void OnHelp();
     void OnTipsAndTricks();
+    // Opens the help page (or a section of it: `target`) and says why when it cannot.
+    void OpenHelp(const QString& target, const QString& file);
     void OnAbout();
     // The settings sheet on the open catalogue.
     void OnSettings();
 
     COv2Doc* m_pDocument;
-    QSplitter* m_splitter = nullptr;
+    CPaneSplitter* m_splitter = nullptr;
     CCommandsView* m_commands = nullptr;
     CLeftView* m_tree = nullptr;
     COv2View* m_files = nullptr;
     CCategoriesView* m_categories = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
+    QStringList m_recentShown;  // the files the recent-file entries name, in their order
     std::map<int, QAction*> m_actions;
 };

@@ -134,8 +134,7 @@ COv2View::COv2View(COv2Doc* doc, QWidget* parent) : QTreeWidget(parent), m_pDocu
     setColumnWidth(
         kColumnType,
         std::max(60, header()->fontMetrics().horizontalAdvance(QStringLiteral("Type")) + 28));
-    header()->setSortIndicatorShown(true);
-    header()->setSortIndicator(kColumnName, Qt::AscendingOrder);
+    ClearSortIndicator();
     connect(header(), &QHeaderView::sectionClicked, this, &COv2View::OnColumnclick);
     for (int column = kColumnName; column <= kColumnType; ++column)
         m_mapSortState.SetState(column, QStringLiteral("false"));
@@ -211,8 +210,15 @@ void COv2View::OnInitialUpdate() {
     m_pCurrentDisc = m_pDocument->m_pCurrentDisc.get();
     m_pDatabase = m_pDocument->m_pDatabase.get();
     clear();
+    ClearSortIndicator();
     for (int column = kColumnName; column <= kColumnType; ++column)
         m_mapSortState.SetState(column, QStringLiteral("false"));
+}
+
+void COv2View::ClearSortIndicator() {
+    // Rows in catalogue order show no arrow: an arrow would claim an order they do not have.
+    header()->setSortIndicator(-1, Qt::AscendingOrder);
+    header()->setSortIndicatorShown(false);
 }
 
 bool COv2View::OnViewCommand(int nID) {
@@ -242,6 +248,7 @@ bool COv2View::OnViewCommand(int nID) {
 
 void COv2View::ShowFolder(std::string_view path) {
     clear();
+    ClearSortIndicator();
     if (!m_pCurrentDisc) return;
 
     const std::optional<std::string_view> nodeFolder =

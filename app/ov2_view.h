@@ -83,6 +83,7 @@ protected:
 private:
     QAction* AddPopupAction(const char* objectName, const char* text, int nID);
     void OnClick();
+    void ClearSortIndicator();
 
     COv2Doc* m_pDocument;
     COvDisc* m_pCurrentDisc = nullptr;

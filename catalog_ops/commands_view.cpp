@@ -187,7 +187,8 @@ void CCommandsView::BuildControls() {
     scroll->setObjectName(QStringLiteral("commandsScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidgetResizable(true);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // In a narrow window the panel gives way to the file list; its fields stay within reach.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setWidget(content);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(0, 0, 0, 0);

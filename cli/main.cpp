@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -24,6 +23,7 @@
 #include "cli/freedb_command.h"
 #include "cli/scan_command.h"
 #include "cli/toc_command.h"
+#include "cli/usage.h"
 #include "core/catalogue_file.h"
 #include "core/catalogue_save.h"
 #include "core/disc_database.h"
@@ -31,32 +31,8 @@
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: ov2cat dump FILE.ovd            the catalogue as JSON on standard output\n"
-    "       ov2cat build FILE.json OUT.ovd  a catalogue made from JSON of the dump's shape\n"
-    "       ov2cat stat FILE.ovd            the numbers of discs, files and categories\n"
-    "       ov2cat gaps FILE.ovd            the unassigned disc numbers, one a line\n"
-    "       ov2cat search FILE.ovd PATTERN [--discs] [--category NAME]...\n"
-    "                                       the files (or discs) whose name holds the pattern,\n"
-    "                                       among those that carry every category named\n"
-    "       ov2cat drives                   the drive letters: letter, type, root or image, label\n"
-    "       ov2cat toc LETTER|IMAGE.cue     the table of contents of an audio CD\n"
-    "       ov2cat freedb [--site SITE] [--hello USER@HOST] LETTER|IMAGE.cue\n"
-    "                                       looks the audio CD up on a freedb server\n"
-    "       ov2cat scan LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X]\n"
-    "                                       records the disc in the drive, or the folder, ISO\n"
-    "                                       image or CUE sheet as a disc in drive X (by default\n"
-    "                                       the first letter no drive uses), as a new disc of\n"
-    "                                       the catalogue (made when missing)\n"
-    "       ov2cat rescan LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes]\n"
-    "                                       walks the disc again and prints what would change;\n"
-    "                                       with --yes the catalogue takes the new files, keeping\n"
-    "                                       the disc's labels and categories\n"
-    "       ov2cat convert OLD_FOLDER OUT.ovd  a catalogue converted from the old catalogue's\n"
-    "                                       four files in the folder\n";
-
 int Usage() {
-    std::fputs(kUsage, stderr);
+    std::fputs(ov2::UsageText().c_str(), stderr);
     return 2;
 }
 
@@ -300,6 +276,14 @@ int Convert(const char* oldFolder, const char* catalogue) {
 
 int main(int argc, char** argv) {
     const std::string_view verb = argc > 1 ? argv[1] : "";
+    // Asked for, the usage is the answer: on standard output, and a success.
+    const auto isHelp = [](std::string_view option) {
+        return option == "--help" || option == "-h";
+    };
+    if (argc == 2 && (isHelp(verb) || verb == "help")) return WriteOut(ov2::UsageText());
+    if (argc == 3 && isHelp(argv[2]))
+        if (const std::optional<std::string> help = ov2::CommandHelpText(verb))
+            return WriteOut(*help);
     if (verb == "dump" && argc == 3) return Dump(argv[2]);
     if (verb == "stat" && argc == 3) return Stat(argv[2]);
     if (verb == "gaps" && argc == 3) return Gaps(argv[2]);

@@ -137,8 +137,9 @@ bool COv2Doc::OnOpenDocument(const QString& path) {
     DeleteContents();
     m_pDatabase = std::move(database);
     m_bModified = false;
-    SetPathName(path);
+    // The list first: the title's news refreshes the menu, which must name this file already.
     m_recentFiles.Add(path);
+    SetPathName(path);
     UpdateAllViews();
     return true;
 }
@@ -155,8 +156,8 @@ ov2::SaveFault COv2Doc::SaveDocument(const QString& path) {
                           ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
         return fault;
     }
-    SetPathName(path);
     m_recentFiles.Add(path);
+    SetPathName(path);
     SetModifiedFlag(false);
     return fault;
 }

@@ -21,6 +21,27 @@ constexpr int kOpenerAnswerMs = 5000;
 
 enum class OpenerAnswer { Opened, Refused, NotRun };
 
+QString& FailureReason() {
+    static QString reason;
+    return reason;
+}
+
+// The desktop opener's exit statuses in words.
+QString OpenerFailure(int exitCode) {
+    switch (exitCode) {
+        case 1:
+            return QStringLiteral("the desktop's opener did not understand the request");
+        case 2:
+            return QStringLiteral("the file does not exist");
+        case 3:
+            return QStringLiteral("no application to open it is installed");
+        case 4:
+            return QStringLiteral("the application that opens it failed");
+        default:
+            return QStringLiteral("the desktop's opener failed (exit status %1)").arg(exitCode);
+    }
+}
+
 // Runs xdg-open on the argument and waits briefly for its exit status. The wait keeps the
 // windows painted but takes no input from the user; an opener that outlives it is left to run.
 OpenerAnswer RunOpener(const QString& opener, const QString& argument) {
@@ -37,6 +58,10 @@ OpenerAnswer RunOpener(const QString& opener, const QString& argument) {
         process, &QProcess::finished, &loop, [&](int exitCode, QProcess::ExitStatus status) {
             answer = status == QProcess::NormalExit && exitCode == 0 ? OpenerAnswer::Opened
                                                                      : OpenerAnswer::Refused;
+            if (*answer == OpenerAnswer::Refused)
+                SetOpenFailureReason(status == QProcess::NormalExit
+                                         ? OpenerFailure(exitCode)
+                                         : QStringLiteral("the desktop's opener crashed"));
             loop.quit();
         });
     QObject::connect(process, &QProcess::errorOccurred, &loop, [&](QProcess::ProcessError error) {
@@ -65,14 +90,19 @@ OpenerAnswer RunOpener(const QString& opener, const QString& argument) {
 bool OpenOnDesktop(const QString& target) {
     const bool local = target.startsWith(QLatin1Char('/'));
     const QUrl url = local ? QUrl::fromLocalFile(target) : QUrl(target);
-    if (!url.isValid()) return false;
+    if (!url.isValid()) {
+        SetOpenFailureReason(QStringLiteral("the address is not valid"));
+        return false;
+    }
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (!opener.isEmpty() && QCoreApplication::instance()) {
         const OpenerAnswer answer =
             RunOpener(opener, local ? target : QString::fromUtf8(url.toEncoded()));
         if (answer != OpenerAnswer::NotRun) return answer == OpenerAnswer::Opened;
     }
-    return QDesktopServices::openUrl(url);
+    if (QDesktopServices::openUrl(url)) return true;
+    SetOpenFailureReason(QStringLiteral("the desktop has no application to open it"));
+    return false;
 }
 
 OpenHandler& Handler() {
@@ -82,7 +112,19 @@ OpenHandler& Handler() {
 
 }  // namespace
 
-bool OpenWithDesktop(const QString& target) { return Handler()(target); }
+bool OpenWithDesktop(const QString& target, QString* reason) {
+    FailureReason().clear();
+    if (Handler()(target)) return true;
+    if (reason)
+        *reason = FailureReason().isEmpty()
+                      ? QStringLiteral("the desktop has no application to open it")
+                      : FailureReason();
+    return false;
+}
+
+void SetOpenFailureReason(const QString& reason) {
+    FailureReason() = reason;
+}
 
 OpenHandler SetOpenHandler(OpenHandler handler) {
     if (!handler) handler = OpenOnDesktop;

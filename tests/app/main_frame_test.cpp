@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QProcess>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +15,7 @@
 
 #include "app/left_view.h"
 #include "app/ov2_app.h"
+#include "app/pane_splitter.h"
 #include "core/catalogue_file.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
@@ -74,26 +76,42 @@ TEST_F(MainFrameTest, FourPanesWithTheExtraWidthInTheFileListRememberedOnClosing
     EXPECT_STREQ(frame.Splitter()->widget(0)->metaObject()->className(), "CCommandsView");
     EXPECT_STREQ(frame.Splitter()->widget(3)->metaObject()->className(), "CCategoriesView");
 
-    frame.Splitter()->setSizes({300, 150, 700, 240});
+    frame.Splitter()->setSizes({300, 150, 700, 200});
     frame.close();
     COv2Doc nextDoc;
     nextDoc.OnNewDocument();
     CMainFrame next(&nextDoc);
-    next.resize(1200, 800);
-    next.show();
-    QCoreApplication::processEvents();
-    const QList<int> remembered = next.Splitter()->sizes();
+    const auto showAt = [&next](int width) {
+        next.resize(width, 800);
+        next.show();
+        QCoreApplication::processEvents();
+        return next.Splitter()->sizes();
+    };
+    QList<int> remembered = showAt(1360);
     EXPECT_EQ(remembered[0], 300);
     EXPECT_EQ(remembered[1], 150);
-    EXPECT_EQ(remembered[3], 240);
+    EXPECT_EQ(remembered[3], 200);
     EXPECT_LT(remembered[2], 700);  // a narrower window narrows the file list alone
+
+    // Too narrow (small screen, large scaling): the side panes give way to half the window.
+    for (int width : {1000, 800}) {
+        const QList<int> squeezed = showAt(width);
+        EXPECT_GE(squeezed[2], width / 2) << width;
+        for (int pane : {0, 1, 3}) {
+            EXPECT_LT(squeezed[pane], remembered[pane]) << width;
+            EXPECT_GE(squeezed[pane], next.Splitter()->widget(pane)->minimumWidth()) << width;
+        }
+    }
+    EXPECT_EQ(showAt(1360), remembered);
 }
 
 TEST_F(MainFrameTest, CommandLineAndDroppedFilesOpenCatalogues) {
     TempDir dir;
     const QString first = WriteCatalogue(dir, "first.ovd", {MakeDisc("4", "Four")});
     const QString second = WriteCatalogue(dir, "second.ovd", {MakeDisc("5", "Five"), MakeDisc("6", "Six")});
-    frame.setWindowTitle(QStringLiteral("Orvella - Ov2[*]"));  // the caption at start-up
+    EXPECT_TRUE(OpenAtStart(doc, frame, {first}));  // named as a catalogue opened later
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - first.ovd[*]"));
+    EXPECT_TRUE(OpenAtStart(doc, frame, {}));
     doc.SetModifiedFlag();  // an edit marks it and leaves its text
     EXPECT_EQ(frame.windowHandle()->title(), QStringLiteral("Orvella - Ov2*"));
 
@@ -138,6 +156,74 @@ TEST_F(MainFrameTest, HelpOpensHelpChmOfTheCurrentFolderOrSaysItIsMissing) {
     EXPECT_EQ(opener.opened, QStringList{QDir::current().absoluteFilePath(QStringLiteral("Help.chm"))});
     EXPECT_EQ(messages.Texts().size(), 1u);
     QDir::setCurrent(previous);
+}
+
+TEST_F(MainFrameTest, HelpAndTipsSayWhyTheDesktopCannotShowThePage) {
+    // The page installed in a data folder; an opener that finds no browser (its status 3).
+    TempDir data, bin;
+    std::filesystem::create_directories(data / "ov2" / "help");
+    WriteFileBytes(data / "ov2" / "help" / "index.html", "<html></html>");
+    WriteFileBytes(bin / "xdg-open", "#!/bin/sh\necho \"$1\" >>\"$0.args\"\nexit 3\n");
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH"), dataDirs = qgetenv("XDG_DATA_DIRS");
+    qputenv("PATH", QByteArray(bin.path().c_str()) + ':' + path);
+    qputenv("XDG_DATA_DIRS", data.path().c_str());
+    MessageRecorder messages;
+    frame.RunCommand(ov2::cmd::kHelp);
+    frame.RunCommand(ov2::cmd::kTipsAndTricks);
+    qputenv("PATH", path);
+    qputenv("XDG_DATA_DIRS", dataDirs);
+
+    const std::string page =
+        std::filesystem::canonical(data / "ov2" / "help" / "index.html").string();
+    EXPECT_EQ(ReadFileBytes(bin / "xdg-open.args"), page + "\nfile://" + page + "#tips\n");
+    EXPECT_EQ(messages.Texts(),
+              std::vector<std::string>(2, "Could Not Open Help Files.\n\n" + page +
+                                              ": no application to open it is installed"));
+}
+
+TEST_F(MainFrameTest, RecentFileEntriesNameAndOpenTheCataloguesOpenedAndSavedLast) {
+    TempDir dir;
+    const QString first = WriteCatalogue(dir, "first.ovd", {MakeDisc("4", "Four")});
+    const QString second = WriteCatalogue(dir, "second.ovd", {MakeDisc("5", "Five")});
+    const QString saved = QString::fromStdString((dir / "saved.ovd").string());
+    QString chosen;
+    doc.m_askOpenPath = [&chosen] { return chosen; };
+    doc.m_askSavePath = [&saved](const QString&) { return saved; };
+    const auto entries = [this] {
+        QStringList texts;
+        for (int i = 0; i < 3; ++i) texts << frame.Action(ov2::cmd::kFileMru1 + i)->text().mid(3);
+        return texts;
+    };
+
+    for (const QString& file : {first, second}) {
+        chosen = file;
+        frame.RunCommand(ov2::cmd::kFileOpen);
+        EXPECT_EQ(entries().value(0), file);
+    }
+    frame.RunCommand(ov2::cmd::kFileSaveAs);
+    EXPECT_EQ(entries(), QStringList({saved, second, first}));
+    // Each entry opens the catalogue it names, and the list follows.
+    frame.Action(ov2::cmd::kFileMru1 + 2)->trigger();
+    EXPECT_EQ(doc.GetPathName(), first);
+    EXPECT_EQ(entries(), QStringList({first, saved, second}));
+}
+
+TEST(Ov2Program, HelpAndVersionAnswerWithoutAWindowSystem) {
+    for (const char* option : {"--help", "--version"}) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(OV2_PATH), {QString::fromLatin1(option)});
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitCode(), 0) << option;
+        const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+        EXPECT_TRUE(out.startsWith(option[2] == 'h' ? QStringLiteral("Usage: ")
+                                                    : QStringLiteral("Ov2 " OV2_VERSION "\n")))
+            << out.toStdString();
+    }
 }
 
 TEST_F(MainFrameTest, TextFieldsKeepTheirEditingKeys) {

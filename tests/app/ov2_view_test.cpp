@@ -209,15 +209,21 @@ TEST_F(FileListTest, IconsFollowTheFileTypeAndTheIconCommands) {
 }
 
 TEST_F(FileListTest, SizeColumnSortsLargestFirstThenSmallestAndResetsWithTheCatalogue) {
+    // Rows in catalogue order claim no order: no arrow until the user sorts.
+    const auto arrow = [this] {
+        return list->header()->isSortIndicatorShown() ? list->header()->sortIndicatorSection() : -1;
+    };
     Select({"1"});
+    EXPECT_EQ(arrow(), -1);
     ClickHeader(1);
+    EXPECT_EQ(list->header()->sortIndicatorOrder(), Qt::DescendingOrder);
     EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"song", "readme", "Notes"}));
-    EXPECT_EQ(list->header()->sortIndicatorSection(), 1);
+    EXPECT_EQ(arrow(), 1);
     ClickHeader(1);
     EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"Notes", "readme", "song"}));
     ClickHeader(0);  // its own state: descending first
     EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"song", "readme", "Notes"}));
-    EXPECT_EQ(list->header()->sortIndicatorSection(), 0);
+    EXPECT_EQ(arrow(), 0);
 
     // Rows keep their records through the sort.
     EXPECT_EQ(list->FindFileRecord(0), &Record(0, 3));
@@ -225,6 +231,7 @@ TEST_F(FileListTest, SizeColumnSortsLargestFirstThenSmallestAndResetsWithTheCata
     // A new initial update forgets the states: the size column sorts descending again.
     doc.UpdateAllViews();
     Select({"1"});
+    EXPECT_EQ(arrow(), -1);
     ClickHeader(1);
     EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"song", "readme", "Notes"}));
 }

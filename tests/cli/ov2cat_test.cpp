@@ -330,6 +330,24 @@ TEST(Ov2catUsage, MissingOrUnknownVerbsAndWrongArgumentCountsExitTwo) {
     }
 }
 
+TEST(Ov2catUsage, AskedForHelpGoesToStandardOutputAndDescribesEachCommand) {
+    Result r = Ov2cat({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, "");
+    for (const char* command : {"dump", "build", "stat", "gaps", "search", "drives", "toc",
+                                "freedb", "scan", "rescan", "convert"}) {
+        EXPECT_NE(r.out.find("ov2cat "s + command), std::string::npos) << command;
+        const Result help = Ov2cat({command, "--help"});
+        EXPECT_EQ(help.exitCode, 0) << command;
+        EXPECT_EQ(help.out.rfind("usage: ov2cat "s + command, 0), 0u) << help.out;
+    }
+    // In the README's words, wrapped for a terminal.
+    EXPECT_EQ(Ov2cat({"gaps", "-h"}).out,
+              "usage: ov2cat gaps FILE.ovd\n\n"
+              "  the disc numbers from 1 to the last disc's that no disc carries, one a line;\n"
+              "  at most 10,000, then a last line \"cut at 10000\"\n");
+}
+
 TEST(Ov2catToc, TracksWithTheirTypesAndTheLeadOutOfAnImageByPathOrByLetter) {
     TempDir dir;
     // Data track 1, audio tracks 2 and 3, 10,000 sectors: the lead-out at 2:15:25.

@@ -1,0 +1,104 @@
+#include "cli/usage.h"
+
+namespace ov2 {
+namespace {
+
+struct CommandUsage {
+    const char* name;
+    const char* arguments;
+    const char* description;
+};
+
+constexpr CommandUsage kCommands[] = {
+    {"dump", "FILE.ovd", "prints the whole catalogue as JSON"},
+    {"build", "FILE.json OUT.ovd", "writes a catalogue from JSON of the same shape"},
+    {"stat", "FILE.ovd", "prints \"discs D files F categories C\""},
+    {"gaps", "FILE.ovd",
+     "the disc numbers from 1 to the last disc's that no disc carries, one a line; at most "
+     "10,000, then a last line \"cut at 10000\""},
+    {"search", "FILE.ovd PATTERN [--discs] [--category NAME]...",
+     "the rows a search result window shows, one a line, columns separated by TAB, in "
+     "catalogue order: files whose name holds the pattern (without regard to case), or "
+     "discs with --discs; with --category only those that carry every category named (exact "
+     "case), and the pattern \"*\" then takes them all"},
+    {"drives", "",
+     "the drive letters, one a line: letter, type (\"cdrom\", \"removable\", \"fixed\", "
+     "\"remote\", \"ram\"), root or image (the device when no disc is mounted) and label, "
+     "separated by TAB"},
+    {"toc", "LETTER|IMAGE.cue",
+     "prints an audio CD's tracks as \"NN MM:SS:FF audio|data\" (absolute, lead-in "
+     "included) and \"leadout MM:SS:FF\"; a drive letter (\"E\", \"e:\") or a CUE sheet "
+     "whose data is the \".bin\" of the same name (a folder or an ISO image has no audio "
+     "tracks, and says so)"},
+    {"freedb", "[--site SITE] [--hello USER@HOST] LETTER|IMAGE.cue",
+     "looks the audio CD up on a freedb server: prints \"id\" (the disc id), \"category\", "
+     "\"artist\", \"title\", \"year\", \"genre\", then one track title a line (\"01 Intro\"; "
+     "a track without a title as \"Track02\"); of several exact matches the first is read; "
+     "SITE is a site text of the server list (\"host (place)\", the host is the text before "
+     "the first blank) or a bare \"host:port\", by default the central server; --hello sends "
+     "that contact address in the greeting"},
+    {"scan", "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X]",
+     "records the disc in the drive (\"E\", \"e:\") as the scan dialog does and appends it "
+     "with the next number to the catalogue, made when missing; prints \"disc N files F "
+     "size S MB\". A folder, an ISO image or a CUE sheet in place of the letter is recorded "
+     "as a disc in drive X, by default the first letter from D: that no drive uses"},
+    {"rescan", "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes]",
+     "walks the disc again (the source as ov2cat scan takes it; a folder or image is "
+     "recorded under the letter the disc's files carry unless --letter says otherwise) and "
+     "prints \"Rescan of disc N: A files added, R removed, C changed in size, M moved; "
+     "categories kept on K files.\"; only with --yes does the catalogue take the new files "
+     "and folders, keeping the disc's number, labels, lending and categories and, on files "
+     "found again (also moved ones), their categories and track titles. A source that seems "
+     "to hold another disc gives a warning on standard error"},
+    {"convert", "OLD_FOLDER OUT.ovd",
+     "converts the old catalogue in the folder (\"Data.dat\", \"Cat.dat\", "
+     "\"FileData.dat\", \"Tree.ovdt\", opened for reading only) as \"Convert Old Files\" "
+     "does in an empty catalogue: discs in ascending order, the old category names, default "
+     "settings; writes it through the program's safe save and prints \"discs D files F "
+     "categories C\". When old files are missing, their numbered list follows the error "
+     "line (\"1: Cat.dat\", one a line) and nothing is written"},
+};
+
+constexpr std::size_t kLineWidth = 78;
+
+std::string UsageLine(const CommandUsage& command) {
+    std::string line = std::string("ov2cat ") + command.name;
+    if (*command.arguments) line += std::string(" ") + command.arguments;
+    return line;
+}
+
+// The text in lines no longer than the terminal's usual width, each indented by two blanks.
+std::string Wrapped(std::string_view text) {
+    std::string result, line;
+    while (!text.empty()) {
+        const std::size_t blank = text.find(' ');
+        const std::string_view word = text.substr(0, blank);
+        text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+        if (!line.empty() && 2 + line.size() + 1 + word.size() > kLineWidth) {
+            result += "  " + line + "\n";
+            line.clear();
+        }
+        if (!line.empty()) line += ' ';
+        line += word;
+    }
+    if (!line.empty()) result += "  " + line + "\n";
+    return result;
+}
+
+}  // namespace
+
+std::string UsageText() {
+    std::string text;
+    for (const CommandUsage& command : kCommands)
+        text += (text.empty() ? "usage: " : "       ") + UsageLine(command) + "\n";
+    return text + "\n'ov2cat COMMAND --help' tells what a command does.\n";
+}
+
+std::optional<std::string> CommandHelpText(std::string_view name) {
+    for (const CommandUsage& command : kCommands)
+        if (name == command.name)
+            return "usage: " + UsageLine(command) + "\n\n" + Wrapped(command.description);
+    return std::nullopt;
+}
+
+}  // namespace ov2
