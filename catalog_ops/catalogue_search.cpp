@@ -12,21 +12,6 @@
 namespace ov2 {
 namespace {
 
-// Eight bytes at a time: names are short, and most of them are ASCII.
-bool IsAscii(std::string_view text) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    const char* p = text.data();
-    std::size_t n = text.size();
-    std::uint64_t any = 0;
-    for (; n >= 8; p += 8, n -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        any |= word;
-    }
-    for (; n > 0; ++p, --n) any |= static_cast<unsigned char>(*p);
-    return (any & kHighBits) == 0;
-}
-
 // Whether every criterion is among the categories, exactly as typed.
 bool CarriesAll(const std::vector<std::string>& categories,
                 const std::vector<std::string>& criteria) {

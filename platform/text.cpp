@@ -2,13 +2,11 @@
 
 #include <QStringDecoder>
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace ov2 {
 namespace {
-
-bool IsAscii(std::string_view bytes) {
-    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -31,6 +29,20 @@ QString DecodeUtf8(std::string_view bytes) {
 }
 
 }  // namespace
+
+bool IsAscii(std::string_view bytes) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+    const char* p = bytes.data();
+    std::size_t n = bytes.size();
+    std::uint64_t any = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        any |= word;
+    }
+    for (; n > 0; ++p, --n) any |= static_cast<unsigned char>(*p);
+    return (any & kHighBits) == 0;
+}
 
 QString DecodeText(std::string_view bytes) {
     if (IsAscii(bytes)) return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));

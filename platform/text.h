@@ -12,6 +12,9 @@
 // them the way a user expects.
 namespace ov2 {
 
+// Whether every byte is ASCII, eight bytes at a time: names are short, and most are ASCII.
+bool IsAscii(std::string_view bytes);
+
 // UTF-8 when the bytes are valid UTF-8, else Windows-1252.
 QString DecodeText(std::string_view bytes);
 // What the user typed, as record bytes (UTF-8).

@@ -28,21 +28,6 @@ char Lower(char c) {
     return kAsciiLower[static_cast<unsigned char>(c)];
 }
 
-// Eight bytes at a time: names are short, and most of them are ASCII.
-bool IsAscii(std::string_view text) {
-    constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-    const char* p = text.data();
-    std::size_t n = text.size();
-    std::uint64_t any = 0;
-    for (; n >= 8; p += 8, n -= 8) {
-        std::uint64_t word;
-        std::memcpy(&word, p, 8);
-        any |= word;
-    }
-    for (; n > 0; ++p, --n) any |= static_cast<unsigned char>(*p);
-    return (any & kHighBits) == 0;
-}
-
 // NFC after folding too: folding can take a character apart ("ΐ" folds to ι and two marks),
 // and the parts must meet a pattern's whole character again.
 icu::UnicodeString NormalFolded(icu::UnicodeString text) {
