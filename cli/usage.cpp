@@ -18,8 +18,10 @@ constexpr CommandUsage kCommands[] = {
      "10,000, then a last line \"cut at 10000\""},
     {"search", "FILE.ovd PATTERN [--discs] [--category NAME]...",
      "the rows a search result window shows, one a line, columns separated by TAB, in "
-     "catalogue order: files whose name holds the pattern (without regard to case), or "
-     "discs with --discs; with --category only those that carry every category named (exact "
+     "catalogue order: files whose name holds the pattern (without regard to case or "
+     "encoding: names made on Windows are read as Windows-1252, both sides are "
+     "NFC-normalised and fully case-folded, so \"strasse\" finds \"Straße\" and \"café\" "
+     "finds \"CAFÉ\"), or discs with --discs; with --category only those that carry every category named (exact "
      "case), and the pattern \"*\" then takes them all"},
     {"drives", "",
      "the drive letters, one a line: letter, type (\"cdrom\", \"removable\", \"fixed\", "
@@ -53,10 +55,13 @@ constexpr CommandUsage kCommands[] = {
     {"convert", "OLD_FOLDER OUT.ovd",
      "converts the old catalogue in the folder (\"Data.dat\", \"Cat.dat\", "
      "\"FileData.dat\", \"Tree.ovdt\", opened for reading only) as \"Convert Old Files\" "
-     "does in an empty catalogue: discs in ascending order, the old category names, default "
-     "settings; writes it through the program's safe save and prints \"discs D files F "
-     "categories C\". When old files are missing, their numbered list follows the error "
-     "line (\"1: Cat.dat\", one a line) and nothing is written"},
+     "does in an empty catalogue: discs in ascending order, the old category names (empty "
+     "and repeated names left out), default settings; writes it through the program's safe "
+     "save and prints \"discs D files F categories C\". When old files are missing (all "
+     "four are looked for before any is read), their numbered list follows the error line "
+     "(\"1: Cat.dat\", one a line) and nothing is written. Discs left out (numbers that are "
+     "not plain whole numbers, or repeated) are named on standard error, the first 20 of "
+     "them and how many more"},
 };
 
 constexpr std::size_t kLineWidth = 78;
