@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include "widgets/theme_icons.h"
+#include "app/program_icon.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("aboutDialog"));
@@ -20,7 +20,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 void CAboutDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
-    const QIcon logo = ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon);
+    const QIcon logo = ov2::ProgramIcon();
     painter.drawPixmap(20, 20, logo.pixmap(128, 128));
     QFont font(QStringLiteral("Verdana"));
     font.setPixelSize(16);

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "app/main_frame.h"
+#include "app/program_icon.h"
 #include "app/qt_message_box.h"
 #include "core/ov2_doc.h"
 #include "widgets/theme_icons.h"
@@ -71,8 +72,8 @@ std::optional<int> AnswerInformationOptions(int argc, char** argv) {
 
 int RunOv2(QApplication& app) {
     NameTheProgram();
-    QApplication::setWindowIcon(ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon));
     ov2::InstallIconThemeFallback();
+    QApplication::setWindowIcon(ov2::ProgramIcon());
 
     // An unknown option is reported and ends the program, as the parser does it.
     CommandLine line;

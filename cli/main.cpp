@@ -281,6 +281,7 @@ int main(int argc, char** argv) {
         return option == "--help" || option == "-h";
     };
     if (argc == 2 && (isHelp(verb) || verb == "help")) return WriteOut(ov2::UsageText());
+    if (argc == 2 && verb == "--version") return WriteOut("ov2cat " OV2_VERSION "\n");
     if (argc == 3 && isHelp(argv[2]))
         if (const std::optional<std::string> help = ov2::CommandHelpText(verb))
             return WriteOut(*help);
