@@ -70,10 +70,16 @@ sleep 0.5
 xdotool key Right Down Right Down
 sleep 1
 import -window root "$work/main.png"
-# A file search over every disc: the pattern in the Search Manager, then its File Search button.
-xdotool mousemove 115 427 click 1 type "img_2024"
-xdotool mousemove 71 485 click 1
+# A file search over every disc: the pattern in the Search Manager, then its File Search
+# button (where they lie in the commands panel of a 1280x800 screen; the search window, named
+# after its pattern, must show, or the panel has moved).
+# shellcheck disable=SC2086
+xdotool mousemove ${OV2_SHOT_PATTERN_AT:-115 461} click 1 type "img_2024"
+# shellcheck disable=SC2086
+xdotool mousemove ${OV2_SHOT_FILE_SEARCH_AT:-71 519} click 1
 sleep 1.5
+xdotool search --onlyvisible --name '^img_2024$' >/dev/null ||
+    { echo "make-screenshots.sh: no search window: has the commands panel moved?" >&2; exit 1; }
 import -window root "$work/search.png"
 
 # Palette PNGs: the same pixels for this flat interface, a fraction of the size.

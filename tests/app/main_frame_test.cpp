@@ -16,6 +16,7 @@
 #include "app/left_view.h"
 #include "app/ov2_app.h"
 #include "app/pane_splitter.h"
+#include "app/program_icon.h"
 #include "core/catalogue_file.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
@@ -280,6 +281,16 @@ TEST_F(MainFrameTest, MenuItemsAreEnabledByTheDocument) {
     EXPECT_FALSE(frame.Action(ov2::cmd::kLargeIcons)->isEnabled());
     EXPECT_TRUE(frame.Action(ov2::cmd::kSmallIcons)->isEnabled());
     EXPECT_FALSE(frame.Action(ov2::cmd::kLargeIcons)->icon().isNull());
+}
+
+// A run from the build tree has no installed icon theme to ask: the program's own icon must
+// still be there, in the sizes the title bar, the commands panel and the About box draw.
+TEST(ProgramIconTest, IsThereWithoutAnIconTheme) {
+    const QStringList paths = QIcon::themeSearchPaths();
+    QIcon::setThemeSearchPaths({});
+    for (const int size : {16, 48, 128})
+        EXPECT_EQ(ov2::ProgramIcon().pixmap(size).size(), QSize(size, size)) << size;
+    QIcon::setThemeSearchPaths(paths);
 }
 
 }  // namespace
