@@ -4,7 +4,9 @@
 
 // The icon's resources live in a static library, whose unreferenced parts the linker leaves
 // out: they are registered by name. (Outside the namespace, as the registration function is.)
-static void RegisterProgramIconResources() { Q_INIT_RESOURCE(ov2_icon); }
+static void RegisterProgramIconResources() {
+    Q_INIT_RESOURCE(ov2_icon);
+}
 
 namespace ov2 {
 
