@@ -63,8 +63,8 @@ struct Hit {
 };
 
 struct Outcome {
-    std::vector<Hit> hits;  // catalogue order: catalogues as listed, discs, then their files
-    bool folders = false;   // the hits are outline folders, not files
+    std::vector<Hit> hits;       // catalogue order: catalogues as listed, discs, then their files
+    bool folders = false;        // the hits are outline folders, not files
     std::size_t discs = 0;       // discs with at least one hit
     std::size_t catalogues = 0;  // catalogues with at least one hit
     bool cancelled = false;      // `cancel` was set before the query ended; hits incomplete
