@@ -15,6 +15,7 @@ class COvFileData;
 namespace ov2::find {
 
 class CQuery;
+struct DiscPart;
 
 // One catalogue's discs, files and folders as queries read them: names folded once (the rules
 // of platform/text_matcher.h), sizes as numbers, the discs' numbers, names, locations and
@@ -45,6 +46,10 @@ public:
     std::string FolderPath(std::uint32_t disc, std::uint32_t item) const;
     // Bytes the index takes beyond the records it shares.
     std::size_t MemoryBytes() const;
+    // What queries read of a disc (find/disc_part.h); any thread.
+    const DiscPart& Part(std::uint32_t disc) const;
+    // How many discs of the last Build were taken over from `previous` unchanged.
+    std::size_t ReusedDiscCount() const;
 
     ~CCatalogueIndex();
 
@@ -63,8 +68,8 @@ struct Hit {
 };
 
 struct Outcome {
-    std::vector<Hit> hits;  // catalogue order: catalogues as listed, discs, then their files
-    bool folders = false;   // the hits are outline folders, not files
+    std::vector<Hit> hits;       // catalogue order: catalogues as listed, discs, then their files
+    bool folders = false;        // the hits are outline folders, not files
     std::size_t discs = 0;       // discs with at least one hit
     std::size_t catalogues = 0;  // catalogues with at least one hit
     bool cancelled = false;      // `cancel` was set before the query ended; hits incomplete
