@@ -15,6 +15,7 @@ class COvFileData;
 namespace ov2::find {
 
 class CQuery;
+struct DiscPart;
 
 // One catalogue's discs, files and folders as queries read them: names folded once (the rules
 // of platform/text_matcher.h), sizes as numbers, the discs' numbers, names, locations and
@@ -45,6 +46,10 @@ public:
     std::string FolderPath(std::uint32_t disc, std::uint32_t item) const;
     // Bytes the index takes beyond the records it shares.
     std::size_t MemoryBytes() const;
+    // What queries read of a disc (find/disc_part.h); any thread.
+    const DiscPart& Part(std::uint32_t disc) const;
+    // How many discs of the last Build were taken over from `previous` unchanged.
+    std::size_t ReusedDiscCount() const;
 
     ~CCatalogueIndex();
 

@@ -1,0 +1,215 @@
+#include "find/disc_part.h"
+
+#include <algorithm>
+#include <cstring>
+#include <unordered_map>
+
+#include "core/disc_database.h"
+#include "core/ov_disc.h"
+#include "platform/text_matcher.h"
+
+namespace ov2::find {
+namespace {
+
+// Eight bytes at a time, multiplied and shifted: not a cryptographic hash, a quick fingerprint
+// of a disc's texts to tell whether a disc changed since the last index.
+class Fingerprint {
+public:
+    void Add(std::uint64_t value) {
+        m_hash = (m_hash ^ value) * 0x9E3779B97F4A7C15ull;
+        m_hash ^= m_hash >> 29;
+    }
+    void Add(std::string_view text) {
+        Add(text.size());
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + i, 8);
+            Add(word);
+        }
+        std::uint64_t tail = 0;
+        std::memcpy(&tail, text.data() + i, text.size() - i);
+        Add(tail);
+    }
+    std::uint64_t Value() const { return m_hash; }
+
+private:
+    std::uint64_t m_hash = 0x243F6A8885A308D3ull;
+};
+
+// The stored decimal text of a size as a number; kNoSize when it is negative or no number.
+std::uint64_t ParseSize(std::string_view text) {
+    if (text.empty() || text.size() > 15) return DiscPart::kNoSize;
+    std::uint64_t bytes = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return DiscPart::kNoSize;
+        bytes = bytes * 10 + static_cast<unsigned>(c - '0');
+    }
+    return std::min(bytes, DiscPart::kNoSize);
+}
+
+void AppendFolded(std::string& out, std::string_view bytes) {
+    const std::size_t start = out.size();
+    out += FoldText(bytes);
+    std::replace(out.begin() + static_cast<long>(start), out.end(), kNameEnd, '\r');
+}
+
+template <class T>
+std::size_t Capacity(const std::vector<T>& v) {
+    return v.capacity() * sizeof(T);
+}
+
+// The outline's folders: one line per folder after the root line, one TAB per level, as the
+// disc tree builds its branch (a line that climbs above the disc's level goes right under it;
+// one that skips levels goes under the line before).
+void ReadOutline(std::string_view outline, DiscPart& part) {
+    std::size_t end = outline.find("\r\n");
+    if (end == std::string_view::npos) return;
+    const std::string_view root = outline.substr(0, end);
+    const std::size_t base = std::min(root.find_first_not_of('\t'), root.size());
+    std::vector<std::uint32_t> path;  // the folders from the top down to the last one
+    for (std::size_t start = end + 2; (end = outline.find("\r\n", start)) != std::string_view::npos;
+         start = end + 2) {
+        std::string_view line = outline.substr(start, end - start);
+        if (line.empty()) continue;
+        const std::size_t tabs = std::min(line.find_first_not_of('\t'), line.size());
+        line.remove_prefix(tabs);
+        const std::size_t depth = std::max<std::ptrdiff_t>(
+            1, static_cast<std::ptrdiff_t>(tabs) - static_cast<std::ptrdiff_t>(base));
+        path.resize(std::min(depth, path.size() + 1) - 1);
+        const auto folder = static_cast<std::uint32_t>(part.folderStarts.size());
+        part.folderParents.push_back(path.empty() ? DiscPart::kNoParent : path.back());
+        part.folderStarts.push_back(static_cast<std::uint32_t>(part.folderNames.size()));
+        AppendFolded(part.folderNames, line);
+        part.folderNames += kNameEnd;
+        part.labelStarts.push_back(static_cast<std::uint32_t>(part.labels.size()));
+        part.labels += line;
+        path.push_back(folder);
+    }
+    part.labelStarts.push_back(static_cast<std::uint32_t>(part.labels.size()));
+}
+
+}  // namespace
+
+std::string FoldName(std::string_view bytes) {
+    std::string folded;
+    AppendFolded(folded, bytes);
+    return folded;
+}
+
+std::string DiscPart::FolderPath(std::size_t folder) const {
+    std::vector<std::size_t> chain;
+    for (std::size_t f = folder; f != kNoParent && f < folderParents.size(); f = folderParents[f])
+        chain.push_back(f);
+    std::string path;
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
+        if (!path.empty()) path += '\\';
+        path.append(labels, labelStarts[*it], labelStarts[*it + 1] - labelStarts[*it]);
+    }
+    return path;
+}
+
+std::string DiscPart::FoldedParentPath(std::size_t folder) const {
+    std::string path;
+    for (std::size_t f = folderParents[folder]; f != kNoParent; f = folderParents[f])
+        path.insert(0, std::string(FolderName(f)) + (path.empty() ? "" : "\\"));
+    return path;
+}
+
+std::size_t DiscPart::MemoryBytes() const {
+    std::size_t bytes = sizeof(DiscPart) + name.capacity() + location.capacity() +
+                        names.capacity() + Capacity(starts) + Capacity(sizeLow) +
+                        Capacity(sizeHigh) + Capacity(runs) + Capacity(folders) +
+                        Capacity(categorised) + Capacity(categorySets) + folderNames.capacity() +
+                        Capacity(folderStarts) + Capacity(folderParents) + labels.capacity() +
+                        Capacity(labelStarts);
+    for (const std::string& folder : folders) bytes += folder.capacity();
+    for (const auto& set : categorySets) {
+        bytes += Capacity(set);
+        for (const std::string& category : set) bytes += category.capacity();
+    }
+    return bytes;
+}
+
+std::uint64_t DiscSignature(const COvDisc& disc) {
+    Fingerprint print;
+    print.Add(disc.m_strNumber.view());
+    print.Add(disc.m_strName.view());
+    print.Add(disc.m_strLocation.view());
+    print.Add(disc.m_strFolderTree.view());
+    print.Add(disc.m_lstFiles.size());
+    const char* lastFolder = nullptr;
+    for (const auto& file : disc.m_lstFiles) {
+        print.Add(file->m_strFileName.view());
+        print.Add(file->m_strSize.view());
+        // The files of a folder share its text: read it once.
+        const std::string_view folder = file->m_strFolder.view();
+        if (folder.size() > OvString::kInlineCapacity && folder.data() == lastFolder) {
+            print.Add(~std::uint64_t{0});
+        } else {
+            print.Add(folder);
+            lastFolder = folder.data();
+        }
+        print.Add(file->m_lstCategories.size());
+        for (const std::string& category : file->m_lstCategories) print.Add(category);
+    }
+    return print.Value();
+}
+
+std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc, std::uint64_t signature) {
+    auto part = std::make_shared<DiscPart>();
+    part->signature = signature;
+    const std::string_view number = disc.m_strNumber.view();
+    part->numbered =
+        !number.empty() && number.size() <= 18 &&
+        std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    for (char c : number)
+        if (part->numbered) part->number = part->number * 10 + static_cast<unsigned>(c - '0');
+    part->name = FoldName(disc.m_strName.view());
+    part->atHome = disc.m_strLocation == "home";
+    part->location = FoldName(disc.m_strLocation.view());
+
+    const std::size_t count = disc.m_lstFiles.size();
+    part->starts.reserve(count);
+    part->sizeLow.reserve(count);
+    part->sizeHigh.reserve(count);
+    std::unordered_map<std::string_view, std::uint32_t> folderIds;
+    std::string_view lastFolder;
+    bool first = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        const COvFileData& file = *disc.m_lstFiles[i];
+        part->starts.push_back(static_cast<std::uint32_t>(part->names.size()));
+        AppendFolded(part->names, file.m_strFileName.view());
+        part->names += kNameEnd;
+        const std::uint64_t size = ParseSize(file.m_strSize.view());
+        part->sizeLow.push_back(static_cast<std::uint32_t>(size));
+        part->sizeHigh.push_back(static_cast<std::uint16_t>(size >> 32));
+
+        const std::string_view folder = file.m_strFolder.view();
+        if (first || folder != lastFolder) {
+            auto [it, added] =
+                folderIds.try_emplace(folder, static_cast<std::uint32_t>(part->folders.size()));
+            if (added) part->folders.push_back(FoldName(folder));
+            part->runs.push_back({static_cast<std::uint32_t>(i), it->second});
+            lastFolder = folder;
+            first = false;
+        }
+        if (!file.m_lstCategories.empty()) {
+            auto set = std::find(part->categorySets.begin(), part->categorySets.end(),
+                                 file.m_lstCategories);
+            if (set == part->categorySets.end())
+                set = part->categorySets.insert(set, file.m_lstCategories);
+            part->categorised.push_back(
+                {static_cast<std::uint32_t>(i),
+                 static_cast<std::uint32_t>(set - part->categorySets.begin())});
+        }
+    }
+    part->names.shrink_to_fit();
+    part->runs.shrink_to_fit();
+    ReadOutline(disc.m_strFolderTree.view(), *part);
+    part->folderNames.shrink_to_fit();
+    part->labels.shrink_to_fit();
+    return part;
+}
+
+}  // namespace ov2::find
