@@ -28,8 +28,8 @@ using ov2::find::FindResults;
 CFindPane::CFindPane(COv2Doc* doc, QWidget* parent)
     : QWidget(parent), m_pDocument(doc), m_session(std::make_unique<CFindSession>(doc)) {
     setObjectName(QStringLiteral("findPane"));
-    m_box = new CFindBox(this);
-    m_box->hide();  // shown in the toolbar once installed
+    // The box belongs to the pane until a window's toolbar takes it.
+    m_box = new CFindBox;
 
     m_countLine = new QLabel(this);
     m_countLine->setObjectName(QStringLiteral("findCount"));
@@ -99,17 +99,17 @@ CFindPane::CFindPane(COv2Doc* doc, QWidget* parent)
             &CFindPane::UpdateCountLine);
 }
 
-CFindPane::~CFindPane() = default;
+CFindPane::~CFindPane() {
+    if (!m_box->parent()) delete m_box;
+}
 
 void CFindPane::InstallInto(QMainWindow* window) {
     auto* bar = new QToolBar(QStringLiteral("Find"), window);
     bar->setObjectName(QStringLiteral("findToolBar"));
     bar->setMovable(false);
-    m_box->setParent(bar);
     m_box->setMinimumWidth(220);
     m_box->setMaximumWidth(420);
     bar->addWidget(m_box);
-    m_box->show();
     window->addToolBar(Qt::TopToolBarArea, bar);
 
     m_dock = new QDockWidget(QStringLiteral("Find"), window);
@@ -139,7 +139,9 @@ void CFindPane::OnTextChanged(const QString& text) {
     const bool asking = !text.trimmed().isEmpty();
     if (m_dock && m_dock->isHidden() == asking) {
         m_dock->setVisible(asking);
-        if (asking) m_dock->resize(m_dock->width(), std::max(m_dock->height(), 240));
+        // A third of the window for the results, the views keep the rest.
+        if (auto* window = qobject_cast<QMainWindow*>(m_dock->parentWidget()); window && asking)
+            window->resizeDocks({m_dock}, {std::max(200, window->height() / 3)}, Qt::Vertical);
     }
     m_session->SetQuery(text);
 }
