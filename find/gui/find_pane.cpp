@@ -100,7 +100,7 @@ CFindPane::CFindPane(COv2Doc* doc, QWidget* parent)
 }
 
 CFindPane::~CFindPane() {
-    if (!m_box->parent()) delete m_box;
+    if (!m_bInstalled) delete m_box;
 }
 
 void CFindPane::InstallInto(QMainWindow* window) {
@@ -110,6 +110,7 @@ void CFindPane::InstallInto(QMainWindow* window) {
     m_box->setMinimumWidth(220);
     m_box->setMaximumWidth(420);
     bar->addWidget(m_box);
+    m_bInstalled = true;  // the toolbar owns the box now
     window->addToolBar(Qt::TopToolBarArea, bar);
 
     m_dock = new QDockWidget(QStringLiteral("Find"), window);

@@ -56,6 +56,7 @@ private:
     std::unique_ptr<ov2::find::CFindSession> m_session;
     ov2::find::CFindModel* m_model = nullptr;
     CFindBox* m_box = nullptr;
+    bool m_bInstalled = false;
     QLabel* m_countLine = nullptr;
     QLabel* m_errorLine = nullptr;
     QTableView* m_table = nullptr;
