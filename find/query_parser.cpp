@@ -278,12 +278,18 @@ std::optional<Condition> ParseTerm(Word word, CQuery& query) {
         } else if (key == "regex") {
             condition.kind = Condition::Kind::Regex;
             if (value.text.empty()) throw Fault{"regex: takes a regular expression."};
-            try {
-                condition.regex = std::make_shared<const std::regex>(
-                    value.text, std::regex::ECMAScript | std::regex::icase);
-            } catch (const std::regex_error& error) {
-                throw Fault{"The regular expression is not valid: " + std::string(error.what())};
-            }
+            // PCRE2, compiled (and JIT-compiled) here, so that matching threads only read it.
+            auto regex = std::make_shared<QRegularExpression>(
+                QString::fromUtf8(value.text.data(), static_cast<qsizetype>(value.text.size())),
+                QRegularExpression::CaseInsensitiveOption |
+                    QRegularExpression::UseUnicodePropertiesOption |
+                    QRegularExpression::DontCaptureOption);
+            if (!regex->isValid())
+                throw Fault{
+                    "The regular expression is not valid: " + regex->errorString().toStdString() +
+                    " at " + std::to_string(regex->patternErrorOffset() + 1) + "."};
+            regex->optimize();
+            condition.regex = std::move(regex);
         } else if (key == "folder") {
             if (condition.negated) throw Fault{"folder: cannot be negated."};
             query.folders = true;

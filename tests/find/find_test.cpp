@@ -138,6 +138,10 @@ TEST(FindRun, SeveralCataloguesOnTwoThreadsCountedAndCancelled) {
         EXPECT_EQ(two.hits[i].catalogue, one.hits[i].catalogue);
         EXPECT_EQ(two.hits[i].disc, one.hits[i].disc);
         EXPECT_EQ(two.hits[i].item, one.hits[i].item);
+        if (one.hits[i].catalogue == 1) {  // each hit is the file whose name was found
+            EXPECT_EQ(list[1]->File(one.hits[i].disc, one.hits[i].item)->m_strFileName,
+                      "track " + std::to_string(one.hits[i].item) + ".mp3");
+        }
     }
     const std::atomic<bool> cancel{true};
     const Outcome cancelled = find::Run(*query, list, &cancel, 2);
