@@ -38,8 +38,10 @@ constexpr CommandUsage kCommands[] = {
      "case; cat:a;b takes either); lent: (discs away from home), lent:Anna (lent to Anna, "
      "without regard to case); folder: (finds the outline folders whose name matches, "
      "instead of files; path: then is a part of the path above the folder; ext:, size: and "
-     "cat: are errors); regex:EXPR (ECMAScript, without regard to case, over the name in "
-     "lower case). Any word or filter can be negated with !. Letters before a colon name a "
+     "cat: are errors); regex:EXPR (a Perl-compatible regular expression, PCRE2, without "
+     "regard to case, over the name in lower case; only a blank ends it, so its | is its "
+     "own; quote blanks: regex:\"^0[1-9] - \"). Any word or filter can be negated with !. Letters "
+     "before a colon name a "
      "filter: quote a word that holds a colon (\"cd:1\"). An empty query finds every file"},
     {"drives", "",
      "the drive letters, one a line: letter, type (\"cdrom\", \"removable\", \"fixed\", "

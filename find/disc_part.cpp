@@ -1,5 +1,7 @@
 #include "find/disc_part.h"
 
+#include <string.h>  // memrchr
+
 #include <algorithm>
 #include <cstring>
 #include <unordered_map>
@@ -77,11 +79,9 @@ void ReadOutline(std::string_view outline, DiscPart& part) {
         const std::size_t depth = std::max<std::ptrdiff_t>(
             1, static_cast<std::ptrdiff_t>(tabs) - static_cast<std::ptrdiff_t>(base));
         path.resize(std::min(depth, path.size() + 1) - 1);
-        const auto folder = static_cast<std::uint32_t>(part.folderStarts.size());
+        const auto folder = static_cast<std::uint32_t>(part.folderNames.Count());
         part.folderParents.push_back(path.empty() ? DiscPart::kNoParent : path.back());
-        part.folderStarts.push_back(static_cast<std::uint32_t>(part.folderNames.size()));
-        AppendFolded(part.folderNames, line);
-        part.folderNames += kNameEnd;
+        part.folderNames.Append(FoldName(line));
         part.labelStarts.push_back(static_cast<std::uint32_t>(part.labels.size()));
         part.labels += line;
         path.push_back(folder);
@@ -90,6 +90,42 @@ void ReadOutline(std::string_view outline, DiscPart& part) {
 }
 
 }  // namespace
+
+void NameList::Append(std::string_view folded) {
+    if (m_count % kMarkEvery == 0) m_marks.push_back(static_cast<std::uint32_t>(m_text.size()));
+    m_text += folded;
+    m_text += kNameEnd;
+    ++m_count;
+}
+
+void NameList::ShrinkToFit() {
+    m_text.shrink_to_fit();
+    m_marks.shrink_to_fit();
+}
+
+NameList::Entry NameList::Locate(std::size_t offset) const {
+    const std::size_t mark =
+        static_cast<std::size_t>(std::upper_bound(m_marks.begin(), m_marks.end(), offset) -
+                                 m_marks.begin()) -
+        1;
+    // The name's start is after the last separator before the offset; its number is the mark's
+    // and the separators between them.
+    const char* text = m_text.data();
+    const char* from = text + m_marks[mark];
+    const void* before = memrchr(from, kNameEnd, offset - m_marks[mark]);
+    const char* start = before ? static_cast<const char*>(before) + 1 : from;
+    const char* end =
+        static_cast<const char*>(std::memchr(text + offset, kNameEnd, m_text.size() - offset));
+    return {mark * kMarkEvery + static_cast<std::size_t>(std::count(from, start, kNameEnd)),
+            static_cast<std::size_t>(start - text), static_cast<std::size_t>(end - text)};
+}
+
+std::string_view NameList::At(std::size_t item) const {
+    std::size_t start = m_marks[item / kMarkEvery];
+    for (std::size_t skip = item % kMarkEvery; skip > 0; --skip)
+        start = m_text.find(kNameEnd, start) + 1;
+    return std::string_view(m_text).substr(start, m_text.find(kNameEnd, start) - start);
+}
 
 std::string FoldName(std::string_view bytes) {
     std::string folded;
@@ -112,17 +148,16 @@ std::string DiscPart::FolderPath(std::size_t folder) const {
 std::string DiscPart::FoldedParentPath(std::size_t folder) const {
     std::string path;
     for (std::size_t f = folderParents[folder]; f != kNoParent; f = folderParents[f])
-        path.insert(0, std::string(FolderName(f)) + (path.empty() ? "" : "\\"));
+        path.insert(0, std::string(folderNames.At(f)) + (path.empty() ? "" : "\\"));
     return path;
 }
 
 std::size_t DiscPart::MemoryBytes() const {
     std::size_t bytes = sizeof(DiscPart) + name.capacity() + location.capacity() +
-                        names.capacity() + Capacity(starts) + Capacity(sizeLow) +
-                        Capacity(sizeHigh) + Capacity(runs) + Capacity(folders) +
-                        Capacity(categorised) + Capacity(categorySets) + folderNames.capacity() +
-                        Capacity(folderStarts) + Capacity(folderParents) + labels.capacity() +
-                        Capacity(labelStarts);
+                        names.MemoryBytes() + Capacity(sizeLow) + Capacity(sizeHigh) +
+                        Capacity(runs) + Capacity(folders) + Capacity(categorised) +
+                        Capacity(categorySets) + folderNames.MemoryBytes() +
+                        Capacity(folderParents) + labels.capacity() + Capacity(labelStarts);
     for (const std::string& folder : folders) bytes += folder.capacity();
     for (const auto& set : categorySets) {
         bytes += Capacity(set);
@@ -170,17 +205,17 @@ std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc, std::uint64_t
     part->location = FoldName(disc.m_strLocation.view());
 
     const std::size_t count = disc.m_lstFiles.size();
-    part->starts.reserve(count);
     part->sizeLow.reserve(count);
     part->sizeHigh.reserve(count);
     std::unordered_map<std::string_view, std::uint32_t> folderIds;
     std::string_view lastFolder;
+    std::string folded;
     bool first = true;
     for (std::size_t i = 0; i < count; ++i) {
         const COvFileData& file = *disc.m_lstFiles[i];
-        part->starts.push_back(static_cast<std::uint32_t>(part->names.size()));
-        AppendFolded(part->names, file.m_strFileName.view());
-        part->names += kNameEnd;
+        folded.clear();
+        AppendFolded(folded, file.m_strFileName.view());
+        part->names.Append(folded);
         const std::uint64_t size = ParseSize(file.m_strSize.view());
         part->sizeLow.push_back(static_cast<std::uint32_t>(size));
         part->sizeHigh.push_back(static_cast<std::uint16_t>(size >> 32));
@@ -204,10 +239,10 @@ std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc, std::uint64_t
                  static_cast<std::uint32_t>(set - part->categorySets.begin())});
         }
     }
-    part->names.shrink_to_fit();
+    part->names.ShrinkToFit();
     part->runs.shrink_to_fit();
     ReadOutline(disc.m_strFolderTree.view(), *part);
-    part->folderNames.shrink_to_fit();
+    part->folderNames.ShrinkToFit();
     part->labels.shrink_to_fit();
     return part;
 }

@@ -18,11 +18,40 @@ constexpr char kNameEnd = '\n';
 // feed turned into a carriage return.
 std::string FoldName(std::string_view bytes);
 
+// Folded names, each followed by kNameEnd, with the place of every eighth: a name is found from
+// the nearest mark before it, which keeps the index small (half a byte a name instead of four).
+class NameList {
+public:
+    static constexpr std::size_t kMarkEvery = 8;
+
+    struct Entry {
+        std::size_t item;
+        std::size_t start;  // of the name in Text()
+        std::size_t end;    // its kNameEnd
+    };
+
+    void Append(std::string_view folded);
+    void ShrinkToFit();
+    std::size_t Count() const { return m_count; }
+    const std::string& Text() const { return m_text; }
+    // The name that holds the offset of Text().
+    Entry Locate(std::size_t offset) const;
+    std::string_view At(std::size_t item) const;
+    std::size_t MemoryBytes() const {
+        return m_text.capacity() + m_marks.capacity() * sizeof(std::uint32_t);
+    }
+
+private:
+    std::string m_text;
+    std::vector<std::uint32_t> m_marks;  // where names 0, 8, 16, ... start
+    std::size_t m_count = 0;
+};
+
 // What a query needs of one disc, taken from its records when the index was built and never
 // changed afterwards: any thread may read it while the records go on changing.
 //
-// Per file it costs the folded name and its separator, a 4-byte offset and a 6-byte size; the
-// folders, categories and outline are kept once per distinct value.
+// Per file it costs the folded name and its separator, half a byte of marks and a 6-byte size;
+// the folders, categories and outline are kept once per distinct value.
 struct DiscPart {
     // A stored size that is negative or not a number: no `size:` filter matches it.
     static constexpr std::uint64_t kNoSize = (std::uint64_t{1} << 48) - 1;
@@ -44,8 +73,7 @@ struct DiscPart {
     std::string location;   // folded
 
     // The files, in the disc's order.
-    std::string names;                  // folded names, each followed by kNameEnd
-    std::vector<std::uint32_t> starts;  // where each name starts in `names`
+    NameList names;
     std::vector<std::uint32_t> sizeLow;
     std::vector<std::uint16_t> sizeHigh;
     std::vector<FolderRun> runs;           // ascending by `first`; the first starts at 0
@@ -54,8 +82,7 @@ struct DiscPart {
     std::vector<std::vector<std::string>> categorySets;
 
     // The outline's folders, in outline order.
-    std::string folderNames;  // folded labels, each followed by kNameEnd
-    std::vector<std::uint32_t> folderStarts;
+    NameList folderNames;                      // folded labels
     std::vector<std::uint32_t> folderParents;  // index of the parent folder; kNoParent at the top
     std::string labels;                        // the labels as stored, for the folder's path
     std::vector<std::uint32_t> labelStarts;    // one more than there are folders
@@ -63,18 +90,8 @@ struct DiscPart {
 
     std::uint64_t signature = 0;
 
-    std::size_t FileCount() const { return starts.size(); }
-    std::size_t FolderCount() const { return folderStarts.size(); }
-    std::string_view Name(std::size_t item) const {
-        const std::size_t end = item + 1 < starts.size() ? starts[item + 1] : names.size();
-        return std::string_view(names).substr(starts[item], end - 1 - starts[item]);
-    }
-    std::string_view FolderName(std::size_t folder) const {
-        const std::size_t end =
-            folder + 1 < folderStarts.size() ? folderStarts[folder + 1] : folderNames.size();
-        return std::string_view(folderNames)
-            .substr(folderStarts[folder], end - 1 - folderStarts[folder]);
-    }
+    std::size_t FileCount() const { return names.Count(); }
+    std::size_t FolderCount() const { return folderNames.Count(); }
     std::uint64_t Size(std::size_t item) const {
         return std::uint64_t{sizeHigh[item]} << 32 | sizeLow[item];
     }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QRegularExpression>
 #include <cstdint>
 #include <limits>
 #include <memory>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -37,7 +37,7 @@ struct Condition {
     std::string text;
     std::vector<std::string> list;
     std::vector<GlobPiece> glob;
-    std::shared_ptr<const std::regex> regex;
+    std::shared_ptr<const QRegularExpression> regex;  // compiled at once: threads share it
     std::uint64_t low = 0;
     std::uint64_t high = std::numeric_limits<std::uint64_t>::max();
 

@@ -36,6 +36,17 @@ struct Fault {
     std::string message;
 };
 
+char AsciiLower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    if (text.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i)
+        if (AsciiLower(text[i]) != prefix[i]) return false;
+    return true;
+}
+
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
@@ -55,13 +66,16 @@ std::vector<Token> Tokens(std::string_view text) {
         }
         Word word;
         bool inQuotes = false;
+        // A regular expression keeps its own "|": only a blank ends it.
+        const bool regex = StartsWithNoCase(text.substr(i), "regex:") ||
+                           StartsWithNoCase(text.substr(i), "!regex:");
         for (; i < text.size(); ++i) {
             const char c = text[i];
             if (c == '"') {
                 inQuotes = !inQuotes;
                 continue;
             }
-            if (!inQuotes && (IsBlank(c) || c == '|')) break;
+            if (!inQuotes && (IsBlank(c) || (c == '|' && !regex))) break;
             word.text += c;
             word.quoted.push_back(inQuotes);
         }
@@ -81,10 +95,6 @@ std::vector<std::string> SplitList(const Word& value) {
     }
     std::erase_if(items, [](const std::string& item) { return item.empty(); });
     return items;
-}
-
-char AsciiLower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
 // "700mb", "1.5gb", "0": bytes, counting in powers of 1024; none when malformed or too large.
@@ -268,12 +278,18 @@ std::optional<Condition> ParseTerm(Word word, CQuery& query) {
         } else if (key == "regex") {
             condition.kind = Condition::Kind::Regex;
             if (value.text.empty()) throw Fault{"regex: takes a regular expression."};
-            try {
-                condition.regex = std::make_shared<const std::regex>(
-                    value.text, std::regex::ECMAScript | std::regex::icase);
-            } catch (const std::regex_error& error) {
-                throw Fault{"The regular expression is not valid: " + std::string(error.what())};
-            }
+            // PCRE2, compiled (and JIT-compiled) here, so that matching threads only read it.
+            auto regex = std::make_shared<QRegularExpression>(
+                QString::fromUtf8(value.text.data(), static_cast<qsizetype>(value.text.size())),
+                QRegularExpression::CaseInsensitiveOption |
+                    QRegularExpression::UseUnicodePropertiesOption |
+                    QRegularExpression::DontCaptureOption);
+            if (!regex->isValid())
+                throw Fault{
+                    "The regular expression is not valid: " + regex->errorString().toStdString() +
+                    " at " + std::to_string(regex->patternErrorOffset() + 1) + "."};
+            regex->optimize();
+            condition.regex = std::move(regex);
         } else if (key == "folder") {
             if (condition.negated) throw Fault{"folder: cannot be negated."};
             query.folders = true;

@@ -90,31 +90,31 @@ public:
         m_catalogue = catalogue;
         m_disc = disc;
         m_part = &part;
-        const std::size_t count = m_query.folders ? part.FolderCount() : part.FileCount();
+        const NameList& list = m_query.folders ? part.folderNames : part.names;
+        const std::string& text = list.Text();
+        const char* base = text.data();
         if (m_needle.empty()) {
-            for (std::size_t item = 0; item < count; ++item) {
+            std::size_t at = 0;
+            for (std::size_t item = 0; item < list.Count(); ++item) {
                 if (item % kCancelEvery == kCancelEvery - 1 && Cancelled()) return false;
-                Check(item);
+                const auto end = static_cast<std::size_t>(
+                    static_cast<const char*>(std::memchr(base + at, kNameEnd, text.size() - at)) -
+                    base);
+                Check(item, std::string_view(base + at, end - at));
+                at = end + 1;
             }
             return true;
         }
-        const std::string& buffer = m_query.folders ? part.folderNames : part.names;
-        const std::vector<std::uint32_t>& starts =
-            m_query.folders ? part.folderStarts : part.starts;
-        const char* base = buffer.data();
         std::size_t at = 0, seen = 0;
-        while (at < buffer.size()) {
+        while (at < text.size()) {
             const void* found =
-                memmem(base + at, buffer.size() - at, m_needle.data(), m_needle.size());
+                memmem(base + at, text.size() - at, m_needle.data(), m_needle.size());
             if (!found) break;
-            const auto offset = static_cast<std::uint32_t>(static_cast<const char*>(found) - base);
-            const std::size_t item =
-                static_cast<std::size_t>(std::upper_bound(starts.begin(), starts.end(), offset) -
-                                         starts.begin()) -
-                1;
+            const NameList::Entry entry =
+                list.Locate(static_cast<std::size_t>(static_cast<const char*>(found) - base));
             if (++seen % kCancelEvery == 0 && Cancelled()) return false;
-            Check(item);
-            at = item + 1 < starts.size() ? starts[item + 1] : buffer.size();
+            Check(entry.item, std::string_view(base + entry.start, entry.end - entry.start));
+            at = entry.end + 1;
         }
         return true;
     }
@@ -177,11 +177,11 @@ private:
         }
     }
 
-    void Check(std::size_t item) {
+    void Check(std::size_t item, std::string_view name) {
         for (const auto& group : m_groups) {
             bool any = false;
             for (const Condition* condition : group)
-                if (Holds(*condition, item) != condition->negated) {
+                if (Holds(*condition, item, name) != condition->negated) {
                     any = true;
                     break;
                 }
@@ -190,16 +190,15 @@ private:
         hits.push_back({m_catalogue, m_disc, static_cast<std::uint32_t>(item)});
     }
 
-    bool Holds(const Condition& condition, std::size_t item) {
+    bool Holds(const Condition& condition, std::size_t item, std::string_view name) {
         const DiscPart& part = *m_part;
-        const std::string_view name = m_query.folders ? part.FolderName(item) : part.Name(item);
         switch (condition.kind) {
             case Kind::Substring:
                 return name.find(condition.text) != std::string_view::npos;
             case Kind::Wildcard:
                 return GlobMatches(name, condition.glob);
             case Kind::Regex:
-                return std::regex_search(name.begin(), name.end(), *condition.regex);
+                return RegexFinds(*condition.regex, name);
             case Kind::Extension: {
                 const std::size_t dot = name.rfind('.');
                 if (dot == std::string_view::npos) return false;
@@ -229,6 +228,20 @@ private:
             default:
                 return false;
         }
+    }
+
+    // The name as UTF-16 for the expression: ASCII (nearly every name) copied into one buffer,
+    // other names decoded.
+    bool RegexFinds(const QRegularExpression& regex, std::string_view name) {
+        const bool ascii = std::all_of(name.begin(), name.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (!ascii)
+            return regex.match(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+                .hasMatch();
+        m_utf16.resize(static_cast<qsizetype>(name.size()));
+        QChar* out = m_utf16.data();
+        for (char c : name) *out++ = QChar(static_cast<char16_t>(c));
+        return regex.match(QStringView(m_utf16)).hasMatch();
     }
 
     // A file's folder text, or a folder's parent path; each folder's answer once per disc.
@@ -266,6 +279,7 @@ private:
         }
         void clear() { list.clear(); }
     } m_pathMatches;
+    QString m_utf16;
     const DiscPart* m_part = nullptr;
     std::uint32_t m_catalogue = 0;
     std::uint32_t m_disc = 0;
