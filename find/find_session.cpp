@@ -87,6 +87,7 @@ void CFindSession::SetQuery(const QString& text) {
     if (text.trimmed().isEmpty()) {
         m_strQuery.clear();
         m_query.reset();
+        m_bMalformed = false;
         if (m_cancel) *m_cancel = true;
         m_waiting = false;
         m_bRunAgain = false;
@@ -95,17 +96,24 @@ void CFindSession::SetQuery(const QString& text) {
     }
     ParseOutcome parsed = ParseQuery(text.toStdString());
     if (!parsed.query) {
-        // What is on screen stays: the user is most likely in the middle of typing.
+        // What is on screen stays, while the text is malformed: the user is most likely in the
+        // middle of typing, and a late answer to an earlier text would replace the rows under
+        // the error.
+        m_bMalformed = true;
+        if (m_cancel) *m_cancel = true;
+        m_bRunAgain = false;
+        m_waiting = false;
         Q_EMIT QueryFailed(QString::fromStdString(parsed.error));
         return;
     }
+    m_bMalformed = false;
     m_strQuery = text;
     m_query = std::move(parsed.query);
     Rerun();
 }
 
 void CFindSession::Rerun() {
-    if (!m_query) return;
+    if (!m_query || m_bMalformed) return;
     if (m_running) {
         // One query at a time: the one under way ends at its next look at the flag.
         *m_cancel = true;
@@ -146,9 +154,9 @@ void CFindSession::Start() {
 
 void CFindSession::OnFinished() {
     m_running = false;
-    const bool stale = m_bRunAgain || !m_query || m_cancel->load();
+    const bool stale = m_bRunAgain || !m_query || m_bMalformed || m_cancel->load();
     if (stale) {
-        if (m_query) Rerun();
+        if (m_bRunAgain) Rerun();
         return;
     }
     auto results = std::make_shared<FindResults>();

@@ -81,8 +81,9 @@ private:
     std::vector<std::shared_ptr<const CCatalogueIndex>> m_runCatalogues;
     std::vector<QString> m_runPaths;
     bool m_running = false;
-    bool m_waiting = false;    // a query waits for the open catalogue's index
-    bool m_bRunAgain = false;  // a newer query waits for the cancelled one to end
+    bool m_waiting = false;     // a query waits for the open catalogue's index
+    bool m_bRunAgain = false;   // a newer query waits for the cancelled one to end
+    bool m_bMalformed = false;  // the text does not parse: the results shown stay as they are
     int m_nThreads = 1;
 };
 

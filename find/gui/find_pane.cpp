@@ -59,12 +59,14 @@ CFindPane::CFindPane(COv2Doc* doc, QWidget* parent)
     m_table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_table->verticalHeader()->setDefaultSectionSize(m_table->fontMetrics().height() + 6);
     QHeaderView* header = m_table->horizontalHeader();
+    // The folder takes the room that is left: long paths need it most.
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setStretchLastSection(true);
+    header->setSectionResizeMode(CFindModel::kColumnFolder, QHeaderView::Stretch);
+    header->setStretchLastSection(false);
     m_table->setColumnWidth(CFindModel::kColumnName, 260);
-    m_table->setColumnWidth(CFindModel::kColumnFolder, 300);
-    m_table->setColumnWidth(CFindModel::kColumnSize, 110);
-    m_table->setColumnWidth(CFindModel::kColumnDisc, 220);
+    m_table->setColumnWidth(CFindModel::kColumnSize, 100);
+    m_table->setColumnWidth(CFindModel::kColumnDisc, 200);
+    m_table->setColumnWidth(CFindModel::kColumnCatalogue, 140);
     // Rows come in catalogue order; a header click sorts them.
     header->setSortIndicator(-1, Qt::AscendingOrder);
     m_table->setSortingEnabled(true);
