@@ -14,10 +14,13 @@
 
 CDialogSheetFind::CDialogSheetFind(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pageFind"));
-    auto* group = new QGroupBox(QStringLiteral("Find also searches these catalogues"), this);
+    auto* group = new QGroupBox(
+        QStringLiteral("Find also searches these catalogues, whichever one is open"), this);
     m_list = new QListWidget(group);
     m_list->setObjectName(QStringLiteral("findCatalogues"));
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setMaximumHeight(m_list->fontMetrics().height() *
+                             8);  // a few files; the sheet stays small
     auto* add = new QPushButton(QStringLiteral("Add…"), group);
     add->setObjectName(QStringLiteral("buttonFindAdd"));
     auto* remove = new QPushButton(QStringLiteral("Remove"), group);
