@@ -209,14 +209,37 @@ void CFindModel::ApplySort() {
         for (std::size_t i = 0; i < order.size(); ++i) m_rows[i] = byHit[order[i]];
         return;
     }
-    std::vector<QString> keys(byHit.size());
-    for (std::size_t i = 0; i < byHit.size(); ++i) keys[i] = Text(static_cast<int>(i), column);
-    std::vector<std::uint32_t> order(byHit.size());
-    std::iota(order.begin(), order.end(), 0u);
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
-        return descending ? keys[b].compare(keys[a], Qt::CaseInsensitive) < 0
-                          : keys[a].compare(keys[b], Qt::CaseInsensitive) < 0;
+    // Folded once, the keys then compare as plain text, without regard to case. Their first
+    // eight characters, a byte each and packed into a number beside the row, settle most
+    // comparisons without reaching the texts: packing stops at the first character beyond a
+    // byte, which counts as greater than any byte, so that equal numbers leave the order to
+    // the texts.
+    struct Key {
+        std::uint64_t prefix;
+        std::uint32_t row;
+    };
+    std::vector<QString> texts(byHit.size());
+    std::vector<Key> keys(byHit.size());
+    for (std::size_t i = 0; i < byHit.size(); ++i) {
+        texts[i] = Text(static_cast<int>(i), column).toCaseFolded();
+        std::uint64_t prefix = 0;
+        bool packing = true;
+        for (qsizetype c = 0; c < 8; ++c) {
+            const char16_t ch = packing && c < texts[i].size() ? texts[i][c].unicode() : 0;
+            packing = packing && ch < 0xFF;
+            prefix = prefix << 8 | std::min<std::uint64_t>(ch, 0xFF);
+        }
+        keys[i] = {prefix, static_cast<std::uint32_t>(i)};
+    }
+    // Equal keys keep catalogue order, in either direction.
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.prefix != b.prefix) return descending ? b.prefix < a.prefix : a.prefix < b.prefix;
+        const int order = QString::compare(texts[a.row], texts[b.row]);
+        if (order != 0) return descending ? order > 0 : order < 0;
+        return a.row < b.row;
     });
+    std::vector<std::uint32_t> order(keys.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) order[i] = keys[i].row;
     for (std::size_t i = 0; i < order.size(); ++i) m_rows[i] = byHit[order[i]];
 }
 
