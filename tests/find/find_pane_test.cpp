@@ -24,6 +24,7 @@
 #include "core/ov2_doc.h"
 #include "find/catalogue_shelf.h"
 #include "find/find_model.h"
+#include "find/find_query.h"
 #include "find/find_session.h"
 #include "find/find_settings.h"
 #include "find/gui/find_box.h"
@@ -182,6 +183,38 @@ TEST_F(FindPaneTest, CataloguesAreFollowedWhenTheyChangeAndOneThatDoesNotReadIsN
         find->CountLine()->text().contains(QStringLiteral("; Backup.ovd could not be read: ")));
     EXPECT_TRUE(
         find->CountLine()->text().contains(QStringLiteral("; Missing.ovd could not be read: ")));
+}
+
+TEST(FindModelTest, NamesSortWithoutRegardToCaseBeyondLatinAndKeepCatalogueOrderOnTies) {
+    COvDiscDatabase database;
+    std::vector<std::shared_ptr<COvFileData>> files;
+    for (const char* name : {"\xCF\x89"
+                             "b.txt",
+                             "b.txt", "same.txt",
+                             "\xC4\x80"
+                             "z.txt",
+                             "A.txt", "\xC3\xBF.txt",
+                             "\xCE\xA9"
+                             "a.txt",
+                             "SAME.txt"})
+        files.push_back(MakeFile(name, "e:\\", "1"));
+    database.AddTail(MakeDisc("1", "Mixed", files));
+    auto results = std::make_shared<ov2::find::FindResults>();
+    results->catalogues = {ov2::find::CCatalogueIndex::Build(database, "Mixed.ovd")};
+    results->paths = {QString()};
+    results->outcome = ov2::find::Run(*ov2::find::ParseQuery("txt").query, results->catalogues);
+    CFindModel model;
+    model.SetResults(results);
+    auto names = [&] {
+        QStringList shown;
+        for (int row = 0; row < model.rowCount(); ++row)
+            shown << model.index(row, 0).data().toString();
+        return shown.join(QLatin1Char(' '));
+    };
+    model.sort(CFindModel::kColumnName, Qt::AscendingOrder);
+    EXPECT_EQ(names(), QStringLiteral("A.txt b.txt same.txt SAME.txt ÿ.txt Āz.txt Ωa.txt ωb.txt"));
+    model.sort(CFindModel::kColumnName, Qt::DescendingOrder);
+    EXPECT_EQ(names(), QStringLiteral("ωb.txt Ωa.txt Āz.txt ÿ.txt same.txt SAME.txt b.txt A.txt"));
 }
 
 // Records what would be opened instead of asking the desktop.
