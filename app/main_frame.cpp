@@ -116,6 +116,10 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
     CreateMenus();
     m_find = new CFindPane(doc, this);
     m_find->InstallInto(this);
+    m_find->m_showInTree = [this](const std::string& number, const COvFileData& file) {
+        m_tree->GoToFile(m_tree->FindDiscItem(number), file);
+        m_tree->setFocus(Qt::OtherFocusReason);
+    };
 
     m_pDocument->m_askOpenPath = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kFilter);

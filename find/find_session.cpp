@@ -52,6 +52,7 @@ void CFindSession::OnCatalogueChanged(bool replaced) {
     m_bIndexStale = true;
     if (replaced) {
         m_bReplaced = true;
+        ++m_nReplacements;
         // The records the old index shares go with it; the rows that showed them are dropped
         // when the new results arrive.
         m_buildTimer.start(kFirstBuildDelayMs);
@@ -133,6 +134,8 @@ void CFindSession::Start() {
     m_waiting = false;
     m_runCatalogues.clear();
     m_runPaths.clear();
+    m_runOpenPath = m_pDocument->GetPathName();
+    m_runReplacements = m_nReplacements;
     if (m_openIndex) {
         m_runCatalogues.push_back(m_openIndex);
         m_runPaths.emplace_back();
@@ -165,6 +168,8 @@ void CFindSession::OnFinished() {
     if (results->outcome.cancelled) return;
     results->catalogues = std::move(m_runCatalogues);
     results->paths = std::move(m_runPaths);
+    results->openPath = m_runOpenPath;
+    results->replacements = m_runReplacements;
     Q_EMIT ResultsReady(results);
 }
 

@@ -24,6 +24,10 @@ struct FindResults {
     Outcome outcome;
     std::vector<std::shared_ptr<const CCatalogueIndex>> catalogues;
     std::vector<QString> paths;  // each catalogue's file; empty for the open catalogue
+    // The open catalogue's file when the query ran (empty while unsaved), and how often another
+    // catalogue had taken its place by then: rows of an earlier open catalogue are of a file.
+    QString openPath;
+    int replacements = 0;
 };
 
 // Find as the user types: the open catalogue's index (rebuilt after each edit from the previous
@@ -39,6 +43,8 @@ public:
 
     CCatalogueShelf* Shelf() { return &m_shelf; }
     COv2Doc* Document() const { return m_pDocument; }
+    // How often another catalogue took the open one's place (new, open).
+    int Replacements() const { return m_nReplacements; }
 
     // A new text: parsed at once; a malformed one is reported (QueryFailed) and changes nothing
     // else; a good one replaces the query under way. A blank text ends the search (Cleared).
@@ -72,6 +78,7 @@ private:
     std::shared_ptr<const CCatalogueIndex> m_openIndex;
     bool m_bIndexStale = true;
     bool m_bReplaced = true;  // the next build starts afresh (another catalogue took the place)
+    int m_nReplacements = 0;
     QTimer m_buildTimer;
 
     QString m_strQuery;  // the last good text
@@ -80,6 +87,8 @@ private:
     QFutureWatcher<Outcome> m_watcher;
     std::vector<std::shared_ptr<const CCatalogueIndex>> m_runCatalogues;
     std::vector<QString> m_runPaths;
+    QString m_runOpenPath;
+    int m_runReplacements = 0;
     bool m_running = false;
     bool m_waiting = false;     // a query waits for the open catalogue's index
     bool m_bRunAgain = false;   // a newer query waits for the cancelled one to end

@@ -12,7 +12,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "app/left_view.h"
 #include "app/ov2_view.h"
 #include "core/ov2_doc.h"
 #include "find/find_index.h"
@@ -211,14 +210,17 @@ void CFindPane::GoToRow(int row) {
     else
         target.m_strFolder = "?:\\" + index->FolderPath(hit->disc, hit->item) + "\\";
 
-    const QString path = results->paths[hit->catalogue];
+    QString path = results->paths[hit->catalogue];
+    // A row of the catalogue that was open when the query ran, and that another one has
+    // replaced since, is a row of that catalogue's file (none when it was never saved).
+    if (path.isEmpty() && results->replacements != m_session->Replacements()) {
+        path = results->openPath;
+        if (path.isEmpty()) return;
+    }
     // Another catalogue is opened first, as File Open would, with its save prompt.
     if (!path.isEmpty() && !m_pDocument->OpenFile(path)) return;
     const std::string number = disc->m_strNumber.str();
-    CLeftView* tree = m_pDocument->FindView<CLeftView>();
-    if (!tree || !m_pDocument->m_pDatabase->DiscExists(number)) return;
-    tree->GoToFile(tree->FindDiscItem(number), target);
-    tree->setFocus(Qt::OtherFocusReason);
+    if (m_showInTree && m_pDocument->m_pDatabase->DiscExists(number)) m_showInTree(number, target);
 }
 
 void CFindPane::CopyPaths() {

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <memory>
+#include <string>
 
 class CFindBox;
 class COv2Doc;
+class COvFileData;
 class QAction;
 class QDockWidget;
 class QLabel;
@@ -44,6 +47,10 @@ public:
     void CopyPaths();
     // The Find settings changed (the settings sheet).
     void ReloadSettings();
+
+    // Shows the file (or folder: a file without name) of disc `number` of the open catalogue in
+    // the disc tree and the file list; the window sets it.
+    std::function<void(const std::string& number, const COvFileData& file)> m_showInTree;
 
 private:
     void OnTextChanged(const QString& text);

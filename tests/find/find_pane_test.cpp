@@ -277,10 +277,13 @@ TEST_F(FindPaneTest, RowsOpenAsTheFileListOpensAndGoToShowsThemInTheTree) {
     EXPECT_EQ(messages.Texts().back(), "Save changes to Music.ovd?");
     EXPECT_EQ(doc.GetTitle(), QStringLiteral("Backup.ovd"));
     EXPECT_EQ(tree->GetItemPath(tree->currentItem()), "7 Backup");
-    // The catalogue now open is searched in memory, not from its file as well.
-    const auto& shelf = find->Session()->Shelf()->Entries();
-    ASSERT_EQ(shelf.size(), 1u);
-    EXPECT_EQ(shelf[0].label, QStringLiteral("Missing.ovd"));
+    // The catalogue open is searched in memory, not from its file as well.
+    ASSERT_EQ(find->Session()->Shelf()->Entries().size(), 1u);
+    EXPECT_EQ(find->Session()->Shelf()->Entries()[0].label, QStringLiteral("Missing.ovd"));
+    // The rows on screen still come from Music.ovd, which is no longer open: it opens again.
+    find->GoToRow(anthem);
+    EXPECT_EQ(doc.GetTitle(), QStringLiteral("Music.ovd"));
+    EXPECT_EQ(tree->GetItemPath(tree->currentItem()), "1 Rock and Jazz\\music\\rock");
 }
 
 TEST_F(FindPaneTest, TheSettingsPageKeepsTheListOutsideTheCatalogue) {
