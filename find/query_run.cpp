@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "core/disc_database.h"
 #include "find/disc_part.h"
 #include "find/find_index.h"
 #include "find/query.h"
@@ -348,6 +349,34 @@ Outcome Run(const CQuery& query, std::span<const std::shared_ptr<const CCatalogu
         if (!last || last->catalogue != hit.catalogue || last->disc != hit.disc) ++outcome.discs;
         last = &hit;
     }
+    return outcome;
+}
+
+Outcome RunOnce(const CQuery& query, const COvDiscDatabase& database, std::uint32_t catalogue) {
+    Walker walker(query, nullptr);
+    // One part, filled disc after disc: no index memory, and no large block freed per disc. No
+    // later index takes it over, so it needs no signature.
+    DiscPart part;
+    PartContents contents;
+    contents.names = !query.folders;
+    contents.outline = query.folders;
+    contents.sizes = contents.folders = contents.categories = false;
+    for (const auto& group : query.groups)
+        for (const Condition& condition : group) {
+            contents.sizes |= condition.kind == Kind::Size;
+            contents.folders |= condition.kind == Kind::Path;
+            contents.categories |= condition.kind == Kind::Category;
+        }
+    for (std::size_t d = 0; d < database.m_lstDiscs.size(); ++d) {
+        FillDiscPart(*database.m_lstDiscs[d], 0, part, contents);
+        walker.Disc(catalogue, static_cast<std::uint32_t>(d), part);
+    }
+    Outcome outcome;
+    outcome.folders = query.folders;
+    outcome.hits = std::move(walker.hits);
+    for (std::size_t i = 0; i < outcome.hits.size(); ++i)
+        if (i == 0 || outcome.hits[i].disc != outcome.hits[i - 1].disc) ++outcome.discs;
+    outcome.catalogues = outcome.hits.empty() ? 0 : 1;
     return outcome;
 }
 
