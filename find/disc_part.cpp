@@ -84,6 +84,24 @@ void AddFile(Fingerprint& print, const COvFileData& file, const char*& lastFolde
     for (const std::string& category : file.m_lstCategories) print.Add(category);
 }
 
+// Separators in [from, to), eight bytes at a time: each byte equal to kNameEnd becomes zero, and
+// the exact zero-byte test marks it with its high bit.
+std::size_t CountNameEnds(const char* from, const char* to) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    constexpr std::uint64_t kSeparators =
+        0x0101010101010101ull * static_cast<unsigned char>(kNameEnd);
+    std::size_t count = 0;
+    for (; to - from >= 8; from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from, 8);
+        word ^= kSeparators;
+        const std::uint64_t ones = ~(((word & kLow7) + kLow7) | word | kLow7) >> 7;  // 1 a match
+        count += static_cast<std::size_t>((ones * 0x0101010101010101ull) >> 56);
+    }
+    for (; from < to; ++from) count += *from == kNameEnd;
+    return count;
+}
+
 template <class T>
 std::size_t Capacity(const std::vector<T>& v) {
     return v.capacity() * sizeof(T);
@@ -144,21 +162,25 @@ void NameList::ShrinkToFit() {
     m_marks.shrink_to_fit();
 }
 
-NameList::Entry NameList::Locate(std::size_t offset) const {
+NameList::Entry NameList::Locate(std::size_t offset, const Entry* previous) const {
     const std::size_t mark =
         static_cast<std::size_t>(std::upper_bound(m_marks.begin(), m_marks.end(), offset) -
                                  m_marks.begin()) -
         1;
-    // The name's start is after the last separator before the offset; its number is the mark's
-    // and the separators between them.
+    // Counted from the mark, or from the name found before when that is nearer.
+    std::size_t item = mark * kMarkEvery, from = m_marks[mark];
+    if (previous && previous->item >= item && previous->end < offset) {
+        item = previous->item + 1;
+        from = previous->end + 1;
+    }
     const char* text = m_text.data();
-    const char* from = text + m_marks[mark];
-    const void* before = memrchr(from, kNameEnd, offset - m_marks[mark]);
-    const char* start = before ? static_cast<const char*>(before) + 1 : from;
+    const void* before = memrchr(text + from, kNameEnd, offset - from);
+    const std::size_t start =
+        before ? static_cast<std::size_t>(static_cast<const char*>(before) - text) + 1 : from;
     const char* end =
         static_cast<const char*>(std::memchr(text + offset, kNameEnd, m_text.size() - offset));
-    return {mark * kMarkEvery + static_cast<std::size_t>(std::count(from, start, kNameEnd)),
-            static_cast<std::size_t>(start - text), static_cast<std::size_t>(end - text)};
+    return {item + CountNameEnds(text + from, text + start), start,
+            static_cast<std::size_t>(end - text)};
 }
 
 std::string_view NameList::At(std::size_t item) const {

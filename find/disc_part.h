@@ -38,8 +38,9 @@ public:
     void ShrinkToFit();
     std::size_t Count() const { return m_count; }
     const std::string& Text() const { return m_text; }
-    // The name that holds the offset of Text().
-    Entry Locate(std::size_t offset) const;
+    // The name that holds the offset of Text(); `previous`, a name before it, may shorten the
+    // way there.
+    Entry Locate(std::size_t offset, const Entry* previous = nullptr) const;
     std::string_view At(std::size_t item) const;
     std::size_t MemoryBytes() const {
         return m_text.capacity() + m_marks.capacity() * sizeof(std::uint32_t);
