@@ -27,13 +27,23 @@ void FillSample(COvDiscDatabase& database) {
     database.m_lstDiscs.back()->m_strLocation = "Anna";
 }
 
-// The names the query finds, in result order, separated by ","; or the parse error.
+// The names the query finds, in result order, separated by ","; or the parse error. A query
+// without an index (ov2cat's) must find the same.
 std::string Found(std::string_view text, const std::shared_ptr<const CCatalogueIndex>& index,
-                  int threads = 1) {
+                  const COvDiscDatabase* database = nullptr) {
     const ParseOutcome parsed = ParseQuery(text);
     if (!parsed.query) return "error: " + parsed.error;
     const std::shared_ptr<const CCatalogueIndex> list[] = {index};
-    const Outcome outcome = Run(*parsed.query, list, nullptr, threads);
+    const Outcome outcome = Run(*parsed.query, list);
+    if (database) {
+        const Outcome once = RunOnce(*parsed.query, *database);
+        EXPECT_EQ(once.hits.size(), outcome.hits.size()) << text;
+        for (std::size_t i = 0; i < std::min(once.hits.size(), outcome.hits.size()); ++i)
+            EXPECT_TRUE(once.hits[i].disc == outcome.hits[i].disc &&
+                        once.hits[i].item == outcome.hits[i].item)
+                << text;
+        EXPECT_EQ(once.discs, outcome.discs) << text;
+    }
     std::string names;
     for (const Hit& hit : outcome.hits)
         names += (names.empty() ? "" : ",") +
@@ -80,7 +90,8 @@ TEST(FindQuery, WordsPhrasesOrNotWildcardsAndEachFilterAtItsBoundary) {
         {"folder: o", "Music\\Rock,Photos"},
         {"folder: path:music", "Music\\Rock"},
     };
-    for (const auto& [query, expected] : cases) EXPECT_EQ(Found(query, index), expected) << query;
+    for (const auto& [query, expected] : cases)
+        EXPECT_EQ(Found(query, index, &database), expected) << query;
 }
 
 TEST(FindQuery, MalformedQueriesGiveAnErrorInsteadOfAQuery) {
