@@ -228,13 +228,12 @@ private:
                 return GlobMatches(name, condition.glob);
             case Kind::Regex:
                 return RegexFinds(*condition.regex, name);
-            case Kind::Extension: {
-                const std::size_t dot = name.rfind('.');
-                if (dot == std::string_view::npos) return false;
-                const std::string_view extension = name.substr(dot + 1);
-                return std::find(condition.list.begin(), condition.list.end(), extension) !=
-                       condition.list.end();
-            }
+            case Kind::Extension:  // "." and the extension end the name: ext:gz and ext:tar.gz
+                return std::any_of(condition.list.begin(), condition.list.end(),
+                                   [&](const std::string& ext) {
+                                       return name.size() > ext.size() && name.ends_with(ext) &&
+                                              name[name.size() - ext.size() - 1] == '.';
+                                   });
             case Kind::Size: {
                 const std::uint64_t size = part.Size(item);
                 return size != DiscPart::kNoSize && InRange(size, condition);

@@ -19,7 +19,8 @@ void FillSample(COvDiscDatabase& database) {
         "1", "Holiday 2003",
         {MakeFile("Song One.mp3", "e:\\music\\rock\\", "1048576", {"Jazz"}),
          MakeFile("Caf\xE9.FLAC", "e:\\music\\rock\\", "1048577"),
-         MakeFile("STRASSE.txt", "e:\\", "-5"), MakeFile("img_0001.jpg", "e:\\photos\\", "0")},
+         MakeFile("STRASSE.txt", "e:\\", "-5"), MakeFile("img_0001.jpg", "e:\\photos\\", "0"),
+         MakeFile("src.tar.gz", "e:\\", "5000")},
         {"\tMusic", "\t\tRock", "\tPhotos"}));
     database.AddTail(MakeDisc("12", "Backup",
                               {MakeFile("readme.txt", "e:\\docs\\", "10"),
@@ -72,6 +73,8 @@ TEST(FindQuery, WordsPhrasesOrNotWildcardsAndEachFilterAtItsBoundary) {
          "STRASSE.txt"},                  // typed ß meets a stored SS
         {"caf\xC3\xA9", "Caf\xE9.FLAC"},  // typed UTF-8 meets Windows-1252
         {"ext:mp3;.flac", "Song One.mp3,Caf\xE9.FLAC,song two.MP3"},
+        {"ext:gz", "src.tar.gz"},
+        {"ext:tar.gz|txt !readme", "STRASSE.txt,src.tar.gz"},
         {"size:>1mb", "Caf\xE9.FLAC"},  // exactly 1 MiB is not more
         {"size:1mb..1048577", "Song One.mp3,Caf\xE9.FLAC"},
         {"size:<=10", "img_0001.jpg,readme.txt"},  // the negative size matches no size: filter
