@@ -30,7 +30,7 @@ constexpr CommandUsage kCommands[] = {
      "by blanks must all be in the name (AND), without regard to case or accents' encoding; "
      "\"a phrase\" keeps its blanks; a|b takes either word (OR); !word leaves out names "
      "that hold it; * and ? make a word a pattern of the whole name (*.mp3, img_????.jpg). "
-     "Filters: ext:mp3;flac (extension); size:>700mb, size:<=2gb, size:100kb, "
+     "Filters: ext:mp3;flac (extension; ext:tar.gz too); size:>700mb, size:<=2gb, size:100kb, "
      "size:1gb..4gb (b, kb, mb, gb, tb count in 1024s; ranges include both ends; > leaves "
      "out the size itself; a negative stored size matches no size:); disc:12, disc:10..20, "
      "disc:\"Holiday 2003\" (number, range, or a part of the disc name); path:music\\rock "

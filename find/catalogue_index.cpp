@@ -1,3 +1,5 @@
+#include <functional>
+#include <thread>
 #include <unordered_map>
 
 #include "core/disc_database.h"
@@ -5,6 +7,10 @@
 #include "find/find_index.h"
 
 namespace ov2::find {
+
+namespace {
+constexpr std::size_t kFilesForTwoThreads = 100'000;
+}  // namespace
 
 struct CCatalogueIndex::Data {
     std::string label;
@@ -31,18 +37,42 @@ std::shared_ptr<const CCatalogueIndex> CCatalogueIndex::Build(
     if (previous)
         for (const auto& part : previous->m_pData->parts) earlier.emplace(part->signature, part);
     data.discs = database.m_lstDiscs;
-    data.parts.reserve(data.discs.size());
-    for (const auto& disc : data.discs) {
-        const std::uint64_t signature = DiscSignature(*disc);
-        const auto found = earlier.find(signature);
-        if (found != earlier.end() && found->second->FileCount() == disc->m_lstFiles.size()) {
-            data.parts.push_back(found->second);
-            ++data.reused;
-        } else {
-            data.parts.push_back(BuildDiscPart(*disc, signature));
+    data.parts.resize(data.discs.size());
+    std::vector<std::size_t> reused(2, 0);
+    // Discs [from, to): taken over or built. Without an earlier index the signature is taken
+    // while the part is built, in one pass over the records.
+    auto build = [&](std::size_t from, std::size_t to, std::size_t& taken) {
+        for (std::size_t i = from; i < to; ++i) {
+            const COvDisc& disc = *data.discs[i];
+            if (earlier.empty()) {
+                data.parts[i] = BuildDiscPart(disc, std::nullopt);
+                continue;
+            }
+            const std::uint64_t signature = DiscSignature(disc);
+            const auto found = earlier.find(signature);
+            if (found != earlier.end() && found->second->FileCount() == disc.m_lstFiles.size()) {
+                data.parts[i] = found->second;
+                ++taken;
+            } else {
+                data.parts[i] = BuildDiscPart(disc, signature);
+            }
         }
-        data.files += disc->m_lstFiles.size();
+    };
+    for (const auto& disc : data.discs) data.files += disc->m_lstFiles.size();
+    // A large catalogue is built on two threads, each a half of the files; the records are only
+    // read.
+    std::size_t half = data.discs.size();
+    if (data.files >= kFilesForTwoThreads) {
+        std::size_t sum = 0;
+        for (half = 0; half < data.discs.size() && 2 * sum < data.files; ++half)
+            sum += data.discs[half]->m_lstFiles.size();
     }
+    std::thread helper;
+    if (half < data.discs.size())
+        helper = std::thread(build, half, data.discs.size(), std::ref(reused[1]));
+    build(0, half, reused[0]);
+    if (helper.joinable()) helper.join();
+    data.reused = reused[0] + reused[1];
     return index;
 }
 

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 
 #include "core/disc_database.h"
@@ -50,10 +51,55 @@ std::uint64_t ParseSize(std::string_view text) {
     return std::min(bytes, DiscPart::kNoSize);
 }
 
+}  // namespace
+
 void AppendFolded(std::string& out, std::string_view bytes) {
     const std::size_t start = out.size();
-    out += FoldText(bytes);
+    AppendFoldText(out, bytes);
     std::replace(out.begin() + static_cast<long>(start), out.end(), kNameEnd, '\r');
+}
+
+namespace {
+
+void AddDisc(Fingerprint& print, const COvDisc& disc) {
+    print.Add(disc.m_strNumber.view());
+    print.Add(disc.m_strName.view());
+    print.Add(disc.m_strLocation.view());
+    print.Add(disc.m_strFolderTree.view());
+    print.Add(disc.m_lstFiles.size());
+}
+
+void AddFile(Fingerprint& print, const COvFileData& file, const char*& lastFolder) {
+    print.Add(file.m_strFileName.view());
+    print.Add(file.m_strSize.view());
+    // The files of a folder share its text: read it once.
+    const std::string_view folder = file.m_strFolder.view();
+    if (folder.size() > OvString::kInlineCapacity && folder.data() == lastFolder) {
+        print.Add(~std::uint64_t{0});
+    } else {
+        print.Add(folder);
+        lastFolder = folder.data();
+    }
+    print.Add(file.m_lstCategories.size());
+    for (const std::string& category : file.m_lstCategories) print.Add(category);
+}
+
+// Separators in [from, to), eight bytes at a time: each byte equal to kNameEnd becomes zero, and
+// the exact zero-byte test marks it with its high bit.
+std::size_t CountNameEnds(const char* from, const char* to) {
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    constexpr std::uint64_t kSeparators =
+        0x0101010101010101ull * static_cast<unsigned char>(kNameEnd);
+    std::size_t count = 0;
+    for (; to - from >= 8; from += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, from, 8);
+        word ^= kSeparators;
+        const std::uint64_t ones = ~(((word & kLow7) + kLow7) | word | kLow7) >> 7;  // 1 a match
+        count += static_cast<std::size_t>((ones * 0x0101010101010101ull) >> 56);
+    }
+    for (; from < to; ++from) count += *from == kNameEnd;
+    return count;
 }
 
 template <class T>
@@ -98,26 +144,43 @@ void NameList::Append(std::string_view folded) {
     ++m_count;
 }
 
+void NameList::AppendFolded(std::string_view bytes) {
+    if (m_count % kMarkEvery == 0) m_marks.push_back(static_cast<std::uint32_t>(m_text.size()));
+    ov2::find::AppendFolded(m_text, bytes);
+    m_text += kNameEnd;
+    ++m_count;
+}
+
+void NameList::Clear() {
+    m_text.clear();
+    m_marks.clear();
+    m_count = 0;
+}
+
 void NameList::ShrinkToFit() {
     m_text.shrink_to_fit();
     m_marks.shrink_to_fit();
 }
 
-NameList::Entry NameList::Locate(std::size_t offset) const {
+NameList::Entry NameList::Locate(std::size_t offset, const Entry* previous) const {
     const std::size_t mark =
         static_cast<std::size_t>(std::upper_bound(m_marks.begin(), m_marks.end(), offset) -
                                  m_marks.begin()) -
         1;
-    // The name's start is after the last separator before the offset; its number is the mark's
-    // and the separators between them.
+    // Counted from the mark, or from the name found before when that is nearer.
+    std::size_t item = mark * kMarkEvery, from = m_marks[mark];
+    if (previous && previous->item >= item && previous->end < offset) {
+        item = previous->item + 1;
+        from = previous->end + 1;
+    }
     const char* text = m_text.data();
-    const char* from = text + m_marks[mark];
-    const void* before = memrchr(from, kNameEnd, offset - m_marks[mark]);
-    const char* start = before ? static_cast<const char*>(before) + 1 : from;
+    const void* before = memrchr(text + from, kNameEnd, offset - from);
+    const std::size_t start =
+        before ? static_cast<std::size_t>(static_cast<const char*>(before) - text) + 1 : from;
     const char* end =
         static_cast<const char*>(std::memchr(text + offset, kNameEnd, m_text.size() - offset));
-    return {mark * kMarkEvery + static_cast<std::size_t>(std::count(from, start, kNameEnd)),
-            static_cast<std::size_t>(start - text), static_cast<std::size_t>(end - text)};
+    return {item + CountNameEnds(text + from, text + start), start,
+            static_cast<std::size_t>(end - text)};
 }
 
 std::string_view NameList::At(std::size_t item) const {
@@ -168,32 +231,20 @@ std::size_t DiscPart::MemoryBytes() const {
 
 std::uint64_t DiscSignature(const COvDisc& disc) {
     Fingerprint print;
-    print.Add(disc.m_strNumber.view());
-    print.Add(disc.m_strName.view());
-    print.Add(disc.m_strLocation.view());
-    print.Add(disc.m_strFolderTree.view());
-    print.Add(disc.m_lstFiles.size());
+    AddDisc(print, disc);
     const char* lastFolder = nullptr;
-    for (const auto& file : disc.m_lstFiles) {
-        print.Add(file->m_strFileName.view());
-        print.Add(file->m_strSize.view());
-        // The files of a folder share its text: read it once.
-        const std::string_view folder = file->m_strFolder.view();
-        if (folder.size() > OvString::kInlineCapacity && folder.data() == lastFolder) {
-            print.Add(~std::uint64_t{0});
-        } else {
-            print.Add(folder);
-            lastFolder = folder.data();
-        }
-        print.Add(file->m_lstCategories.size());
-        for (const std::string& category : file->m_lstCategories) print.Add(category);
-    }
+    for (const auto& file : disc.m_lstFiles) AddFile(print, *file, lastFolder);
     return print.Value();
 }
 
-std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc, std::uint64_t signature) {
-    auto part = std::make_shared<DiscPart>();
-    part->signature = signature;
+void FillDiscPart(const COvDisc& disc, std::optional<std::uint64_t> signature, DiscPart& filled,
+                  const PartContents& contents) {
+    DiscPart* part = &filled;
+    part->Clear();
+    // Without a signature, it is taken in the same pass over the records.
+    Fingerprint print;
+    const char* printedFolder = nullptr;
+    if (!signature) AddDisc(print, disc);
     const std::string_view number = disc.m_strNumber.view();
     part->numbered =
         !number.empty() && number.size() <= 18 &&
@@ -209,19 +260,19 @@ std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc, std::uint64_t
     part->sizeHigh.reserve(count);
     std::unordered_map<std::string_view, std::uint32_t> folderIds;
     std::string_view lastFolder;
-    std::string folded;
     bool first = true;
     for (std::size_t i = 0; i < count; ++i) {
         const COvFileData& file = *disc.m_lstFiles[i];
-        folded.clear();
-        AppendFolded(folded, file.m_strFileName.view());
-        part->names.Append(folded);
-        const std::uint64_t size = ParseSize(file.m_strSize.view());
-        part->sizeLow.push_back(static_cast<std::uint32_t>(size));
-        part->sizeHigh.push_back(static_cast<std::uint16_t>(size >> 32));
+        if (!signature) AddFile(print, file, printedFolder);
+        if (contents.names) part->names.AppendFolded(file.m_strFileName.view());
+        if (contents.sizes) {
+            const std::uint64_t size = ParseSize(file.m_strSize.view());
+            part->sizeLow.push_back(static_cast<std::uint32_t>(size));
+            part->sizeHigh.push_back(static_cast<std::uint16_t>(size >> 32));
+        }
 
         const std::string_view folder = file.m_strFolder.view();
-        if (first || folder != lastFolder) {
+        if (contents.folders && (first || folder != lastFolder)) {
             auto [it, added] =
                 folderIds.try_emplace(folder, static_cast<std::uint32_t>(part->folders.size()));
             if (added) part->folders.push_back(FoldName(folder));
@@ -229,7 +280,7 @@ std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc, std::uint64_t
             lastFolder = folder;
             first = false;
         }
-        if (!file.m_lstCategories.empty()) {
+        if (contents.categories && !file.m_lstCategories.empty()) {
             auto set = std::find(part->categorySets.begin(), part->categorySets.end(),
                                  file.m_lstCategories);
             if (set == part->categorySets.end())
@@ -239,12 +290,37 @@ std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc, std::uint64_t
                  static_cast<std::uint32_t>(set - part->categorySets.begin())});
         }
     }
+    part->signature = signature ? *signature : print.Value();
+    if (contents.outline) ReadOutline(disc.m_strFolderTree.view(), *part);
+}
+
+std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc,
+                                              std::optional<std::uint64_t> signature) {
+    auto part = std::make_shared<DiscPart>();
+    FillDiscPart(disc, signature, *part, PartContents());
     part->names.ShrinkToFit();
     part->runs.shrink_to_fit();
-    ReadOutline(disc.m_strFolderTree.view(), *part);
     part->folderNames.ShrinkToFit();
     part->labels.shrink_to_fit();
     return part;
+}
+
+void DiscPart::Clear() {
+    number = 0;
+    numbered = false;
+    atHome = true;
+    signature = 0;
+    for (std::string* text : {&name, &location, &labels}) text->clear();
+    names.Clear();
+    folderNames.Clear();
+    sizeLow.clear();
+    sizeHigh.clear();
+    runs.clear();
+    folders.clear();
+    categorised.clear();
+    categorySets.clear();
+    folderParents.clear();
+    labelStarts.clear();
 }
 
 }  // namespace ov2::find

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,6 +18,7 @@ constexpr char kNameEnd = '\n';
 // The text as queries compare it: ov2::FoldText (decoded, NFC, fully case-folded), with a line
 // feed turned into a carriage return.
 std::string FoldName(std::string_view bytes);
+void AppendFolded(std::string& out, std::string_view bytes);
 
 // Folded names, each followed by kNameEnd, with the place of every eighth: a name is found from
 // the nearest mark before it, which keeps the index small (half a byte a name instead of four).
@@ -31,11 +33,14 @@ public:
     };
 
     void Append(std::string_view folded);
+    void AppendFolded(std::string_view bytes);  // folds the name first
+    void Clear();
     void ShrinkToFit();
     std::size_t Count() const { return m_count; }
     const std::string& Text() const { return m_text; }
-    // The name that holds the offset of Text().
-    Entry Locate(std::size_t offset) const;
+    // The name that holds the offset of Text(); `previous`, a name before it, may shorten the
+    // way there.
+    Entry Locate(std::size_t offset, const Entry* previous = nullptr) const;
     std::string_view At(std::size_t item) const;
     std::size_t MemoryBytes() const {
         return m_text.capacity() + m_marks.capacity() * sizeof(std::uint32_t);
@@ -100,6 +105,7 @@ struct DiscPart {
     // The same, folded, of the folder's parent (empty at the top).
     std::string FoldedParentPath(std::size_t folder) const;
     std::size_t MemoryBytes() const;
+    void Clear();  // keeps the memory, for the next disc
 };
 
 // A cheap fingerprint of what a part is built from: the disc's number, name, location and
@@ -107,6 +113,21 @@ struct DiscPart {
 // parts.
 std::uint64_t DiscSignature(const COvDisc& disc);
 
-std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc, std::uint64_t signature);
+// What of a disc a part holds: an index holds everything; one query needs less (its files'
+// names, or its outline, and the sizes, folders and categories only when it looks at them).
+struct PartContents {
+    bool names = true;
+    bool sizes = true;
+    bool folders = true;
+    bool categories = true;
+    bool outline = true;
+};
+
+// Empties `part` (keeping its memory) and fills it from the disc: for one query over many discs.
+void FillDiscPart(const COvDisc& disc, std::optional<std::uint64_t> signature, DiscPart& part,
+                  const PartContents& contents);
+// With the disc's signature when the caller has taken it already.
+std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc,
+                                              std::optional<std::uint64_t> signature);
 
 }  // namespace ov2::find

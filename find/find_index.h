@@ -80,4 +80,9 @@ struct Outcome {
 Outcome Run(const CQuery& query, std::span<const std::shared_ptr<const CCatalogueIndex>> catalogues,
             const std::atomic<bool>* cancel = nullptr, int threads = 1);
 
+// One query over one catalogue without keeping an index, for a single question (ov2cat find):
+// each disc's part is built, asked and dropped, on the calling thread. The hits name the
+// database's discs (`catalogue` as given) and their files.
+Outcome RunOnce(const CQuery& query, const COvDiscDatabase& database, std::uint32_t catalogue = 0);
+
 }  // namespace ov2::find

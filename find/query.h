@@ -24,7 +24,7 @@ struct Condition {
         Substring,   // `text` (folded) anywhere in the folded name
         Wildcard,    // `glob` over the whole folded name
         Regex,       // `regex` somewhere in the folded name
-        Extension,   // the folded name's text after its last "." is one of `list` (folded)
+        Extension,   // the folded name ends in "." and one of `list` (folded)
         Size,        // the file's size in bytes is in [low, high]
         DiscNumber,  // the disc's number is in [low, high]
         DiscName,    // `text` (folded) anywhere in the folded disc name

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "core/disc_database.h"
 #include "find/disc_part.h"
 #include "find/find_index.h"
 #include "find/query.h"
@@ -106,12 +107,15 @@ public:
             return true;
         }
         std::size_t at = 0, seen = 0;
+        NameList::Entry last{};
         while (at < text.size()) {
             const void* found =
                 memmem(base + at, text.size() - at, m_needle.data(), m_needle.size());
             if (!found) break;
             const NameList::Entry entry =
-                list.Locate(static_cast<std::size_t>(static_cast<const char*>(found) - base));
+                list.Locate(static_cast<std::size_t>(static_cast<const char*>(found) - base),
+                            seen ? &last : nullptr);
+            last = entry;
             if (++seen % kCancelEvery == 0 && Cancelled()) return false;
             Check(entry.item, std::string_view(base + entry.start, entry.end - entry.start));
             at = entry.end + 1;
@@ -127,7 +131,7 @@ private:
     bool Prepare(const DiscPart& part) {
         m_groups.clear();
         m_needle.clear();
-        const Condition* driver = nullptr;
+        std::vector<std::pair<std::string, const Condition*>> needles;
         for (const auto& group : m_query.groups) {
             std::vector<const Condition*> items;
             bool holds = false;
@@ -140,20 +144,45 @@ private:
             if (holds) continue;
             if (items.empty()) return false;
             m_groups.push_back(std::move(items));
-            if (m_groups.back().size() == 1) {
-                const Condition& only = *m_groups.back().front();
-                std::string needle = Needle(only);
-                if (needle.size() > m_needle.size()) {
-                    m_needle = std::move(needle);
-                    driver = &only;
-                }
-            }
+            if (m_groups.back().size() == 1)
+                if (std::string needle = Needle(*m_groups.back().front()); !needle.empty())
+                    needles.emplace_back(std::move(needle), m_groups.back().front());
         }
+        const Condition* driver = Rarest(needles, m_query.folders ? part.folderNames : part.names);
+        if (driver)
+            m_needle = std::move(std::find_if(needles.begin(), needles.end(), [&](const auto& n) {
+                                     return n.second == driver;
+                                 })->first);
         // A plain word's needle is the whole of its condition: each place memmem finds holds it.
         if (driver && driver->kind == Kind::Substring)
             std::erase_if(m_groups, [&](const auto& group) { return group.front() == driver; });
         m_pathMatches.clear();
         return true;
+    }
+
+    // Of several needles, the one memmem finds least often in the first names of the disc (a
+    // long word can be common: "night" is in twice as many song titles as "love"); the longer
+    // one when they tie.
+    static const Condition* Rarest(
+        const std::vector<std::pair<std::string, const Condition*>>& needles,
+        const NameList& names) {
+        if (needles.size() <= 1) return needles.empty() ? nullptr : needles.front().second;
+        constexpr std::size_t kSample = 4096;
+        const std::string_view sample = std::string_view(names.Text()).substr(0, kSample);
+        const Condition* best = nullptr;
+        std::size_t bestCount = 0, bestLength = 0;
+        for (const auto& [needle, condition] : needles) {
+            std::size_t count = 0;
+            for (std::size_t at = sample.find(needle); at != std::string_view::npos;
+                 at = sample.find(needle, at + needle.size()))
+                ++count;
+            if (!best || count < bestCount || (count == bestCount && needle.size() > bestLength)) {
+                best = condition;
+                bestCount = count;
+                bestLength = needle.size();
+            }
+        }
+        return best;
     }
 
     // A text every name that meets the condition holds; empty when there is none.
@@ -199,13 +228,12 @@ private:
                 return GlobMatches(name, condition.glob);
             case Kind::Regex:
                 return RegexFinds(*condition.regex, name);
-            case Kind::Extension: {
-                const std::size_t dot = name.rfind('.');
-                if (dot == std::string_view::npos) return false;
-                const std::string_view extension = name.substr(dot + 1);
-                return std::find(condition.list.begin(), condition.list.end(), extension) !=
-                       condition.list.end();
-            }
+            case Kind::Extension:  // "." and the extension end the name: ext:gz and ext:tar.gz
+                return std::any_of(condition.list.begin(), condition.list.end(),
+                                   [&](const std::string& ext) {
+                                       return name.size() > ext.size() && name.ends_with(ext) &&
+                                              name[name.size() - ext.size() - 1] == '.';
+                                   });
             case Kind::Size: {
                 const std::uint64_t size = part.Size(item);
                 return size != DiscPart::kNoSize && InRange(size, condition);
@@ -348,6 +376,34 @@ Outcome Run(const CQuery& query, std::span<const std::shared_ptr<const CCatalogu
         if (!last || last->catalogue != hit.catalogue || last->disc != hit.disc) ++outcome.discs;
         last = &hit;
     }
+    return outcome;
+}
+
+Outcome RunOnce(const CQuery& query, const COvDiscDatabase& database, std::uint32_t catalogue) {
+    Walker walker(query, nullptr);
+    // One part, filled disc after disc: no index memory, and no large block freed per disc. No
+    // later index takes it over, so it needs no signature.
+    DiscPart part;
+    PartContents contents;
+    contents.names = !query.folders;
+    contents.outline = query.folders;
+    contents.sizes = contents.folders = contents.categories = false;
+    for (const auto& group : query.groups)
+        for (const Condition& condition : group) {
+            contents.sizes |= condition.kind == Kind::Size;
+            contents.folders |= condition.kind == Kind::Path;
+            contents.categories |= condition.kind == Kind::Category;
+        }
+    for (std::size_t d = 0; d < database.m_lstDiscs.size(); ++d) {
+        FillDiscPart(*database.m_lstDiscs[d], 0, part, contents);
+        walker.Disc(catalogue, static_cast<std::uint32_t>(d), part);
+    }
+    Outcome outcome;
+    outcome.folders = query.folders;
+    outcome.hits = std::move(walker.hits);
+    for (std::size_t i = 0; i < outcome.hits.size(); ++i)
+        if (i == 0 || outcome.hits[i].disc != outcome.hits[i - 1].disc) ++outcome.discs;
+    outcome.catalogues = outcome.hits.empty() ? 0 : 1;
     return outcome;
 }
 

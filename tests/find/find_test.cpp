@@ -19,7 +19,8 @@ void FillSample(COvDiscDatabase& database) {
         "1", "Holiday 2003",
         {MakeFile("Song One.mp3", "e:\\music\\rock\\", "1048576", {"Jazz"}),
          MakeFile("Caf\xE9.FLAC", "e:\\music\\rock\\", "1048577"),
-         MakeFile("STRASSE.txt", "e:\\", "-5"), MakeFile("img_0001.jpg", "e:\\photos\\", "0")},
+         MakeFile("STRASSE.txt", "e:\\", "-5"), MakeFile("img_0001.jpg", "e:\\photos\\", "0"),
+         MakeFile("src.tar.gz", "e:\\", "5000")},
         {"\tMusic", "\t\tRock", "\tPhotos"}));
     database.AddTail(MakeDisc("12", "Backup",
                               {MakeFile("readme.txt", "e:\\docs\\", "10"),
@@ -27,13 +28,23 @@ void FillSample(COvDiscDatabase& database) {
     database.m_lstDiscs.back()->m_strLocation = "Anna";
 }
 
-// The names the query finds, in result order, separated by ","; or the parse error.
+// The names the query finds, in result order, separated by ","; or the parse error. A query
+// without an index (ov2cat's) must find the same.
 std::string Found(std::string_view text, const std::shared_ptr<const CCatalogueIndex>& index,
-                  int threads = 1) {
+                  const COvDiscDatabase* database = nullptr) {
     const ParseOutcome parsed = ParseQuery(text);
     if (!parsed.query) return "error: " + parsed.error;
     const std::shared_ptr<const CCatalogueIndex> list[] = {index};
-    const Outcome outcome = Run(*parsed.query, list, nullptr, threads);
+    const Outcome outcome = Run(*parsed.query, list);
+    if (database) {
+        const Outcome once = RunOnce(*parsed.query, *database);
+        EXPECT_EQ(once.hits.size(), outcome.hits.size()) << text;
+        for (std::size_t i = 0; i < std::min(once.hits.size(), outcome.hits.size()); ++i)
+            EXPECT_TRUE(once.hits[i].disc == outcome.hits[i].disc &&
+                        once.hits[i].item == outcome.hits[i].item)
+                << text;
+        EXPECT_EQ(once.discs, outcome.discs) << text;
+    }
     std::string names;
     for (const Hit& hit : outcome.hits)
         names += (names.empty() ? "" : ",") +
@@ -62,6 +73,8 @@ TEST(FindQuery, WordsPhrasesOrNotWildcardsAndEachFilterAtItsBoundary) {
          "STRASSE.txt"},                  // typed ß meets a stored SS
         {"caf\xC3\xA9", "Caf\xE9.FLAC"},  // typed UTF-8 meets Windows-1252
         {"ext:mp3;.flac", "Song One.mp3,Caf\xE9.FLAC,song two.MP3"},
+        {"ext:gz", "src.tar.gz"},
+        {"ext:tar.gz|txt !readme", "STRASSE.txt,src.tar.gz"},
         {"size:>1mb", "Caf\xE9.FLAC"},  // exactly 1 MiB is not more
         {"size:1mb..1048577", "Song One.mp3,Caf\xE9.FLAC"},
         {"size:<=10", "img_0001.jpg,readme.txt"},  // the negative size matches no size: filter
@@ -80,7 +93,8 @@ TEST(FindQuery, WordsPhrasesOrNotWildcardsAndEachFilterAtItsBoundary) {
         {"folder: o", "Music\\Rock,Photos"},
         {"folder: path:music", "Music\\Rock"},
     };
-    for (const auto& [query, expected] : cases) EXPECT_EQ(Found(query, index), expected) << query;
+    for (const auto& [query, expected] : cases)
+        EXPECT_EQ(Found(query, index, &database), expected) << query;
 }
 
 TEST(FindQuery, MalformedQueriesGiveAnErrorInsteadOfAQuery) {
