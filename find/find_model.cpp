@@ -134,6 +134,14 @@ QVariant CFindModel::data(const QModelIndex& index, int role) const {
         if (role == Qt::ToolTipRole && index.column() != kColumnFolder) return {};
         return Text(index.row(), index.column());
     }
+    if (role == Qt::DecorationRole && index.column() == kColumnName) {
+        if (m_results && m_results->outcome.folders)
+            return m_folderIcon ? m_folderIcon() : QVariant();
+        const Hit* hit = HitAt(index.row());
+        const CCatalogueIndex* catalogue = IndexAt(index.row());
+        const auto file = hit && catalogue ? catalogue->File(hit->disc, hit->item) : nullptr;
+        return file && m_fileIcon ? m_fileIcon(file->m_strFileName) : QVariant();
+    }
     if (role == Qt::TextAlignmentRole && index.column() == kColumnSize)
         return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
     return {};

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 namespace ov2::find {
@@ -30,6 +32,9 @@ public:
     ~CFindModel() override;
 
     void SetResults(std::shared_ptr<const FindResults> results);
+    // The icon of a file's row, by its name (the window gives the desktop's icons by type).
+    std::function<QVariant(std::string_view fileName)> m_fileIcon;
+    std::function<QVariant()> m_folderIcon;
     const std::shared_ptr<const FindResults>& Results() const { return m_results; }
     // The hit of a row, and the index it came from; none for a row out of range.
     const Hit* HitAt(int row) const;

@@ -19,6 +19,7 @@
 #include "find/find_session.h"
 #include "find/gui/find_box.h"
 #include "platform/text.h"
+#include "widgets/theme_icons.h"
 
 using ov2::find::CFindModel;
 using ov2::find::CFindSession;
@@ -41,6 +42,8 @@ CFindPane::CFindPane(COv2Doc* doc, QWidget* parent)
     m_errorLine->hide();
 
     m_model = new CFindModel(this);
+    m_model->m_fileIcon = [](std::string_view name) { return QVariant(COv2View::FileIcon(name)); };
+    m_model->m_folderIcon = [] { return QVariant(ov2::ThemeIcon("folder", QStyle::SP_DirIcon)); };
     m_table = new QTableView(this);
     m_table->setObjectName(QStringLiteral("findTable"));
     m_table->setModel(m_model);

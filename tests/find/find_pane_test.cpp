@@ -248,8 +248,9 @@ TEST_F(FindPaneTest, RowsOpenAsTheFileListOpensAndGoToShowsThemInTheTree) {
     QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell.center());
     EXPECT_EQ(opener.opened, QStringList{QString::fromStdString(
                                  (disc / "Music" / "Rock" / "Rock Anthem.mp3").string())});
-    // Disc 2 is in no drive: the user is asked for it, and cancels.
-    find->OpenRow(RowNamed(QStringLiteral("rock live.mp3")));
+    // Disc 2 is in no drive: the user is asked for it, and cancels. Enter opens as well.
+    table->setCurrentIndex(Model()->index(RowNamed(QStringLiteral("rock live.mp3")), 0));
+    QTest::keyClick(table, Qt::Key_Return);
     EXPECT_EQ(messages.Texts(), std::vector<std::string>{"Please, insert CD 2 and then press OK."});
     EXPECT_EQ(opener.opened.size(), 1);
 
