@@ -44,6 +44,7 @@ void CFindSession::ReloadSettings() {
 }
 
 void CFindSession::UpdateShelfFiles() {
+    m_strShelfOpenPath = m_pDocument->GetPathName();
     m_shelf.SetFiles(CFindSettings::Load().Files(m_pDocument->RecentFiles().Files(),
                                                  m_pDocument->GetPathName()));
 }
@@ -61,8 +62,9 @@ void CFindSession::OnCatalogueChanged(bool replaced) {
         // and a burst of edits costs one build.
         m_buildTimer.start(0);
     }
-    // Opening or saving changes the open catalogue's file, which the shelf then leaves out.
-    UpdateShelfFiles();
+    // Opening or saving under a new name changes the open catalogue's file, which the shelf
+    // then leaves out, and the recent files; an edit changes neither.
+    if (replaced || m_pDocument->GetPathName() != m_strShelfOpenPath) UpdateShelfFiles();
 }
 
 std::shared_ptr<const CCatalogueIndex> CFindSession::OpenIndex() {

@@ -79,6 +79,7 @@ private:
     bool m_bIndexStale = true;
     bool m_bReplaced = true;  // the next build starts afresh (another catalogue took the place)
     int m_nReplacements = 0;
+    QString m_strShelfOpenPath;  // the open catalogue's file when the shelf's files were chosen
     QTimer m_buildTimer;
 
     QString m_strQuery;  // the last good text
