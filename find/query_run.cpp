@@ -167,7 +167,7 @@ private:
         const std::vector<std::pair<std::string, const Condition*>>& needles,
         const NameList& names) {
         if (needles.size() <= 1) return needles.empty() ? nullptr : needles.front().second;
-        constexpr std::size_t kSample = 4096;
+        constexpr std::size_t kSample = 1024;
         const std::string_view sample = std::string_view(names.Text()).substr(0, kSample);
         const Condition* best = nullptr;
         std::size_t bestCount = 0, bestLength = 0;
