@@ -132,6 +132,8 @@ void CFindPane::InstallInto(QMainWindow* window) {
     connect(focus, &QAction::triggered, this, [this] {
         m_box->setFocus(Qt::ShortcutFocusReason);
         m_box->selectAll();
+        // Results the user closed come back with the box.
+        if (!m_box->text().trimmed().isEmpty()) m_dock->show();
     });
     window->addAction(focus);
 }
