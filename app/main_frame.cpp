@@ -28,6 +28,7 @@
 #include "convertor/dialog_convert.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
+#include "find/gui/find_pane.h"
 #include "platform/message_box.h"
 #include "platform/shell_open.h"
 #include "widgets/text_field_keys.h"
@@ -113,6 +114,12 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
     setCentralWidget(m_splitter);
 
     CreateMenus();
+    m_find = new CFindPane(doc, this);
+    m_find->InstallInto(this);
+    m_find->m_showInTree = [this](const std::string& number, const COvFileData& file) {
+        m_tree->GoToFile(m_tree->FindDiscItem(number), file);
+        m_tree->setFocus(Qt::OtherFocusReason);
+    };
 
     m_pDocument->m_askOpenPath = [this] {
         return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), QString(), kFilter);
@@ -341,6 +348,7 @@ void CMainFrame::OnSettings() {
     sheet.exec();
     // Entries the sheet removed leave the panel's drop-down lists as well.
     m_commands->PruneHistoryCombos();
+    m_find->ReloadSettings();
 }
 
 void CMainFrame::OnAbout() {

@@ -7,6 +7,7 @@
 class COv2Doc;
 class CCategoriesView;
 class CCommandsView;
+class CFindPane;
 class CLeftView;
 class COv2View;
 class QAction;
@@ -22,6 +23,7 @@ public:
     ~CMainFrame() override;
 
     CPaneSplitter* Splitter() const { return m_splitter; }
+    CFindPane* Find() const { return m_find; }
     QAction* Action(int nID) const;
     // Runs a menu command as the user would choose it.
     void RunCommand(int nID);
@@ -55,6 +57,7 @@ private:
     CLeftView* m_tree = nullptr;
     COv2View* m_files = nullptr;
     CCategoriesView* m_categories = nullptr;
+    CFindPane* m_find = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     QStringList m_recentShown;  // the files the recent-file entries name, in their order

@@ -330,17 +330,18 @@ std::optional<std::string> COv2View::LocateDiscDrive(std::string_view fullPath) 
 // ---------------------------------------------------------------- opening a file
 
 void COv2View::OnFilemenuOpenfile() {
+    QTreeWidgetItem* row = currentItem();
+    const COvFileData* file = row ? FindFileRecord(indexOfTopLevelItem(row)) : nullptr;
+    if (!file) return;
+    const std::string number =
+        m_pCurrentDisc ? ov2::EncodeText(ov2::DecodeText(m_pCurrentDisc->m_strNumber)) : std::string();
+    OpenWithDiscPrompt(*file, number);
+}
+
+void COv2View::OpenWithDiscPrompt(const COvFileData& file, std::string_view number) {
     // Each round looks for the disc again, so the user can insert it and press OK.
-    for (;;) {
-        QTreeWidgetItem* row = currentItem();
-        const COvFileData* file = row ? FindFileRecord(indexOfTopLevelItem(row)) : nullptr;
-        if (!file) return;
-        if (OpenFromDrive(*file)) return;
-        const std::string number =
-            m_pCurrentDisc ? ov2::EncodeText(ov2::DecodeText(m_pCurrentDisc->m_strNumber))
-                           : std::string();
+    while (!OpenFromDrive(file))
         if (!AskForDisc(number)) return;
-    }
 }
 
 bool COv2View::AskForDisc(std::string_view number) {

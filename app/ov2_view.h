@@ -52,6 +52,10 @@ public:
     // Opens the recorded file from the drive that holds its disc, telling the user when the
     // desktop cannot open it; false when no drive holds the disc.
     static bool OpenFromDrive(const COvFileData& file);
+    // Opens the recorded file of disc `number` as the file list does: while no drive holds the
+    // disc, the user is asked to insert it, until it opens or the user cancels. Find opens its
+    // results through it too.
+    static void OpenWithDiscPrompt(const COvFileData& file, std::string_view number);
     // "Please, insert CD <number> and then press OK."; true when the user pressed OK.
     static bool AskForDisc(std::string_view number);
 

@@ -10,6 +10,7 @@
 
 #include "app/dialog_sheet_active_list.h"
 #include "app/dialog_sheet_cddb.h"
+#include "app/dialog_sheet_find.h"
 #include "core/map_string_to_ob.h"
 #include "core/map_string_to_string.h"
 #include "core/string_list.h"
@@ -50,6 +51,7 @@ CSettingsSheet::CSettingsSheet(CMapStringToOb* settings, const QString& docPath,
     m_pageCddb = new CDialogSheetCddb(database, docPath,
                                       SettingsEntry<CMapStringToString>(settings, "CDDB"), this);
     m_pageLists = new CDialogSheetActiveList(database, docPath, this);
+    m_pageFind = new CDialogSheetFind(this);
     if (auto* search = SettingsEntry<CStringList>(settings, "SearchCombo"))
         m_pageLists->m_lstSearch = search->m_strings;
     if (auto* lend = SettingsEntry<CStringList>(settings, "LendCombo"))
@@ -59,6 +61,7 @@ CSettingsSheet::CSettingsSheet(CMapStringToOb* settings, const QString& docPath,
     auto* pages = new QGridLayout;
     pages->addWidget(m_pageCddb, 0, 0);
     pages->addWidget(m_pageLists, 0, 0);
+    pages->addWidget(m_pageFind, 1, 0);
 
     auto* banner = new QGroupBox(this);
     banner->setObjectName(QStringLiteral("banner"));
@@ -93,6 +96,7 @@ CSettingsSheet::CSettingsSheet(CMapStringToOb* settings, const QString& docPath,
 void CSettingsSheet::ShowPage(QWidget* page) {
     m_pageCddb->setVisible(page == m_pageCddb);
     m_pageLists->setVisible(page == m_pageLists);
+    m_pageFind->setVisible(page == m_pageLists);
     const QString entry = page == m_pageCddb ? QStringLiteral("CDDB") : QStringLiteral("Search");
     const QList<QListWidgetItem*> items = m_pageList->findItems(entry, Qt::MatchExactly);
     if (!items.isEmpty()) m_pageList->setCurrentItem(items.first());
@@ -118,5 +122,6 @@ void CSettingsSheet::accept() {
     if (auto* lend = SettingsEntry<CStringList>(m_pSettings, "LendCombo"))
         lend->m_strings = m_pageLists->m_lstLend;
     m_pageCddb->StoreHello();
+    m_pageFind->Store();
     QDialog::accept();
 }

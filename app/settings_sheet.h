@@ -5,6 +5,7 @@
 
 class CDialogSheetActiveList;
 class CDialogSheetCddb;
+class CDialogSheetFind;
 class CMapStringToOb;
 class COvDiscDatabase;
 class QListWidget;
@@ -22,6 +23,7 @@ public:
 
     CDialogSheetCddb* PageCddb() const { return m_pageCddb; }
     CDialogSheetActiveList* PageLists() const { return m_pageLists; }
+    CDialogSheetFind* PageFind() const { return m_pageFind; }
     QListWidget* PageList() const { return m_pageList; }
 
     void OnClickPageList(QListWidgetItem* item);
@@ -42,4 +44,5 @@ private:
     QListWidget* m_pageList = nullptr;
     CDialogSheetCddb* m_pageCddb = nullptr;
     CDialogSheetActiveList* m_pageLists = nullptr;
+    CDialogSheetFind* m_pageFind = nullptr;  // on the "Search" page, below the histories
 };

@@ -20,6 +20,7 @@
 #include "catalog_ops/disc_gaps.h"
 #include "cli/catalogue_json.h"
 #include "cli/convert_command.h"
+#include "cli/find_command.h"
 #include "cli/freedb_command.h"
 #include "cli/scan_command.h"
 #include "cli/toc_command.h"
@@ -255,6 +256,31 @@ int Rescan(int argc, char** argv) {
     return WriteOut(result.output);
 }
 
+// find [--json] QUERY FILE.ovd..., --json anywhere after the verb; a malformed query exits 2.
+int Find(int argc, char** argv) {
+    bool json = false;
+    std::vector<std::string> words;
+    for (int i = 2; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--json" && !json)
+            json = true;
+        else
+            words.emplace_back(argv[i]);
+    }
+    if (words.size() < 2) return Usage();
+    const FindCommandResult result =
+        FindInCatalogues(words.front(), std::vector<std::string>(words.begin() + 1, words.end()), json);
+    switch (result.status) {
+        case FindCommandResult::Status::BadQuery:
+            std::fputs(("ov2cat: " + result.reason + "\n").c_str(), stderr);
+            return 2;
+        case FindCommandResult::Status::Unreadable:
+            return Fail(result.what, result.reason);
+        case FindCommandResult::Status::Ok:
+            break;
+    }
+    return WriteOut(result.output);
+}
+
 // Missing files: their numbered list, a line each, on standard error.
 int Convert(const char* oldFolder, const char* catalogue) {
     const ConvertCommandResult result = ConvertOldCatalogue(oldFolder, catalogue);
@@ -291,6 +317,7 @@ int main(int argc, char** argv) {
     if (verb == "search")
         if (const std::optional<ov2::SearchQuery> query = SearchArguments(argc, argv))
             return Search(argv[2], *query);
+    if (verb == "find" && argc >= 4) return Find(argc, argv);
     if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
     if (verb == "freedb" && argc >= 3) return Freedb(argc, argv);

@@ -23,6 +23,28 @@ constexpr CommandUsage kCommands[] = {
      "NFC-normalised and fully case-folded, so \"strasse\" finds \"Straße\" and \"café\" "
      "finds \"CAFÉ\"), or discs with --discs; with --category only those that carry every category named (exact "
      "case), and the pattern \"*\" then takes them all"},
+    {"find", "QUERY FILE.ovd... [--json]",
+     "the files of every catalogue named that the query finds, one a line, in catalogue "
+     "order: catalogue (its file name), disc number, disc name, folder, file name and size in "
+     "bytes as stored, separated by TAB (--json: one JSON object a line with the keys "
+     "catalogue, disc, discName, folder, name, size). Exit 0 also when nothing is found, 2 "
+     "when the query is malformed (the reason on standard error). The query: words separated "
+     "by blanks must all be in the name (AND), without regard to case or accents' encoding; "
+     "\"a phrase\" keeps its blanks; a|b takes either word (OR); !word leaves out names "
+     "that hold it; * and ? make a word a pattern of the whole name (*.mp3, img_????.jpg). "
+     "Filters: ext:mp3;flac (extension; ext:tar.gz too); size:>700mb, size:<=2gb, size:100kb, "
+     "size:1gb..4gb (b, kb, mb, gb, tb count in 1024s; ranges include both ends; > leaves "
+     "out the size itself; a negative stored size matches no size:); disc:12, disc:10..20, "
+     "disc:\"Holiday 2003\" (number, range, or a part of the disc name); path:music\\rock "
+     "(a part of the folder path, \\ or /); cat:Jazz (a category the file carries, exact "
+     "case; cat:a;b takes either); lent: (discs away from home), lent:Anna (lent to Anna, "
+     "without regard to case); folder: (finds the outline folders whose name matches, "
+     "instead of files; path: then is a part of the path above the folder; ext:, size: and "
+     "cat: are errors); regex:EXPR (a Perl-compatible regular expression, PCRE2, without "
+     "regard to case, over the name in lower case; only a blank ends it, so its | is its "
+     "own; quote blanks: regex:\"^0[1-9] - \"). Any word or filter can be negated with !. Letters "
+     "before a colon name a "
+     "filter: quote a word that holds a colon (\"cd:1\"). An empty query finds every file"},
     {"drives", "",
      "the drive letters, one a line: letter, type (\"cdrom\", \"removable\", \"fixed\", "
      "\"remote\", \"ram\"), root or image (the device when no disc is mounted) and label, "

@@ -95,9 +95,25 @@ void COv2Doc::TakeConvertedCatalogue(COvDiscDatabase& converted) {
 void COv2Doc::Serialize(CArchive& ar) { m_pDatabase->Serialize(ar); }
 
 void COv2Doc::SetModifiedFlag(bool modified) {
+    // Every edit says so, also one after the first: the listeners follow each of them.
+    if (modified) TellCatalogueListeners(false);
     if (m_bModified == modified) return;
     m_bModified = modified;
     if (m_modifiedChanged) m_modifiedChanged();
+}
+
+void COv2Doc::AddCatalogueListener(const void* owner, CatalogueListener listener) {
+    m_catalogueListeners.emplace_back(owner, std::move(listener));
+}
+
+void COv2Doc::RemoveCatalogueListener(const void* owner) {
+    std::erase_if(m_catalogueListeners, [owner](const auto& entry) { return entry.first == owner; });
+}
+
+void COv2Doc::TellCatalogueListeners(bool replaced) {
+    // A copy: a listener may add or remove listeners.
+    const auto listeners = m_catalogueListeners;
+    for (const auto& [owner, listener] : listeners) listener(replaced);
 }
 
 // ---------------------------------------------------------------- new, open, save
@@ -117,6 +133,7 @@ bool COv2Doc::OnNewDocument() {
     m_bModified = false;
     SetPathName(QString());
     UpdateAllViews();
+    TellCatalogueListeners(true);
     return true;
 }
 
@@ -141,6 +158,7 @@ bool COv2Doc::OnOpenDocument(const QString& path) {
     m_recentFiles.Add(path);
     SetPathName(path);
     UpdateAllViews();
+    TellCatalogueListeners(true);
     return true;
 }
 
@@ -159,6 +177,7 @@ ov2::SaveFault COv2Doc::SaveDocument(const QString& path) {
     m_recentFiles.Add(path);
     SetPathName(path);
     SetModifiedFlag(false);
+    TellCatalogueListeners(false);  // its name, which results show, may have changed
     return fault;
 }
 

@@ -107,6 +107,14 @@ public:
     // built; none when the user cancelled.
     std::function<std::unique_ptr<COvDiscDatabase>()> m_convertOldFiles;
 
+    // Whoever keeps something made from the catalogue (Find's index) is told after every edit
+    // of it or a save under a new name (`replaced` false) and when another catalogue took its place: new, open (`replaced`
+    // true). Edits report through SetModifiedFlag, sometimes before the last record changed:
+    // a listener that reads the catalogue does so later, from the event loop.
+    using CatalogueListener = std::function<void(bool replaced)>;
+    void AddCatalogueListener(const void* owner, CatalogueListener listener);
+    void RemoveCatalogueListener(const void* owner);
+
     // ---- commands
     // Runs a command of the menus or accelerators; false when nobody handled it.
     bool OnCommand(int nID);
@@ -116,6 +124,7 @@ public:
 private:
     void SetPathName(const QString& path);
     void SetTitle(const QString& title);
+    void TellCatalogueListeners(bool replaced);
     ov2::SaveFault SaveDocument(const QString& path);
     bool IsOpenCatalogue(const QString& path) const;
     bool RouteToView(std::string_view className, int nID);
@@ -128,4 +137,5 @@ private:
     QString m_strTitle;
     QString m_strPathName;
     CRecentFileList m_recentFiles;
+    std::vector<std::pair<const void*, CatalogueListener>> m_catalogueListeners;
 };

@@ -48,17 +48,23 @@ icu::UnicodeString NormalFolded(icu::UnicodeString text) {
 }  // namespace
 
 std::string FoldText(std::string_view bytes) {
+    std::string folded;
+    AppendFoldText(folded, bytes);
+    return folded;
+}
+
+void AppendFoldText(std::string& out, std::string_view bytes) {
     if (IsAscii(bytes)) {
-        std::string folded(bytes);
-        for (char& c : folded) c = Lower(c);
-        return folded;
+        const std::size_t start = out.size();
+        out.append(bytes);
+        for (auto it = out.begin() + static_cast<std::ptrdiff_t>(start); it != out.end(); ++it)
+            *it = Lower(*it);
+        return;
     }
     const QString text = DecodeText(bytes);
     const icu::UnicodeString folded = NormalFolded(icu::UnicodeString(
         reinterpret_cast<const UChar*>(text.utf16()), static_cast<int32_t>(text.size())));
-    std::string utf8;
-    folded.toUTF8String(utf8);
-    return utf8;
+    folded.toUTF8String(out);
 }
 
 CTextMatcher::CTextMatcher(std::string_view pattern)

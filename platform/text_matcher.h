@@ -15,6 +15,8 @@ namespace ov2 {
 
 // The text as matching sees it, in UTF-8: decoded, NFC-normalised, fully case-folded.
 std::string FoldText(std::string_view bytes);
+// The same, appended to `out`: an ASCII text without an allocation, for indexes of many names.
+void AppendFoldText(std::string& out, std::string_view bytes);
 
 class CTextMatcher {
 public:

@@ -224,6 +224,32 @@ TEST(Ov2catSearch, PrintsTheResultWindowsRowsWithTheSameMatching) {
     EXPECT_EQ(none.out, "");
 }
 
+TEST(Ov2catFind, RowsFromTwoCataloguesAsTextAndJsonLinesAndExitTwoOnAMalformedQuery) {
+    TempDir dir;
+    COvDiscDatabase music, photos;
+    music.AddTail(MakeDisc("3", "Rock", {MakeFile("Caf\xE9.mp3", "e:\\a\tb\\", "-1"), MakeFile("x.txt", "e:\\", "1")}));
+    photos.AddTail(MakeDisc("1", "Trip", {MakeFile("cafe.mp3", "e:\\", "99")}));
+    WriteFileBytes(dir / "Music.ovd", CatalogueBytes(music));
+    WriteFileBytes(dir / "Photos.ovd", CatalogueBytes(photos));
+    const std::string first = (dir / "Music.ovd").string(), second = (dir / "Photos.ovd").string();
+
+    Result r = Ov2cat({"find", "caf ext:mp3", first, second});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    // A TAB inside a text would split the row: it shows as a blank.
+    EXPECT_EQ(r.out, "Music.ovd\t3\tRock\te:\\a b\\\tCaf\xE9.mp3\t-1\nPhotos.ovd\t1\tTrip\te:\\\tcafe.mp3\t99\n");
+    r = Ov2cat({"find", "--json", "caf\xC3\xA9", first, second});
+    EXPECT_EQ(r.out, "{\"catalogue\":\"Music.ovd\",\"disc\":\"3\",\"discName\":\"Rock\",\"folder\":\"e:\\\\a\\tb\\\\\","
+                     "\"name\":\"Caf\xC3\xA9.mp3\",\"size\":\"-1\"}\n");
+    r = Ov2cat({"find", "zebra", first, second});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "");
+    r = Ov2cat({"find", "size:>>", first});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("size:"), std::string::npos) << r.err;
+    ExpectOneLineFailure(Ov2cat({"find", "a", first, (dir / "missing.ovd").string()}), "missing.ovd");
+}
+
 TEST(Ov2catReadErrors, EveryUnreadableFileGivesOneLineNamingItAndExitOne) {
     TempDir dir;
     COvDiscDatabase database;
@@ -335,7 +361,7 @@ TEST(Ov2catUsage, AskedForHelpGoesToStandardOutputAndDescribesEachCommand) {
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.err, "");
     for (const char* command : {"dump", "build", "stat", "gaps", "search", "drives", "toc",
-                                "freedb", "scan", "rescan", "convert"}) {
+                                "freedb", "scan", "rescan", "convert", "find"}) {
         EXPECT_NE(r.out.find("ov2cat "s + command), std::string::npos) << command;
         const Result help = Ov2cat({command, "--help"});
         EXPECT_EQ(help.exitCode, 0) << command;
