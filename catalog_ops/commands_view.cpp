@@ -200,10 +200,10 @@ QGroupBox* CCommandsView::BuildOperations() {
     auto* row = new QHBoxLayout(group);
     QToolButton* scan = HoverButton(group, "buttonScan", "media-optical", QStyle::SP_DriveCDIcon,
                                     "Scan a CD     Ctrl + Y");
-    // The compact disc alone is white on white and reads as a disabled command; the style's
-    // green arrow on it says "go" as Start Scan's does.
-    scan->setIcon(ov2::BadgedIcon(ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon),
-                                  ov2::StyleIcon(QStyle::SP_ArrowRight)));
+    // The compact disc alone is white on white and reads as a disabled command; the green
+    // arrow on it says "go" as Start Scan's does.
+    scan->setIcon(
+        ov2::BadgedIcon(ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon), ov2::GoIcon()));
     connect(scan, &QToolButton::clicked, this, &CCommandsView::OnButtonScan);
     row->addWidget(scan);
     QToolButton* gaps =

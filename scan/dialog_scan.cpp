@@ -43,8 +43,8 @@ QToolButton* ScanButton(QWidget* parent, const char* objectName, const char* tex
     button->setAutoRaise(true);
     button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     // The theme's play triangle is hollow and grey, and reads as a disabled command: "Start
-    // Scan" (no icon name) takes the style's green arrow.
-    button->setIcon(iconName ? ov2::ThemeIcon(iconName, fallback) : ov2::StyleIcon(fallback));
+    // Scan" (no icon name) takes the green go arrow.
+    button->setIcon(iconName ? ov2::ThemeIcon(iconName, fallback) : ov2::GoIcon());
     button->setIconSize(QSize(24, 24));
     button->setText(QString::fromLatin1(text));
     button->setToolTip(QString::fromLatin1(text));

@@ -6,7 +6,9 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QPen>
 #include <QStandardPaths>
+#include <algorithm>
 #include <utility>
 
 namespace ov2 {
@@ -95,9 +97,37 @@ QIcon StyleIcon(QStyle::StandardPixmap pixmap) {
     const QString fallbackTheme = QIcon::fallbackThemeName();
     QIcon::setThemeName(QStringLiteral("hicolor"));
     QIcon::setFallbackThemeName(QString());
-    QIcon icon = QApplication::style()->standardIcon(pixmap);
+    // Drawn now: the style's icon may look the theme up only when it is painted, by which time
+    // the desktop's theme (whose arrow is a grey symbol) is back.
+    const QIcon style = QApplication::style()->standardIcon(pixmap);
+    QIcon icon;
+    for (const int side : {16, 22, 24, 32, 48}) icon.addPixmap(style.pixmap(side, side));
     QIcon::setFallbackThemeName(fallbackTheme);
     QIcon::setThemeName(theme);
+    return QIcon(new FadeWhenDisabledEngine(std::move(icon)));
+}
+
+QIcon GoIcon() {
+    // Painted here rather than taken from a theme or the style: themes draw "go" as a grey
+    // symbol, and which picture the style gives depends on the desktop.
+    QIcon icon;
+    for (const int side : {16, 22, 24, 32, 48}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal pen = std::max(1.0, side / 16.0);
+        painter.setPen(QPen(QColor(0x26, 0x7a, 0x2e), pen));
+        painter.setBrush(QColor(0x3c, 0xa8, 0x45));
+        painter.drawEllipse(QRectF(pen / 2, pen / 2, side - pen, side - pen));
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::white);
+        const qreal c = side / 2.0, r = side * 0.26;
+        const QPointF arrow[] = {{c - r * 0.7, c - r}, {c + r, c}, {c - r * 0.7, c + r}};
+        painter.drawPolygon(arrow, 3);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
     return QIcon(new FadeWhenDisabledEngine(std::move(icon)));
 }
 

@@ -17,6 +17,10 @@ QIcon ThemeIcon(const char* name, QStyle::StandardPixmap fallback);
 // theme's compact disc is white on white); faded like ThemeIcon where disabled.
 QIcon StyleIcon(QStyle::StandardPixmap pixmap);
 
+// A white arrow on a green disc: "start", in the same colours on every desktop; faded like
+// ThemeIcon where disabled.
+QIcon GoIcon();
+
 // `base` with `badge` small in its lower right corner, for a command whose object alone is too
 // pale to read as active (the compact disc) and which the badge says what is done with;
 // faded like ThemeIcon where disabled.
