@@ -320,13 +320,9 @@ const ov2::SearchHit* CDialogSearch::CurrentHit() const {
 
 void CDialogSearch::OnSearchOpen() {
     if (m_strMode != "files") return;
-    // Each round looks for the disc again, so the user can insert it and press OK.
-    for (;;) {
-        const ov2::SearchHit* hit = CurrentHit();
-        if (!hit || !hit->file) return;
-        if (COv2View::OpenFromDrive(*hit->file)) return;
-        if (!COv2View::AskForDisc(hit->disc->m_strNumber)) return;
-    }
+    const ov2::SearchHit* hit = CurrentHit();
+    if (!hit || !hit->file) return;
+    COv2View::OpenWithDiscPrompt(*hit->file, hit->disc->m_strNumber);
 }
 
 void CDialogSearch::OnSearchGoto() {
