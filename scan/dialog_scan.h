@@ -12,6 +12,7 @@
 #include "scan/disc_walk.h"
 #include "scan/scan_source.h"
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -121,6 +122,8 @@ private:
     QLabel* m_labelFile = nullptr;
     QLabel* m_labelFiles = nullptr;
     QLabel* m_labelSize = nullptr;
+    QCheckBox* m_checkArchives = nullptr;  // "List files inside archives"
+    QLabel* m_labelArchives = nullptr;     // what the walk did with archives
     QToolButton* m_buttonStartScan = nullptr;
     QToolButton* m_buttonAbortScan = nullptr;
     QToolButton* m_buttonSaveDisc = nullptr;

@@ -145,7 +145,7 @@ void CDiscWalk::AppendOutlineLine(std::string& outline, int depth, std::string_v
     outline.append("\r\n");
 }
 
-CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name) {
+CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name, bool archive) {
     // After every sibling it does not precede, as the tree control's sorted insertion placed
     // it: names equal without regard to case keep the order the walk met them in.
     const auto place = std::upper_bound(parent.children.begin(), parent.children.end(), name,
@@ -156,6 +156,7 @@ CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name) {
     auto folder = std::make_unique<Folder>();
     folder->name = std::move(name);
     folder->parent = &parent;
+    folder->archive = archive;
     Folder& added = **parent.children.insert(
         parent.children.begin() + static_cast<std::ptrdiff_t>(index), std::move(folder));
     if (m_pListener) m_pListener->OnFolder(added, static_cast<int>(index));
@@ -284,7 +285,7 @@ void CDiscWalk::WalkArchives(Source& source, Folder& parent, const std::string& 
         Listing top;
         archive.List(std::string(), top, nullptr);
         const std::string childRecord = recordPath + name + '\\';
-        Folder& folder = AddFolder(parent, std::move(name));
+        Folder& folder = AddFolder(parent, std::move(name), true);
         RecordFiles(top, childRecord);
         std::vector<FolderId> ancestors{top.id};
         WalkSubfolders(archive, folder, std::string(), childRecord, top.folders, ancestors);

@@ -34,6 +34,7 @@ public:
     struct Folder {
         std::string name;  // the folder's name bytes, with the replacement above
         Folder* parent = nullptr;
+        bool archive = false;  // the contents of the archive file of that name beside it
         std::vector<std::unique_ptr<Folder>> children;  // sorted by name without regard to case
     };
 
@@ -127,7 +128,7 @@ private:
     // Lists the archives among the folder's files (`listing`), each as a sub-folder of `parent`.
     void WalkArchives(Source& source, Folder& parent, const std::string& sourcePath, const std::string& recordPath,
                       const Listing& listing);
-    Folder& AddFolder(Folder& parent, std::string name);
+    Folder& AddFolder(Folder& parent, std::string name, bool archive = false);
 
     std::string m_strDriveRoot;  // "E:\"
     std::string m_strDrive;      // "e:"
