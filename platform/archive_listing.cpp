@@ -2,6 +2,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -73,6 +74,7 @@ const char* ArchiveOutcomeText(ArchiveOutcome outcome) {
     case ArchiveOutcome::Encrypted: return "encrypted";
     case ArchiveOutcome::Damaged: return "damaged";
     case ArchiveOutcome::TooLarge: return "too large";
+    case ArchiveOutcome::Stopped: return "stopped";
     case ArchiveOutcome::Listed: break;
     }
     return "listed";
@@ -99,6 +101,11 @@ std::string ArchiveEntryPath(std::string_view stored, bool& unsafe) {
 ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntry>& entries, std::string* error,
                            const ArchiveLimits& limits) {
     entries.clear();
+    struct stat st {};
+    if (::stat(archivePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        SetError(error, "not a regular file");
+        return ArchiveOutcome::Damaged;
+    }
     const Utf8Locale utf8;
     ArchivePtr a(OpenArchive(archivePath, error));
     if (!a) return ArchiveOutcome::Damaged;
@@ -107,6 +114,11 @@ ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntr
     const auto tooLarge = [&](std::string text) {
         SetError(error, std::move(text));
         return ArchiveOutcome::TooLarge;
+    };
+    const auto stopped = [&] {
+        if (!limits.keepGoing || limits.keepGoing()) return false;
+        SetError(error, "stopped");
+        return true;
     };
     const auto failed = [&](archive* reader) {
         const std::string text = ReaderError(reader, "the archive cannot be read through");
@@ -122,6 +134,7 @@ ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntr
         if (result == ARCHIVE_EOF) break;
         // A warning is a name in a charset that does not convert; the entry is still there.
         if (result != ARCHIVE_OK && result != ARCHIVE_WARN) return failed(a.get());
+        if (stopped()) return ArchiveOutcome::Stopped;
         if (raw.size() >= limits.maxEntries)
             return tooLarge("more than " + std::to_string(limits.maxEntries) + " entries");
         const char* stored = archive_entry_pathname(entry);
@@ -158,6 +171,7 @@ ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntr
                 if (static_cast<std::uint64_t>(archive_filter_bytes(a.get(), 0)) > limits.maxOutputBytes)
                     return tooLarge("more than " + std::to_string(limits.maxOutputBytes >> 20) + " MiB to decompress");
                 if (Clock::now() > deadline) break;
+                if (stopped()) return ArchiveOutcome::Stopped;
             }
         }
         if (Clock::now() > deadline)

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,6 +20,7 @@ enum class ArchiveOutcome {
     Encrypted,  // its headers are encrypted: no name can be read
     Damaged,    // it cannot be read through; nothing of it is listed, not even what came before
     TooLarge,   // more entries, more output or more time than a listing is given
+    Stopped,    // `keepGoing` said no
 };
 
 // What a listing may cost: a compressed tar has to be decompressed to be listed.
@@ -26,18 +28,22 @@ struct ArchiveLimits {
     std::uint64_t maxOutputBytes = std::uint64_t{4} << 30;
     int maxSeconds = 30;
     std::size_t maxEntries = 1000000;
+    // Asked at every entry and every block decompressed, e.g. to keep a window painted; false
+    // ends the listing (Stopped).
+    std::function<bool()> keepGoing{};
 };
 
 // Whether the name is that of an archive the scan lists, by its extension (any case).
 bool IsArchiveName(std::string_view name);
 
-// "encrypted", "damaged", "too large".
+// "encrypted", "damaged", "too large", "stopped".
 const char* ArchiveOutcomeText(ArchiveOutcome outcome);
 
 // The archive's entries as a mounted image would show them (SettleImageEntries): paths relative
 // to the archive, names separated by "/". A stored name that climbs out ("../x", "/x") is kept
 // inside, with the climbing parts left out; names "." are dropped. Anything but Listed leaves
-// `entries` empty, with the reason in `error`. Archives inside the archive are plain files.
+// `entries` empty, with the reason in `error`. Archives inside the archive are plain files. A
+// path that is no regular file (a FIFO would block the reader for ever) is Damaged.
 ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntry>& entries, std::string* error,
                            const ArchiveLimits& limits = {});
 

@@ -101,6 +101,7 @@ private:
     void OnDriveListMenu(const QPoint& position);
     void OnFolder(const CDiscWalk::Folder& folder, int index) override;
     void OnFile(const COvFileData& file) override;
+    void OnBusy() override { ShowProgress(false); }
     // Shows the texts and the bar and lets the window paint, at most ~30 times a second unless
     // `now`.
     void ShowProgress(bool now);

@@ -272,9 +272,17 @@ void CDiscWalk::WalkArchives(Source& source, Folder& parent, const std::string& 
         bool temporary = false;
         const std::optional<std::string> native = source.NativeFile(source.Child(sourcePath, rawName), temporary);
         if (!native) continue;  // inside an archive: a file like any other
+        struct stat st {};
+        if (::stat(native->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;  // a FIFO, a dangling link
         std::vector<ov2::ImageEntry> entries;
-        const ov2::ArchiveOutcome outcome = ov2::ListArchive(*native, entries, nullptr, m_archiveLimits);
+        ov2::ArchiveLimits limits = m_archiveLimits;
+        limits.keepGoing = [this] {
+            if (m_pListener) m_pListener->OnBusy();  // which may Stop() the walk
+            return !m_bStopped;
+        };
+        const ov2::ArchiveOutcome outcome = ov2::ListArchive(*native, entries, nullptr, limits);
         if (temporary) ::unlink(native->c_str());
+        if (outcome == ov2::ArchiveOutcome::Stopped) return;
         std::string name = SafeName(rawName);
         if (outcome != ov2::ArchiveOutcome::Listed) {
             m_archives.notListed.emplace_back(ov2::LowerText(recordPath) + name, outcome);

@@ -46,6 +46,8 @@ public:
         virtual void OnFolder(const Folder& folder, int index) = 0;
         // `file` has just been recorded; FileCount() and TotalBytes() include it.
         virtual void OnFile(const COvFileData& file) = 0;
+        // Now and then while an archive is listed, which may take a while (a large .tar.gz).
+        virtual void OnBusy() {}
     };
 
     // `driveRoot` is the drive as records name it, "E:\" (any case; records keep it lower).

@@ -96,6 +96,7 @@ TEST(ArchiveListingTest, EncryptedDamagedAndOversizedArchivesAreFilesOnlyAndTheS
     PutEncryptedHeader7z(disc / "mail.7z");
     // Cut inside its entries: what came before the cut is not listed either.
     fs::create_directories(disc / "old");
+    ASSERT_EQ(::mkfifo((disc / "pipe.zip").c_str(), 0600), 0);  // opening it to read would wait for ever
     WriteFileBytes(disc / "old" / "broken.zip", ReadFileBytes(zip).substr(0, fs::file_size(zip) / 2));
 
     CDiscWalk walk("E:\\");
@@ -105,7 +106,7 @@ TEST(ArchiveListingTest, EncryptedDamagedAndOversizedArchivesAreFilesOnlyAndTheS
               "1 archive listed.\n2 archives not listed: 1 encrypted, 1 damaged\n"
               "e:\\old\\broken.zip: damaged\ne:\\mail.7z: encrypted");
     EXPECT_EQ(walk.FolderOutline("1"), "1\r\n\tgood.zip\r\n\t\tmany\r\n\told\r\n");
-    EXPECT_EQ(walk.FileCount(), 3 + 41);
+    EXPECT_EQ(walk.FileCount(), 4 + 41);
 
     std::vector<ImageEntry> entries;
     std::string error;
