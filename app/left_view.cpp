@@ -60,8 +60,10 @@ std::unordered_set<std::string> ArchiveFilePaths(const COvDisc& disc) {
         if (!ov2::IsArchiveName(file->m_strFileName.view())) continue;
         const std::string_view folder = file->m_strFolder.view();
         const std::size_t slash = folder.find('\\');
-        paths.insert(ov2::LowerText(std::string(slash == std::string_view::npos ? std::string_view() : folder.substr(slash + 1)) +
-                                    file->m_strFileName.str()));
+        paths.insert(
+            ov2::LowerText(std::string(slash == std::string_view::npos ? std::string_view()
+                                                                       : folder.substr(slash + 1)) +
+                           file->m_strFileName.str()));
     }
     return paths;
 }
@@ -171,7 +173,8 @@ QTreeWidgetItem* CLeftView::AddDiscBranch(const COvDisc& disc, QTreeWidgetItem* 
         pathAt.resize(folderDepth + 1);
         const std::string path = pathAt[folderDepth - 1] + std::string(line);
         pathAt[folderDepth] = path + '\\';
-        const bool archive = !archives.empty() && ov2::IsArchiveName(line) && archives.count(ov2::LowerText(path));
+        const bool archive =
+            !archives.empty() && ov2::IsArchiveName(line) && archives.count(ov2::LowerText(path));
         folder->setIcon(0, archive ? ArchiveFolderIcon() : FolderIcon());
         folder->setFlags(folder->flags() & ~Qt::ItemIsEditable);
         SetItemLabel(folder, line);

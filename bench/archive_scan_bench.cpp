@@ -4,7 +4,9 @@
 // faster). bsdtar is one process per archive, as a person or a script runs it; the same listing
 // loop inside this process (libarchive alone, no process) is printed too for a fair floor.
 //
-//   bench_archive_scan [ROUNDS] [FOLDER]     FOLDER is filled when absent and kept; else a temporary one
+//   bench_archive_scan [ROUNDS] [FOLDER]
+//
+// FOLDER is filled when absent and kept; without it a temporary folder is used.
 //
 // Never part of the test run; run it in an optimised build (the default RelWithDebInfo).
 #include <archive.h>
@@ -84,17 +86,21 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
     const bool temporary = argc <= 2;
-    const fs::path folder = temporary ? fs::temp_directory_path() / ("ov2-bench-zips-" + std::to_string(getpid()))
-                                      : fs::path(argv[2]);
+    const fs::path folder =
+        temporary ? fs::temp_directory_path() / ("ov2-bench-zips-" + std::to_string(getpid()))
+                  : fs::path(argv[2]);
     std::vector<std::string> zips;
-    for (int i = 0; i < kArchives; ++i) zips.push_back((folder / ("set-" + std::to_string(i) + ".zip")).string());
+    for (int i = 0; i < kArchives; ++i)
+        zips.push_back((folder / ("set-" + std::to_string(i) + ".zip")).string());
     if (!fs::exists(folder)) {
         const auto start = Clock::now();
         fs::create_directories(folder);
         for (int i = 0; i < kArchives; ++i) WriteZip(zips[static_cast<std::size_t>(i)], i);
-        std::printf("made %d zips of %d entries in %s in %.1f s\n", kArchives, kEntries, folder.c_str(), Seconds(start));
+        std::printf("made %d zips of %d entries in %s in %.1f s\n", kArchives, kEntries,
+                    folder.c_str(), Seconds(start));
     }
-    const std::string command = "cd '" + folder.string() + "' && for f in *.zip; do bsdtar -tf \"$f\"; done > /dev/null";
+    const std::string command =
+        "cd '" + folder.string() + "' && for f in *.zip; do bsdtar -tf \"$f\"; done > /dev/null";
 
     std::vector<double> plain, listed, bsdtar, inProcess;
     for (int round = 0; round < rounds; ++round) {
@@ -109,7 +115,8 @@ int main(int argc, char** argv) {
         with.WalkFolder(folder.string());
         listed.push_back(Seconds(start));
         if (round == 0)
-            std::printf("walk: %d files; %s\n", with.FileCount(), with.Archives().Summary().c_str());
+            std::printf("walk: %d files; %s\n", with.FileCount(),
+                        with.Archives().Summary().c_str());
 
         start = Clock::now();
         if (std::system(command.c_str()) != 0) {
@@ -122,13 +129,19 @@ int main(int argc, char** argv) {
         int entries = 0;
         for (const std::string& zip : zips) entries += ListInProcess(zip);
         inProcess.push_back(Seconds(start));
-        if (entries != kArchives * kEntries) std::fprintf(stderr, "libarchive listed %d entries\n", entries);
+        if (entries != kArchives * kEntries)
+            std::fprintf(stderr, "libarchive listed %d entries\n", entries);
     }
     const double added = Median(listed) - Median(plain);
-    std::printf("median of %d rounds: walk %.3f s without archives, %.3f s with (%.2f ms added per archive)\n", rounds,
-                Median(plain), Median(listed), added * 1000 / kArchives);
-    std::printf("bsdtar -tf on each: %.3f s (speed ratio %.2f); libarchive in process: %.3f s (speed ratio %.2f)\n",
-                Median(bsdtar), Median(bsdtar) / Median(listed), Median(inProcess), Median(inProcess) / Median(listed));
+    std::printf(
+        "median of %d rounds: walk %.3f s without archives, %.3f s with (%.2f ms added per "
+        "archive)\n",
+        rounds, Median(plain), Median(listed), added * 1000 / kArchives);
+    std::printf(
+        "bsdtar -tf on each: %.3f s (speed ratio %.2f); libarchive in process: %.3f s (speed ratio "
+        "%.2f)\n",
+        Median(bsdtar), Median(bsdtar) / Median(listed), Median(inProcess),
+        Median(inProcess) / Median(listed));
     if (temporary) fs::remove_all(folder);
     return 0;
 }

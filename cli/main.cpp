@@ -231,8 +231,8 @@ int Scan(int argc, char** argv) {
         else
             return Usage();
     }
-    const ScanCommandResult result =
-        ScanIntoCatalogue(argv[2], argv[3], std::move(name), std::move(letter), archives.value_or(true));
+    const ScanCommandResult result = ScanIntoCatalogue(argv[2], argv[3], std::move(name),
+                                                       std::move(letter), archives.value_or(true));
     if (!result.ok) return Fail(result.what, result.reason);
     return WriteOut(result.output);
 }
@@ -262,7 +262,8 @@ int Rescan(int argc, char** argv) {
             return Usage();
     }
     if (!number) return Usage();
-    const ScanCommandResult result = RescanInCatalogue(argv[2], argv[3], *number, letter, apply, archives.value_or(true));
+    const ScanCommandResult result =
+        RescanInCatalogue(argv[2], argv[3], *number, letter, apply, archives.value_or(true));
     if (!result.ok) return Fail(result.what, result.reason);
     if (!result.warning.empty()) std::fputs(("ov2cat: " + result.warning + "\n").c_str(), stderr);
     return WriteOut(result.output);

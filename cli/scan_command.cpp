@@ -230,13 +230,15 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
     result.ok = true;
     result.output = "disc " + number + " files " + std::to_string(fileCount) + " size " +
                     FormatSizeText(totalBytes) + "\n";
-    if (const std::string archives = walk.Archives().Summary(); !archives.empty()) result.output += archives + "\n";
+    if (const std::string archives = walk.Archives().Summary(); !archives.empty())
+        result.output += archives + "\n";
     return result;
 }
 
 ScanCommandResult RescanInCatalogue(std::string_view sourceText, const std::string& cataloguePath,
                                     const std::string& number,
-                                    std::optional<std::string> letterOption, bool apply, bool listArchives) {
+                                    std::optional<std::string> letterOption, bool apply,
+                                    bool listArchives) {
     ScanCommandResult result;
     COv2Doc doc;
     std::error_code error;

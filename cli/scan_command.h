@@ -21,7 +21,8 @@ struct ScanCommandResult {
 // the output goes on with the walk's archive summary when the disc holds archives.
 ScanCommandResult ScanIntoCatalogue(std::string_view source, const std::string& cataloguePath,
                                     std::optional<std::string> name,
-                                    std::optional<std::string> letter = std::nullopt, bool listArchives = true);
+                                    std::optional<std::string> letter = std::nullopt,
+                                    bool listArchives = true);
 
 // `ov2cat rescan`: walks the source (as `ScanIntoCatalogue` takes it; a folder or image is
 // recorded under the letter the disc's records carry unless `letter` says otherwise) and merges

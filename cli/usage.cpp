@@ -70,7 +70,8 @@ constexpr CommandUsage kCommands[] = {
      "archive unless --no-archives; archives inside archives stay files. Then it prints "
      "\"N archives listed.\" and, for those that could not be, \"M archives not listed: "
      "E encrypted, D damaged\" and one \"PATH: REASON\" a line"},
-    {"rescan", "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes] [--archives] [--no-archives]",
+    {"rescan",
+     "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes] [--archives] [--no-archives]",
      "walks the disc again (the source as ov2cat scan takes it; a folder or image is "
      "recorded under the letter the disc's files carry unless --letter says otherwise) and "
      "prints \"Rescan of disc N: A files added, R removed, C changed in size, M moved; "

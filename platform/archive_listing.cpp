@@ -20,8 +20,8 @@ using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
 // Longest first, so that "x.tar.gz" is not taken for a plain ".gz" (which is no archive).
 constexpr std::string_view kExtensions[] = {
-    ".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.lz", ".tar.lzma", ".tar.z",
-    ".zip", ".7z", ".rar", ".tar", ".tgz", ".tbz", ".tbz2", ".txz", ".tzst", ".cab",
+    ".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.lz", ".tar.lzma", ".tar.z", ".zip", ".7z",
+    ".rar",    ".tar",     ".tgz",    ".tbz",     ".tbz2",   ".txz",      ".tzst",  ".cab",
 };
 
 void SetError(std::string* error, std::string text) {
@@ -36,7 +36,8 @@ std::string ReaderError(archive* a, const char* otherwise) {
 // libarchive refuses an archive it cannot decrypt with a message, not a code of its own.
 bool MentionsEncryption(std::string_view text) {
     const std::string lower = LowerText(text);
-    return lower.find("encrypt") != std::string::npos || lower.find("passphrase") != std::string::npos ||
+    return lower.find("encrypt") != std::string::npos ||
+           lower.find("passphrase") != std::string::npos ||
            lower.find("password") != std::string::npos;
 }
 
@@ -63,19 +64,25 @@ archive* OpenArchive(const std::string& archivePath, std::string* error) {
 }  // namespace
 
 bool IsArchiveName(std::string_view name) {
-    return std::any_of(std::begin(kExtensions), std::end(kExtensions), [name](std::string_view extension) {
-        return name.size() > extension.size() &&
-               EqualsNoCase(name.substr(name.size() - extension.size()), extension);
-    });
+    return std::any_of(
+        std::begin(kExtensions), std::end(kExtensions), [name](std::string_view extension) {
+            return name.size() > extension.size() &&
+                   EqualsNoCase(name.substr(name.size() - extension.size()), extension);
+        });
 }
 
 const char* ArchiveOutcomeText(ArchiveOutcome outcome) {
     switch (outcome) {
-    case ArchiveOutcome::Encrypted: return "encrypted";
-    case ArchiveOutcome::Damaged: return "damaged";
-    case ArchiveOutcome::TooLarge: return "too large";
-    case ArchiveOutcome::Stopped: return "stopped";
-    case ArchiveOutcome::Listed: break;
+        case ArchiveOutcome::Encrypted:
+            return "encrypted";
+        case ArchiveOutcome::Damaged:
+            return "damaged";
+        case ArchiveOutcome::TooLarge:
+            return "too large";
+        case ArchiveOutcome::Stopped:
+            return "stopped";
+        case ArchiveOutcome::Listed:
+            break;
     }
     return "listed";
 }
@@ -98,8 +105,8 @@ std::string ArchiveEntryPath(std::string_view stored, bool& unsafe) {
     return path;
 }
 
-ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntry>& entries, std::string* error,
-                           const ArchiveLimits& limits) {
+ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntry>& entries,
+                           std::string* error, const ArchiveLimits& limits) {
     entries.clear();
     struct stat st {};
     if (::stat(archivePath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
@@ -168,8 +175,10 @@ ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntr
                 const int read = archive_read_data_block(a.get(), &block, &size, &offset);
                 if (read == ARCHIVE_EOF) break;
                 if (read != ARCHIVE_OK && read != ARCHIVE_WARN) return failed(a.get());
-                if (static_cast<std::uint64_t>(archive_filter_bytes(a.get(), 0)) > limits.maxOutputBytes)
-                    return tooLarge("more than " + std::to_string(limits.maxOutputBytes >> 20) + " MiB to decompress");
+                if (static_cast<std::uint64_t>(archive_filter_bytes(a.get(), 0)) >
+                    limits.maxOutputBytes)
+                    return tooLarge("more than " + std::to_string(limits.maxOutputBytes >> 20) +
+                                    " MiB to decompress");
                 if (Clock::now() > deadline) break;
                 if (stopped()) return ArchiveOutcome::Stopped;
             }
@@ -181,8 +190,8 @@ ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntr
     return ArchiveOutcome::Listed;
 }
 
-std::optional<std::string> ExtractFromArchive(const std::string& archivePath, std::string_view relative,
-                                              std::string* error) {
+std::optional<std::string> ExtractFromArchive(const std::string& archivePath,
+                                              std::string_view relative, std::string* error) {
     std::vector<ImageEntry> entries;
     std::string reason;
     if (ListArchive(archivePath, entries, &reason) != ArchiveOutcome::Listed) {
@@ -192,7 +201,9 @@ std::optional<std::string> ExtractFromArchive(const std::string& archivePath, st
     EntrySource source;
     source.path = archivePath;
     source.cacheFolder = "archives";
-    source.open = [&archivePath](std::string* openError) { return OpenArchive(archivePath, openError); };
+    source.open = [&archivePath](std::string* openError) {
+        return OpenArchive(archivePath, openError);
+    };
     source.listedPath = ArchiveEntryPath;
     return ExtractListedEntry(source, entries, relative, error);
 }

@@ -44,8 +44,8 @@ const char* ArchiveOutcomeText(ArchiveOutcome outcome);
 // inside, with the climbing parts left out; names "." are dropped. Anything but Listed leaves
 // `entries` empty, with the reason in `error`. Archives inside the archive are plain files. A
 // path that is no regular file (a FIFO would block the reader for ever) is Damaged.
-ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntry>& entries, std::string* error,
-                           const ArchiveLimits& limits = {});
+ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntry>& entries,
+                           std::string* error, const ArchiveLimits& limits = {});
 
 // The path of a stored entry name inside the listing, as ListArchive keeps it; `unsafe` when the
 // stored name climbs out of the archive.
@@ -54,6 +54,7 @@ std::string ArchiveEntryPath(std::string_view stored, bool& unsafe);
 // Copies the file that `relative` (a Windows-style path inside the archive, "summer\a.jpg")
 // names into the cache, as ExtractFromIsoImage does, and returns the copy's native path. An
 // entry stored under a climbing name is refused.
-std::optional<std::string> ExtractFromArchive(const std::string& archivePath, std::string_view relative, std::string* error);
+std::optional<std::string> ExtractFromArchive(const std::string& archivePath,
+                                              std::string_view relative, std::string* error);
 
 }  // namespace ov2

@@ -161,17 +161,20 @@ std::optional<ArchivePlace> FindArchivePlace(const Drive& drive, std::string_vie
     const std::vector<std::string_view>& names = *split;
     for (std::size_t i = 0; i + 1 < names.size(); ++i) {
         if (!IsArchiveName(names[i])) continue;
-        const std::size_t end = static_cast<std::size_t>(names[i].data() + names[i].size() - relative.data());
+        const std::size_t end =
+            static_cast<std::size_t>(names[i].data() + names[i].size() - relative.data());
         const std::string_view prefix = relative.substr(0, end);
         std::optional<std::string> archive;
         if (!drive.iso) {
             archive = ResolveInFolder(drive.root, prefix);
             if (archive && IsFolder(*archive)) archive.reset();
-        } else if (ExistsDirectly(drive, prefix) && !ExistsDirectly(drive, std::string(prefix) + '\\')) {
+        } else if (ExistsDirectly(drive, prefix) &&
+                   !ExistsDirectly(drive, std::string(prefix) + '\\')) {
             archive = ExtractFromIsoImage(drive.device, prefix, nullptr);
         }
         if (!archive) continue;
-        return ArchivePlace{std::move(*archive), std::string(relative.substr(std::min(end + 1, relative.size())))};
+        return ArchivePlace{std::move(*archive),
+                            std::string(relative.substr(std::min(end + 1, relative.size())))};
     }
     return std::nullopt;
 }

@@ -169,7 +169,8 @@ std::optional<std::string> LinkTarget(std::string_view linkPath, std::string_vie
 
 // Every entry of the image in the order libarchive meets them. False, with the reason, when
 // the image cannot be read through or holds a path that does not stay inside it.
-bool ReadEntries(const std::string& imagePath, std::vector<RawImageEntry>& raw, std::string* error) {
+bool ReadEntries(const std::string& imagePath, std::vector<RawImageEntry>& raw,
+                 std::string* error) {
     ArchivePtr a = OpenImage(imagePath, error);
     if (!a) return false;
     // A body shared with the entry before comes back as a hard link without a size.
@@ -312,7 +313,8 @@ private:
 // Copies the body of the entry at `entryPath` (a listing path) into `fd`. False when the source
 // no longer holds it, cannot be read through, or stores it under a name that leads outside it;
 // `link` receives a symbolic link's target instead of a body.
-bool CopyBody(const EntrySource& source, const std::string& entryPath, int fd, std::string& link, std::string* error) {
+bool CopyBody(const EntrySource& source, const std::string& entryPath, int fd, std::string& link,
+              std::string* error) {
     ArchivePtr a(source.open(error));
     if (!a) return false;
     std::string previous;  // the last entry with a body: a hard link's source
@@ -336,7 +338,8 @@ bool CopyBody(const EntrySource& source, const std::string& entryPath, int fd, s
             continue;
         }
         if (unsafe) {
-            SetError(error, "refused to extract " + std::string(stored) + ": its name leads outside " + source.path);
+            SetError(error, "refused to extract " + std::string(stored) +
+                                ": its name leads outside " + source.path);
             return false;
         }
         if (archive_entry_filetype(entry) == AE_IFLNK) {
@@ -393,7 +396,9 @@ void SettleImageEntries(std::vector<RawImageEntry>& raw, std::vector<ImageEntry>
         while (!parent.empty()) {
             const auto found = index.find(std::string(parent));
             if (found != index.end()) {
-                const RawImageEntry& above = found->second < raw.size() ? raw[found->second] : implied[found->second - raw.size()];
+                const RawImageEntry& above = found->second < raw.size()
+                                                 ? raw[found->second]
+                                                 : implied[found->second - raw.size()];
                 underFile = !above.entry.folder;
                 break;
             }
@@ -412,7 +417,9 @@ void SettleImageEntries(std::vector<RawImageEntry>& raw, std::vector<ImageEntry>
         index.emplace(raw[i].entry.path, i);
         kept.push_back(i);
     }
-    const auto at = [&](std::size_t i) -> RawImageEntry& { return i < raw.size() ? raw[i] : implied[i - raw.size()]; };
+    const auto at = [&](std::size_t i) -> RawImageEntry& {
+        return i < raw.size() ? raw[i] : implied[i - raw.size()];
+    };
 
     entries.clear();
     entries.reserve(kept.size());
@@ -475,7 +482,9 @@ std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath, std
     EntrySource source;
     source.path = imagePath;
     source.cacheFolder = "images";
-    source.open = [&imagePath](std::string* openError) { return OpenImage(imagePath, openError).release(); };
+    source.open = [&imagePath](std::string* openError) {
+        return OpenImage(imagePath, openError).release();
+    };
     source.listedPath = [](std::string_view stored, bool& unsafe) {
         unsafe = false;  // the listing refuses an image that stores such names
         return std::string(stored);
@@ -483,7 +492,8 @@ std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath, std
     return ExtractListedEntry(source, entries, relative, error);
 }
 
-std::optional<std::string> ExtractListedEntry(const EntrySource& source, const std::vector<ImageEntry>& entries,
+std::optional<std::string> ExtractListedEntry(const EntrySource& source,
+                                              const std::vector<ImageEntry>& entries,
                                               std::string_view relative, std::string* error) {
     const std::string& imagePath = source.path;
     std::string reason;

@@ -61,7 +61,8 @@ private:
 struct EntrySource {
     std::string path;         // the image or archive file; its cache folder is named after it
     std::string cacheFolder;  // "images", "archives": below "ov2/" in the cache
-    // A new reader positioned before the first entry (freed by the caller), or null with the reason.
+    // A new reader positioned before the first entry (freed by the caller), or null with the
+    // reason.
     std::function<archive*(std::string* error)> open;
     // The listing's path of a stored entry name; `unsafe` when the stored name leads outside
     // the source ("../x", "/x"), which is never extracted.
@@ -86,7 +87,8 @@ std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath, std
 // The copy ExtractFromIsoImage makes, from any source whose listing is `entries`: into
 // "ov2/<cacheFolder>/<hash of the source path>/" in the cache, with the same guards (no name that
 // leaves the cache folder, no writing through links, files 0600 renamed into place when complete).
-std::optional<std::string> ExtractListedEntry(const EntrySource& source, const std::vector<ImageEntry>& entries,
+std::optional<std::string> ExtractListedEntry(const EntrySource& source,
+                                              const std::vector<ImageEntry>& entries,
                                               std::string_view relative, std::string* error);
 
 }  // namespace ov2

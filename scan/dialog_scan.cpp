@@ -197,10 +197,12 @@ void CDialogScan::BuildControls() {
     m_checkArchives->setToolTip(QStringLiteral(
         "The files inside zip, 7z, rar, tar and cab archives are catalogued in a folder named like "
         "the archive; archives inside archives stay files"));
-    m_checkArchives->setChecked(
-        QSettings(QStringLiteral("Ov2"), QStringLiteral("Ov2")).value(QStringLiteral("Scan/ListArchives"), true).toBool());
+    m_checkArchives->setChecked(QSettings(QStringLiteral("Ov2"), QStringLiteral("Ov2"))
+                                    .value(QStringLiteral("Scan/ListArchives"), true)
+                                    .toBool());
     connect(m_checkArchives, &QCheckBox::toggled, this, [](bool on) {
-        QSettings(QStringLiteral("Ov2"), QStringLiteral("Ov2")).setValue(QStringLiteral("Scan/ListArchives"), on);
+        QSettings(QStringLiteral("Ov2"), QStringLiteral("Ov2"))
+            .setValue(QStringLiteral("Scan/ListArchives"), on);
     });
 
     m_labelFolder = ScanText(drives, "labelFolder");

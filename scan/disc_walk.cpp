@@ -81,7 +81,8 @@ class CDiscWalk::ImageSource : public Source {
 public:
     // `imagePath`: the ISO image listed, whose archives are copied out to be listed; empty for
     // an archive's own listing, whose archives stay files.
-    ImageSource(std::vector<ov2::ImageEntry> entries, std::string imagePath) : m_strImagePath(std::move(imagePath)) {
+    ImageSource(std::vector<ov2::ImageEntry> entries, std::string imagePath)
+        : m_strImagePath(std::move(imagePath)) {
         m_folders[std::string()];
         for (ov2::ImageEntry& entry : entries) {
             const std::size_t slash = entry.path.rfind('/');
@@ -270,10 +271,12 @@ void CDiscWalk::WalkArchives(Source& source, Folder& parent, const std::string& 
         if (m_bStopped) return;
         if (!ov2::IsArchiveName(rawName)) continue;
         bool temporary = false;
-        const std::optional<std::string> native = source.NativeFile(source.Child(sourcePath, rawName), temporary);
+        const std::optional<std::string> native =
+            source.NativeFile(source.Child(sourcePath, rawName), temporary);
         if (!native) continue;  // inside an archive: a file like any other
         struct stat st {};
-        if (::stat(native->c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;  // a FIFO, a dangling link
+        if (::stat(native->c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;  // a FIFO, a dangling link
         std::vector<ov2::ImageEntry> entries;
         ov2::ArchiveLimits limits = m_archiveLimits;
         limits.keepGoing = [this] {
@@ -310,14 +313,17 @@ std::string CDiscWalk::ArchiveReport::Summary() const {
     text += "\n" + archives(notListed.size()) + " not listed:";
     const char* separator = " ";
     for (const ov2::ArchiveOutcome outcome :
-         {ov2::ArchiveOutcome::Encrypted, ov2::ArchiveOutcome::Damaged, ov2::ArchiveOutcome::TooLarge}) {
-        const auto count = std::count_if(notListed.begin(), notListed.end(),
-                                         [outcome](const auto& archive) { return archive.second == outcome; });
+         {ov2::ArchiveOutcome::Encrypted, ov2::ArchiveOutcome::Damaged,
+          ov2::ArchiveOutcome::TooLarge}) {
+        const auto count =
+            std::count_if(notListed.begin(), notListed.end(),
+                          [outcome](const auto& archive) { return archive.second == outcome; });
         if (count == 0) continue;
         text += separator + std::to_string(count) + " " + ov2::ArchiveOutcomeText(outcome);
         separator = ", ";
     }
-    for (const auto& [path, outcome] : notListed) text += "\n" + path + ": " + ov2::ArchiveOutcomeText(outcome);
+    for (const auto& [path, outcome] : notListed)
+        text += "\n" + path + ": " + ov2::ArchiveOutcomeText(outcome);
     return text;
 }
 

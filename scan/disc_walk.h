@@ -128,8 +128,8 @@ private:
                         std::vector<FolderId>& ancestors);
     void RecordFiles(const Listing& listing, const std::string& recordPath);
     // Lists the archives among the folder's files (`listing`), each as a sub-folder of `parent`.
-    void WalkArchives(Source& source, Folder& parent, const std::string& sourcePath, const std::string& recordPath,
-                      const Listing& listing);
+    void WalkArchives(Source& source, Folder& parent, const std::string& sourcePath,
+                      const std::string& recordPath, const Listing& listing);
     Folder& AddFolder(Folder& parent, std::string name, bool archive = false);
 
     std::string m_strDriveRoot;  // "E:\"

@@ -327,10 +327,15 @@ TEST_F(FileListTest, AFileInsideAnArchiveIsOpenedFromACopyOnceItsDiscIsInAndItsF
     TempDir dir, disc;
     WriteFileBytes(dir / "a.txt", "from the zip");
     const std::string zip = (dir / "photos-2003.zip").string();
-    ASSERT_EQ(std::system(("cd '" + dir.path().string() + "' && bsdtar -cf '" + zip + "' --format zip a.txt").c_str()), 0);
-    doc.m_pDatabase->m_lstDiscs.push_back(MakeDisc(
-        "3", "Backup", {MakeFile("photos-2003.zip", "g:\\backup\\", "200"), MakeFile("a.txt", "g:\\backup\\photos-2003.zip\\", "12")},
-        {"\tbackup", "\t\tphotos-2003.zip", "\t\tother.zip"}));
+    ASSERT_EQ(std::system(("cd '" + dir.path().string() + "' && bsdtar -cf '" + zip +
+                           "' --format zip a.txt")
+                              .c_str()),
+              0);
+    doc.m_pDatabase->m_lstDiscs.push_back(
+        MakeDisc("3", "Backup",
+                 {MakeFile("photos-2003.zip", "g:\\backup\\", "200"),
+                  MakeFile("a.txt", "g:\\backup\\photos-2003.zip\\", "12")},
+                 {"\tbackup", "\t\tphotos-2003.zip", "\t\tother.zip"}));
     doc.UpdateAllViews();
     const DriveMap drives("F=cdrom:" + disc.path().string());
     setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
@@ -355,7 +360,8 @@ TEST_F(FileListTest, AFileInsideAnArchiveIsOpenedFromACopyOnceItsDiscIsInAndItsF
     unsetenv("XDG_CACHE_HOME");
     EXPECT_EQ(asked, 1);
     ASSERT_EQ(opener.opened.size(), 1u);
-    EXPECT_EQ(opener.opened[0].rfind((dir / "cache" / "ov2" / "archives").string(), 0), 0u) << opener.opened[0];
+    EXPECT_EQ(opener.opened[0].rfind((dir / "cache" / "ov2" / "archives").string(), 0), 0u)
+        << opener.opened[0];
     EXPECT_EQ(ReadFileBytes(opener.opened[0]), "from the zip");
 }
 

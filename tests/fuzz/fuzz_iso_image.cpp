@@ -55,9 +55,11 @@ void CheckListing(const std::vector<ov2::ImageEntry>& entries) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const bool expectValid = std::getenv("OV2_FUZZ_EXPECT_VALID") != nullptr;
     // The image lives in memory; the reader opens it by name like any file.
-    static const std::string image = "/proc/self/fd/" + std::to_string(memfd_create("image.iso", 0));
+    static const std::string image =
+        "/proc/self/fd/" + std::to_string(memfd_create("image.iso", 0));
     FILE* out = std::fopen(image.c_str(), "wb");
-    if (!out || std::fwrite(data, 1, size, out) != size || std::fclose(out) != 0) Fail("cannot write the image");
+    if (!out || std::fwrite(data, 1, size, out) != size || std::fclose(out) != 0)
+        Fail("cannot write the image");
 
     std::vector<ov2::ImageEntry> entries{ov2::ImageEntry{"stale", 1, false}};
     std::string error;
@@ -69,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // end as "too large", never as a hang or an allocation beyond them.
     entries = {ov2::ImageEntry{"stale", 1, false}};
     error.clear();
-    const ov2::ArchiveOutcome outcome = ov2::ListArchive(image, entries, &error, {std::uint64_t{64} << 20, 2, 100000});
+    const ov2::ArchiveOutcome outcome =
+        ov2::ListArchive(image, entries, &error, {std::uint64_t{64} << 20, 2, 100000});
     if (outcome != ov2::ArchiveOutcome::Listed) {
         if (error.empty() || !entries.empty()) Fail("a bad archive failure:", error);
         if (expectValid && !image9660) Fail("a valid seed is neither image nor archive");

@@ -206,7 +206,8 @@ TEST_F(DialogScanTest, ArchivesAreListedAsFoldersByARememberedOptionAndTheDamage
     Scan(*dialog);
     EXPECT_EQ(Children(Root(*dialog)), QStringList{Q("Photos.zip")});
     EXPECT_EQ(dialog->m_nFileCount, 3);
-    EXPECT_EQ(Text(*dialog, "labelArchives"), Q("1 archive listed.\n1 archive not listed: 1 damaged\ne:\\old.zip: damaged"));
+    EXPECT_EQ(Text(*dialog, "labelArchives"),
+              Q("1 archive listed.\n1 archive not listed: 1 damaged\ne:\\old.zip: damaged"));
 
     option->click();  // off, and so in the next dialog
     auto next = OpenOnDisc();

@@ -16,7 +16,8 @@ namespace {
 namespace fs = std::filesystem;
 using Files = std::vector<std::shared_ptr<COvFileData>>;
 
-Files Walk(const fs::path& root, std::string_view drive, std::string* outline = nullptr, bool archives = false) {
+Files Walk(const fs::path& root, std::string_view drive, std::string* outline = nullptr,
+           bool archives = false) {
     CDiscWalk walk(drive);
     walk.SetListArchives(archives);
     EXPECT_TRUE(walk.WalkFolder(root.string()));
@@ -133,10 +134,11 @@ TEST(DiscRescanTest, FilesInsideAnArchiveKeepTheirCategoriesAndMoveWithIt) {
     fs::create_directories(root / "backup");
     fs::rename(root / "photos.zip", root / "backup" / "photos.zip");
     const RescanMerge merge = MergeRescan(old, Walk(root, "e:\\", nullptr, true));
-    EXPECT_EQ(Categories(merge.files), (std::map<std::string, std::vector<std::string>>{
-                                           {"e:\\backup\\photos.zip\\summer\\|a.jpg", {"cat a.jpg"}},
-                                           {"e:\\backup\\photos.zip\\|b.jpg", {"cat b.jpg"}},
-                                           {"e:\\backup\\|photos.zip", {"cat photos.zip"}}}));
+    EXPECT_EQ(Categories(merge.files),
+              (std::map<std::string, std::vector<std::string>>{
+                  {"e:\\backup\\photos.zip\\summer\\|a.jpg", {"cat a.jpg"}},
+                  {"e:\\backup\\photos.zip\\|b.jpg", {"cat b.jpg"}},
+                  {"e:\\backup\\|photos.zip", {"cat photos.zip"}}}));
     EXPECT_EQ(merge.summary.moved, 3);
 }
 

@@ -99,17 +99,25 @@ TEST(Ov2catScanTest, ArchivesAreListedUnlessTurnedOffAndTheOnesThatCannotBeAreNa
     PutFile(dir / "tree" / "a.txt", 100);
     const fs::path disc = dir / "disc";
     const std::string zip = WriteArchive(disc / "good.zip", dir / "tree", "--format zip");
-    WriteFileBytes(disc / "broken.tar.gz", ReadFileBytes(WriteArchive(dir / "x.tar.gz", dir / "tree", "-z")).substr(0, 40));
+    WriteFileBytes(disc / "broken.tar.gz",
+                   ReadFileBytes(WriteArchive(dir / "x.tar.gz", dir / "tree", "-z")).substr(0, 40));
     const fs::path catalogue = dir / "discs.ovd";
     const std::string map = "E=cdrom:" + disc.string();
-    const ScanRun listed = Ov2catScan(map, {QStringLiteral("E"), Q(catalogue), QStringLiteral("--archives")});
+    const ScanRun listed =
+        Ov2catScan(map, {QStringLiteral("E"), Q(catalogue), QStringLiteral("--archives")});
     EXPECT_EQ(listed.exitCode, 0) << listed.err;
     const std::string size = FormatSizeText(100.0 + fs::file_size(zip) + 40);
-    EXPECT_EQ(listed.out, "disc 1 files 3 size " + size +
-                              "\n1 archive listed.\n1 archive not listed: 1 damaged\ne:\\broken.tar.gz: damaged\n");
-    const ScanRun plain = Ov2catScan(map, {QStringLiteral("E"), Q(catalogue), QStringLiteral("--no-archives")});
+    EXPECT_EQ(
+        listed.out,
+        "disc 1 files 3 size " + size +
+            "\n1 archive listed.\n1 archive not listed: 1 damaged\ne:\\broken.tar.gz: damaged\n");
+    const ScanRun plain =
+        Ov2catScan(map, {QStringLiteral("E"), Q(catalogue), QStringLiteral("--no-archives")});
     EXPECT_EQ(plain.out, "disc 2 files 2 size " + FormatSizeText(fs::file_size(zip) + 40.0) + "\n");
-    EXPECT_NE(Ov2catScan(map, {QStringLiteral("E"), Q(catalogue), QStringLiteral("--archives"), QStringLiteral("--no-archives")}).exitCode, 0);
+    EXPECT_NE(Ov2catScan(map, {QStringLiteral("E"), Q(catalogue), QStringLiteral("--archives"),
+                               QStringLiteral("--no-archives")})
+                  .exitCode,
+              0);
 }
 
 TEST(Ov2catScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
