@@ -479,6 +479,12 @@ std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath, std
         SetError(error, imagePath + ": " + reason);
         return std::nullopt;
     }
+    return ExtractFromIsoImage(imagePath, entries, relative, error);
+}
+
+std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath,
+                                               const std::vector<ImageEntry>& entries,
+                                               std::string_view relative, std::string* error) {
     EntrySource source;
     source.path = imagePath;
     source.cacheFolder = "images";

@@ -83,6 +83,10 @@ std::optional<std::string> ResolveInImage(const std::vector<ImageEntry>& entries
 // ~/.cache, then "ov2/images/<hash of the image path>/", folders created 0700) and returns the
 // native path of the extracted copy. Refuses names that would leave the cache folder.
 std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath, std::string_view relative, std::string* error);
+// The same from a listing already made (of the image, or the part of it that leads to the file).
+std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath,
+                                               const std::vector<ImageEntry>& entries,
+                                               std::string_view relative, std::string* error);
 
 // The copy ExtractFromIsoImage makes, from any source whose listing is `entries`: into
 // "ov2/<cacheFolder>/<hash of the source path>/" in the cache, with the same guards (no name that

@@ -119,7 +119,13 @@ public:
     std::optional<std::string> NativeFile(const std::string& path, bool& temporary) override {
         temporary = true;
         if (m_strImagePath.empty()) return std::nullopt;
-        return ov2::ExtractFromIsoImage(m_strImagePath, path, nullptr);
+        // The image is not listed again for each archive: the file and its folders are all the
+        // copy needs to find it.
+        std::vector<ov2::ImageEntry> way{ov2::ImageEntry{path, 0, false}};
+        for (std::size_t slash = path.find('/'); slash != std::string::npos;
+             slash = path.find('/', slash + 1))
+            way.push_back(ov2::ImageEntry{path.substr(0, slash), 0, true});
+        return ov2::ExtractFromIsoImage(m_strImagePath, way, path, nullptr);
     }
 
 private:
