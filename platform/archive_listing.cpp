@@ -18,11 +18,27 @@ struct ArchiveCloser {
 };
 using ArchivePtr = std::unique_ptr<archive, ArchiveCloser>;
 
-// Longest first, so that "x.tar.gz" is not taken for a plain ".gz" (which is no archive).
-constexpr std::string_view kExtensions[] = {
-    ".tar.gz", ".tar.bz2", ".tar.xz", ".tar.zst", ".tar.lz", ".tar.lzma", ".tar.z", ".zip", ".7z",
-    ".rar",    ".tar",     ".tgz",    ".tbz",     ".tbz2",   ".txz",      ".tzst",  ".cab",
-};
+// The extensions of archives, and of the compressions that make a ".tar.X" one (a plain ".gz"
+// is a single compressed file, no archive).
+constexpr std::string_view kArchiveExtensions[] = {"zip", "7z",   "rar", "tar",  "tgz",
+                                                   "tbz", "tbz2", "txz", "tzst", "cab"};
+constexpr std::string_view kTarCompressions[] = {"gz", "bz2", "xz", "zst", "lz", "lzma", "z"};
+constexpr std::string_view kTar[] = {"tar"};
+
+// Whether `text` is one of `list`, ASCII letters compared without regard to case. The disc tree
+// asks this of every file name of a catalogue, so it neither allocates nor folds Unicode.
+template <std::size_t N>
+bool IsOneOf(std::string_view text, const std::string_view (&list)[N]) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    for (const std::string_view item : list) {
+        if (item.size() == text.size() && std::equal(item.begin(), item.end(), text.begin(),
+                                                     [&](char a, char b) { return a == lower(b); }))
+            return true;
+    }
+    return false;
+}
 
 void SetError(std::string* error, std::string text) {
     if (error) *error = std::move(text);
@@ -64,11 +80,14 @@ archive* OpenArchive(const std::string& archivePath, std::string* error) {
 }  // namespace
 
 bool IsArchiveName(std::string_view name) {
-    return std::any_of(
-        std::begin(kExtensions), std::end(kExtensions), [name](std::string_view extension) {
-            return name.size() > extension.size() &&
-                   EqualsNoCase(name.substr(name.size() - extension.size()), extension);
-        });
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return false;
+    const std::string_view extension = name.substr(dot + 1);
+    if (IsOneOf(extension, kArchiveExtensions)) return true;
+    if (!IsOneOf(extension, kTarCompressions)) return false;
+    const std::size_t before = name.rfind('.', dot - 1);
+    return before != std::string_view::npos && before > 0 &&
+           IsOneOf(name.substr(before + 1, dot - before - 1), kTar);
 }
 
 const char* ArchiveOutcomeText(ArchiveOutcome outcome) {
