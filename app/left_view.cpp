@@ -169,12 +169,14 @@ QTreeWidgetItem* CLeftView::AddDiscBranch(const COvDisc& disc, QTreeWidgetItem* 
         if (depth <= lastDepth)
             for (int up = lastDepth - depth + 1; up > 0 && parent->parent(); --up) parent = parent->parent();
         auto* folder = new QTreeWidgetItem(parent);
-        const auto folderDepth = static_cast<std::size_t>(GetItemDepth(folder));
-        pathAt.resize(folderDepth + 1);
-        const std::string path = pathAt[folderDepth - 1] + std::string(line);
-        pathAt[folderDepth] = path + '\\';
-        const bool archive =
-            !archives.empty() && ov2::IsArchiveName(line) && archives.count(ov2::LowerText(path));
+        bool archive = false;
+        if (!archives.empty()) {  // most discs hold no archive: no paths to follow then
+            const auto folderDepth = static_cast<std::size_t>(GetItemDepth(folder));
+            pathAt.resize(folderDepth + 1);
+            const std::string path = pathAt[folderDepth - 1] + std::string(line);
+            pathAt[folderDepth] = path + '\\';
+            archive = ov2::IsArchiveName(line) && archives.count(ov2::LowerText(path));
+        }
         folder->setIcon(0, archive ? ArchiveFolderIcon() : FolderIcon());
         folder->setFlags(folder->flags() & ~Qt::ItemIsEditable);
         SetItemLabel(folder, line);
