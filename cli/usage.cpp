@@ -78,7 +78,8 @@ constexpr CommandUsage kCommands[] = {
      "categories kept on K files.\"; only with --yes does the catalogue take the new files "
      "and folders, keeping the disc's number, labels, lending and categories and, on files "
      "found again (also moved ones), their categories and track titles. A source that seems "
-     "to hold another disc gives a warning on standard error"},
+     "to hold another disc gives a warning on standard error. Archives are walked as ov2cat "
+     "scan walks them, unless --no-archives"},
     {"convert", "OLD_FOLDER OUT.ovd",
      "converts the old catalogue in the folder (\"Data.dat\", \"Cat.dat\", "
      "\"FileData.dat\", \"Tree.ovdt\", opened for reading only) as \"Convert Old Files\" "
