@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSignalBlocker>
+#include <unordered_set>
 
 #include "app/ov2_view.h"
 #include "catalog_ops/categories_view.h"
@@ -13,6 +14,7 @@
 #include "core/command_ids.h"
 #include "core/number_text.h"
 #include "core/ov2_doc.h"
+#include "platform/archive_listing.h"
 #include "platform/message_box.h"
 #include "platform/text.h"
 #include "widgets/theme_icons.h"
@@ -41,6 +43,29 @@ const QIcon& FolderIcon() {
         return folder;
     }();
     return icon;
+}
+
+// The contents of an archive, listed by the scan as a folder beside the archive file.
+const QIcon& ArchiveFolderIcon() {
+    static const QIcon icon = ov2::ThemeIcon("package-x-generic", QStyle::SP_DirClosedIcon);
+    return icon;
+}
+
+// The paths below the drive root ("backup\photos-2003.zip", lower case) of the disc's archive
+// files. A folder of the outline at such a path holds the archive's contents: the records say so
+// without any marking of their own.
+std::unordered_set<std::string> ArchiveFilePaths(const COvDisc& disc) {
+    std::unordered_set<std::string> paths;
+    for (const auto& file : disc.m_lstFiles) {
+        if (!ov2::IsArchiveName(file->m_strFileName.view())) continue;
+        const std::string_view folder = file->m_strFolder.view();
+        const std::size_t slash = folder.find('\\');
+        paths.insert(
+            ov2::LowerText(std::string(slash == std::string_view::npos ? std::string_view()
+                                                                       : folder.substr(slash + 1)) +
+                           file->m_strFileName.str()));
+    }
+    return paths;
 }
 
 }  // namespace
@@ -130,6 +155,8 @@ QTreeWidgetItem* CLeftView::AddDiscBranch(const COvDisc& disc, QTreeWidgetItem* 
                                  : outline.substr(0, end).find_first_not_of('\t');
     QTreeWidgetItem* last = discItem;
     std::vector<QTreeWidgetItem*> children;
+    const std::unordered_set<std::string> archives = ArchiveFilePaths(disc);
+    std::vector<std::string> pathAt{std::string()};  // a folder's path below the root, by depth
     for (start = end + 2; (end = outline.find("\r\n", start)) != std::string_view::npos; start = end + 2) {
         std::string_view line = outline.substr(start, end - start);
         if (line.empty()) continue;
@@ -142,7 +169,15 @@ QTreeWidgetItem* CLeftView::AddDiscBranch(const COvDisc& disc, QTreeWidgetItem* 
         if (depth <= lastDepth)
             for (int up = lastDepth - depth + 1; up > 0 && parent->parent(); --up) parent = parent->parent();
         auto* folder = new QTreeWidgetItem(parent);
-        folder->setIcon(0, FolderIcon());
+        bool archive = false;
+        if (!archives.empty()) {  // most discs hold no archive: no paths to follow then
+            const auto folderDepth = static_cast<std::size_t>(GetItemDepth(folder));
+            pathAt.resize(folderDepth + 1);
+            const std::string path = pathAt[folderDepth - 1] + std::string(line);
+            pathAt[folderDepth] = path + '\\';
+            archive = ov2::IsArchiveName(line) && archives.count(ov2::LowerText(path));
+        }
+        folder->setIcon(0, archive ? ArchiveFolderIcon() : FolderIcon());
         folder->setFlags(folder->flags() & ~Qt::ItemIsEditable);
         SetItemLabel(folder, line);
         last = folder;

@@ -212,33 +212,45 @@ int Freedb(int argc, char** argv) {
     return WriteOut(result.output);
 }
 
-// scan SOURCE FILE.ovd [--name NAME] [--letter X], the options in any order.
+// scan SOURCE FILE.ovd [--name NAME] [--letter X] [--archives|--no-archives], the options in
+// any order.
 int Scan(int argc, char** argv) {
     std::optional<std::string> name, letter;
-    for (int i = 4; i < argc; i += 2) {
+    std::optional<bool> archives;
+    for (int i = 4; i < argc; ++i) {
         const std::string_view option = argv[i];
+        if ((option == "--archives" || option == "--no-archives") && !archives) {
+            archives = option == "--archives";
+            continue;
+        }
         if (i + 1 >= argc) return Usage();
         if (option == "--name" && !name)
-            name = argv[i + 1];
+            name = argv[++i];
         else if (option == "--letter" && !letter)
-            letter = argv[i + 1];
+            letter = argv[++i];
         else
             return Usage();
     }
-    const ScanCommandResult result =
-        ScanIntoCatalogue(argv[2], argv[3], std::move(name), std::move(letter));
+    const ScanCommandResult result = ScanIntoCatalogue(argv[2], argv[3], std::move(name),
+                                                       std::move(letter), archives.value_or(true));
     if (!result.ok) return Fail(result.what, result.reason);
     return WriteOut(result.output);
 }
 
-// rescan SOURCE FILE.ovd --disc N [--letter X] [--yes], the options in any order.
+// rescan SOURCE FILE.ovd --disc N [--letter X] [--yes] [--archives|--no-archives], the options
+// in any order.
 int Rescan(int argc, char** argv) {
     std::optional<std::string> number, letter;
     bool apply = false;
+    std::optional<bool> archives;
     for (int i = 4; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--yes" && !apply) {
             apply = true;
+            continue;
+        }
+        if ((option == "--archives" || option == "--no-archives") && !archives) {
+            archives = option == "--archives";
             continue;
         }
         if (i + 1 >= argc) return Usage();
@@ -250,7 +262,8 @@ int Rescan(int argc, char** argv) {
             return Usage();
     }
     if (!number) return Usage();
-    const ScanCommandResult result = RescanInCatalogue(argv[2], argv[3], *number, letter, apply);
+    const ScanCommandResult result =
+        RescanInCatalogue(argv[2], argv[3], *number, letter, apply, archives.value_or(true));
     if (!result.ok) return Fail(result.what, result.reason);
     if (!result.warning.empty()) std::fputs(("ov2cat: " + result.warning + "\n").c_str(), stderr);
     return WriteOut(result.output);

@@ -204,12 +204,13 @@ bool Save(const std::string& path, const COv2Doc& doc, ScanCommandResult& failur
 
 ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::string& cataloguePath,
                                     std::optional<std::string> name,
-                                    std::optional<std::string> letterOption) {
+                                    std::optional<std::string> letterOption, bool listArchives) {
     ScanCommandResult result;
     const std::optional<CommandSource> source = ParseSource(sourceText, letterOption, 0, result);
     COv2Doc doc;
     if (!source || !ReadCatalogue(cataloguePath, doc, result)) return result;
     CDiscWalk walk(std::string{source->letter, ':', '\\'});
+    walk.SetListArchives(listArchives);
     if (!Walk(*source, walk, result)) return result;
 
     auto disc = std::make_shared<COvDisc>();
@@ -229,12 +230,15 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
     result.ok = true;
     result.output = "disc " + number + " files " + std::to_string(fileCount) + " size " +
                     FormatSizeText(totalBytes) + "\n";
+    if (const std::string archives = walk.Archives().Summary(); !archives.empty())
+        result.output += archives + "\n";
     return result;
 }
 
 ScanCommandResult RescanInCatalogue(std::string_view sourceText, const std::string& cataloguePath,
                                     const std::string& number,
-                                    std::optional<std::string> letterOption, bool apply) {
+                                    std::optional<std::string> letterOption, bool apply,
+                                    bool listArchives) {
     ScanCommandResult result;
     COv2Doc doc;
     std::error_code error;
@@ -251,6 +255,7 @@ ScanCommandResult RescanInCatalogue(std::string_view sourceText, const std::stri
         ParseSource(sourceText, letterOption, recorded, result);
     if (!source) return result;
     CDiscWalk walk(std::string{source->letter, ':', '\\'});
+    walk.SetListArchives(listArchives);
     if (!Walk(*source, walk, result)) return result;
 
     const std::string outline = walk.FolderOutline(disc->m_strNumber.view());

@@ -17,10 +17,12 @@ struct ScanCommandResult {
 // `source` is a drive letter ("E", "e:" or "E:\"), or a folder, an ISO 9660 image or a CUE
 // sheet (a ".cue" file, its audio in the ".bin" beside it), recorded as a disc in the drive
 // `letter` (by default the first letter no drive uses); `name` defaults to the dialog's
-// "Untitled".
+// "Untitled". With `listArchives` the files inside archives are recorded too (CDiscWalk), and
+// the output goes on with the walk's archive summary when the disc holds archives.
 ScanCommandResult ScanIntoCatalogue(std::string_view source, const std::string& cataloguePath,
                                     std::optional<std::string> name,
-                                    std::optional<std::string> letter = std::nullopt);
+                                    std::optional<std::string> letter = std::nullopt,
+                                    bool listArchives = true);
 
 // `ov2cat rescan`: walks the source (as `ScanIntoCatalogue` takes it; a folder or image is
 // recorded under the letter the disc's records carry unless `letter` says otherwise) and merges
@@ -29,7 +31,7 @@ ScanCommandResult ScanIntoCatalogue(std::string_view source, const std::string& 
 // another disc gives a warning.
 ScanCommandResult RescanInCatalogue(std::string_view source, const std::string& cataloguePath,
                                     const std::string& number, std::optional<std::string> letter,
-                                    bool apply);
+                                    bool apply, bool listArchives = true);
 
 // `ov2cat drives`: the drive map, one drive a line: "D:", its type (cdrom, removable, fixed,
 // remote, ram), its root or image (or device when no disc is mounted) and its label, separated

@@ -61,19 +61,25 @@ constexpr CommandUsage kCommands[] = {
      "SITE is a site text of the server list (\"host (place)\", the host is the text before "
      "the first blank) or a bare \"host:port\", by default the central server; --hello sends "
      "that contact address in the greeting"},
-    {"scan", "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X]",
+    {"scan", "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X] [--archives] [--no-archives]",
      "records the disc in the drive (\"E\", \"e:\") as the scan dialog does and appends it "
      "with the next number to the catalogue, made when missing; prints \"disc N files F "
      "size S MB\". A folder, an ISO image or a CUE sheet in place of the letter is recorded "
-     "as a disc in drive X, by default the first letter from D: that no drive uses"},
-    {"rescan", "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes]",
+     "as a disc in drive X, by default the first letter from D: that no drive uses. The files "
+     "inside archives (zip, 7z, rar, tar, cab) are recorded in a folder named like the "
+     "archive unless --no-archives; archives inside archives stay files. Then it prints "
+     "\"N archives listed.\" and, for those that could not be, \"M archives not listed: "
+     "E encrypted, D damaged\" and one \"PATH: REASON\" a line"},
+    {"rescan",
+     "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes] [--archives] [--no-archives]",
      "walks the disc again (the source as ov2cat scan takes it; a folder or image is "
      "recorded under the letter the disc's files carry unless --letter says otherwise) and "
      "prints \"Rescan of disc N: A files added, R removed, C changed in size, M moved; "
      "categories kept on K files.\"; only with --yes does the catalogue take the new files "
      "and folders, keeping the disc's number, labels, lending and categories and, on files "
      "found again (also moved ones), their categories and track titles. A source that seems "
-     "to hold another disc gives a warning on standard error"},
+     "to hold another disc gives a warning on standard error. Archives are walked as ov2cat "
+     "scan walks them, unless --no-archives"},
     {"convert", "OLD_FOLDER OUT.ovd",
      "converts the old catalogue in the folder (\"Data.dat\", \"Cat.dat\", "
      "\"FileData.dat\", \"Tree.ovdt\", opened for reading only) as \"Convert Old Files\" "

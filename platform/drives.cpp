@@ -7,6 +7,7 @@
 #include <memory>
 #include <system_error>
 
+#include "platform/archive_listing.h"
 #include "platform/drives_added.h"
 #include "platform/drives_sources.h"
 #include "platform/iso_image.h"
@@ -95,25 +96,28 @@ std::vector<Drive> CurrentDrives() {
     return ReadMachineDrives(CurrentMachineFiles(), RememberedDrives());
 }
 
-// The listing of an ISO image, kept while the image keeps its size and time: the insert-CD loop
-// and the search windows look into the same images again and again, and a large image takes a
-// while to list. None when the image cannot be read.
-std::shared_ptr<const std::vector<ImageEntry>> ImageListing(const std::string& imagePath) {
+using Listing = std::shared_ptr<const std::vector<ImageEntry>>;
+
+// The listing of an ISO image or an archive, kept while the file keeps its size and time: the
+// insert-CD loop and the search windows look into the same files again and again, and a large
+// one takes a while to list. None when it cannot be read.
+Listing CachedListing(const std::string& path, bool archive) {
     struct Cached {
         std::string path;
+        bool archive = false;
         fs::file_time_type modified;
         std::uintmax_t size = 0;
-        std::shared_ptr<const std::vector<ImageEntry>> entries;  // null: unreadable
+        Listing entries;  // null: unreadable
     };
     constexpr std::size_t kKept = 4;  // a listing of 100,000 files takes some megabytes
     static std::list<Cached> cache;   // the latest first
 
     std::error_code error;
-    const fs::file_time_type modified = fs::last_write_time(imagePath, error);
-    const std::uintmax_t size = error ? 0 : fs::file_size(imagePath, error);
+    const fs::file_time_type modified = fs::last_write_time(path, error);
+    const std::uintmax_t size = error ? 0 : fs::file_size(path, error);
     if (error) return nullptr;  // gone: as a drive without its disc
     for (auto it = cache.begin(); it != cache.end(); ++it) {
-        if (it->path != imagePath) continue;
+        if (it->path != path || it->archive != archive) continue;
         if (it->modified == modified && it->size == size) {
             cache.splice(cache.begin(), cache, it);
             return it->entries;
@@ -123,20 +127,65 @@ std::shared_ptr<const std::vector<ImageEntry>> ImageListing(const std::string& i
     }
     auto entries = std::make_shared<std::vector<ImageEntry>>();
     std::string reason;
-    std::shared_ptr<const std::vector<ImageEntry>> listed;
-    if (ListIsoImage(imagePath, *entries, &reason)) listed = std::move(entries);
-    cache.push_front({imagePath, modified, size, listed});
+    Listing listed;
+    if (archive ? ListArchive(path, *entries, &reason) == ArchiveOutcome::Listed
+                : ListIsoImage(path, *entries, &reason))
+        listed = std::move(entries);
+    cache.push_front({path, archive, modified, size, listed});
     if (cache.size() > kKept) cache.pop_back();
     return listed;
 }
 
-// Whether `relative` names an existing file or folder on the drive.
-bool ExistsOnDrive(const Drive& drive, std::string_view relative) {
+// Whether `relative` names an existing file or folder on the drive itself.
+bool ExistsDirectly(const Drive& drive, std::string_view relative) {
     if (drive.iso) {
-        const auto entries = ImageListing(drive.device);
+        const auto entries = CachedListing(drive.device, false);
         return entries && ResolveInImage(*entries, relative).has_value();
     }
     return ResolveInFolder(drive.root, relative).has_value();
+}
+
+// A path that leads through an archive file on the drive: the archive as a native file (for an
+// image, a copy taken out of it) and the rest of the path inside it.
+struct ArchivePlace {
+    std::string archive;
+    std::string inside;
+};
+
+// The scan lists an archive's contents in a folder named like it ("backup\photos.zip\a.jpg"),
+// and archives inside archives stay files: the first name of the path that is an archive file on
+// the drive is the one the rest lies in.
+std::optional<ArchivePlace> FindArchivePlace(const Drive& drive, std::string_view relative) {
+    const std::optional<std::vector<std::string_view>> split = SplitDrivePath(relative);
+    if (!split) return std::nullopt;
+    const std::vector<std::string_view>& names = *split;
+    for (std::size_t i = 0; i + 1 < names.size(); ++i) {
+        if (!IsArchiveName(names[i])) continue;
+        const std::size_t end =
+            static_cast<std::size_t>(names[i].data() + names[i].size() - relative.data());
+        const std::string_view prefix = relative.substr(0, end);
+        std::optional<std::string> archive;
+        if (!drive.iso) {
+            archive = ResolveInFolder(drive.root, prefix);
+            if (archive && IsFolder(*archive)) archive.reset();
+        } else if (ExistsDirectly(drive, prefix) &&
+                   !ExistsDirectly(drive, std::string(prefix) + '\\')) {
+            archive = ExtractFromIsoImage(drive.device, prefix, nullptr);
+        }
+        if (!archive) continue;
+        return ArchivePlace{std::move(*archive),
+                            std::string(relative.substr(std::min(end + 1, relative.size())))};
+    }
+    return std::nullopt;
+}
+
+// Whether `relative` names an existing file or folder on the drive, or inside an archive on it.
+bool ExistsOnDrive(const Drive& drive, std::string_view relative) {
+    if (ExistsDirectly(drive, relative)) return true;
+    const std::optional<ArchivePlace> place = FindArchivePlace(drive, relative);
+    if (!place) return false;
+    const auto entries = CachedListing(place->archive, true);
+    return entries && ResolveInImage(*entries, place->inside).has_value();
 }
 
 std::string LowerRoot(char letter) {
@@ -200,9 +249,14 @@ std::optional<std::string> OpenableDrivePath(std::string_view windowsPath) {
     const std::optional<WindowsPath> parts = SplitWindowsPath(windowsPath);
     const std::optional<Drive> drive = parts ? FindDrive(parts->letter) : std::nullopt;
     if (!drive) return std::nullopt;
-    if (!drive->iso) return ResolveInFolder(drive->root, parts->relative);
     std::string reason;  // the user is told "File Opening Failed", as for any other file
-    return ExtractFromIsoImage(drive->device, parts->relative, &reason);
+    if (ExistsDirectly(*drive, parts->relative))
+        return drive->iso ? ExtractFromIsoImage(drive->device, parts->relative, &reason)
+                          : ResolveInFolder(drive->root, parts->relative);
+    // A file inside an archive is opened from a private copy taken out of it.
+    const std::optional<ArchivePlace> place = FindArchivePlace(*drive, parts->relative);
+    if (!place) return std::nullopt;
+    return ExtractFromArchive(place->archive, place->inside, &reason);
 }
 
 std::optional<std::string> LocateDiscDrive(std::string_view recordedFullPath) {

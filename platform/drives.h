@@ -44,10 +44,13 @@ bool IsScannable(const Drive& drive);
 // root, when a name is "." or "..", or when the path does not exist. An ISO image drive has no
 // native paths: none for it too (see OpenableDrivePath).
 std::optional<std::string> ResolveDrivePath(std::string_view windowsPath);
-// Whether the file or folder exists, on a folder drive or inside an ISO image.
+// Whether the file or folder exists, on a folder drive or inside an ISO image, or inside an
+// archive on either ("f:\backup\photos.zip\summer\a.jpg": the scan lists an archive's
+// contents as a folder named like it).
 bool DrivePathExists(std::string_view windowsPath);
 // A native path from which the desktop can open the file: the file itself, or for an ISO image
-// drive a private copy extracted from the image. None when it cannot be had.
+// drive or a file inside an archive a private copy extracted into the cache. None when it
+// cannot be had.
 std::optional<std::string> OpenableDrivePath(std::string_view windowsPath);
 
 // The same resolution below a native folder: `relative` is the part of a Windows path after

@@ -29,26 +29,6 @@ constexpr int kMaxVolumeDescriptors = 32;
 // Links inside an image may point at links; a chain longer than this is taken for a loop.
 constexpr int kMaxLinkHops = 40;
 
-// Joliet names are UTF-16 in the image; libarchive turns them into the thread's locale charset
-// and, in a "C" session, refuses every name beyond ASCII. Records keep UTF-8.
-class Utf8Locale {
-public:
-    Utf8Locale() : m_locale(newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0))) {
-        if (m_locale) m_previous = uselocale(m_locale);
-    }
-    ~Utf8Locale() {
-        if (!m_locale) return;
-        uselocale(m_previous);
-        freelocale(m_locale);
-    }
-    Utf8Locale(const Utf8Locale&) = delete;
-    Utf8Locale& operator=(const Utf8Locale&) = delete;
-
-private:
-    locale_t m_locale;
-    locale_t m_previous = LC_GLOBAL_LOCALE;
-};
-
 struct ArchiveCloser {
     void operator()(archive* a) const { archive_read_free(a); }
 };
@@ -187,16 +167,10 @@ std::optional<std::string> LinkTarget(std::string_view linkPath, std::string_vie
     return path;
 }
 
-// The image's entries as read, with what the listing needs to settle links and hard links.
-struct RawEntry {
-    ImageEntry entry;
-    std::string linkTarget;  // a symbolic link's target as stored
-    bool link = false;
-};
-
 // Every entry of the image in the order libarchive meets them. False, with the reason, when
 // the image cannot be read through or holds a path that does not stay inside it.
-bool ReadEntries(const std::string& imagePath, std::vector<RawEntry>& raw, std::string* error) {
+bool ReadEntries(const std::string& imagePath, std::vector<RawImageEntry>& raw,
+                 std::string* error) {
     ArchivePtr a = OpenImage(imagePath, error);
     if (!a) return false;
     // A body shared with the entry before comes back as a hard link without a size.
@@ -223,7 +197,7 @@ bool ReadEntries(const std::string& imagePath, std::vector<RawEntry>& raw, std::
             SetError(error, "the image holds a name that leads outside it: " + std::string(pathView));
             return false;
         }
-        RawEntry item;
+        RawImageEntry item;
         item.entry.path = pathView;
         const mode_t type = archive_entry_filetype(entry);
         if (type == AE_IFDIR) {
@@ -240,71 +214,6 @@ bool ReadEntries(const std::string& imagePath, std::vector<RawEntry>& raw, std::
             previousSize = item.entry.size;
         }
         raw.push_back(std::move(item));
-    }
-}
-
-// Makes the listing one that a mounted image would show: one entry per path (the first one
-// read wins), every folder above an entry present as a folder, nothing below a file. Links
-// lead to what they name inside the image: to a folder they are left out, to a file they count
-// with its size, and to nothing (or outside the image) they are files of no size.
-void SettleEntries(std::vector<RawEntry>& raw, std::vector<ImageEntry>& entries) {
-    std::unordered_map<std::string, std::size_t> index;  // path -> place in `raw`
-    index.reserve(raw.size() * 2);
-    std::vector<std::size_t> kept;
-    kept.reserve(raw.size());
-    std::vector<RawEntry> implied;
-    for (std::size_t i = 0; i < raw.size(); ++i) {
-        if (index.count(raw[i].entry.path)) continue;
-        // Every folder above: present and a folder, or implied here.
-        bool underFile = false;
-        std::string_view parent = ParentOf(raw[i].entry.path);
-        std::vector<std::string_view> missing;
-        while (!parent.empty()) {
-            const auto found = index.find(std::string(parent));
-            if (found != index.end()) {
-                const RawEntry& above = found->second < raw.size() ? raw[found->second] : implied[found->second - raw.size()];
-                underFile = !above.entry.folder;
-                break;
-            }
-            missing.push_back(parent);
-            parent = ParentOf(parent);
-        }
-        if (underFile) continue;
-        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-            RawEntry folder;
-            folder.entry.path = std::string(*it);
-            folder.entry.folder = true;
-            index.emplace(folder.entry.path, raw.size() + implied.size());
-            kept.push_back(raw.size() + implied.size());
-            implied.push_back(std::move(folder));
-        }
-        index.emplace(raw[i].entry.path, i);
-        kept.push_back(i);
-    }
-    const auto at = [&](std::size_t i) -> RawEntry& { return i < raw.size() ? raw[i] : implied[i - raw.size()]; };
-
-    entries.clear();
-    entries.reserve(kept.size());
-    for (const std::size_t i : kept) {
-        RawEntry& item = at(i);
-        if (item.link) {
-            // Follow the chain to a folder, a file or nothing.
-            std::optional<std::string> target = LinkTarget(item.entry.path, item.linkTarget);
-            const RawEntry* reached = nullptr;
-            for (int hop = 0; target && hop < kMaxLinkHops; ++hop) {
-                const auto found = index.find(*target);
-                if (found == index.end()) break;
-                const RawEntry& next = at(found->second);
-                if (!next.link) {
-                    reached = &next;
-                    break;
-                }
-                target = LinkTarget(next.entry.path, next.linkTarget);
-            }
-            if (reached && reached->entry.folder) continue;
-            item.entry.size = reached ? reached->entry.size : 0;
-        }
-        entries.push_back(item.entry);  // copied: a later link may still follow this one's path
     }
 }
 
@@ -401,29 +310,37 @@ private:
     int m_fd;
 };
 
-// Copies the body of the entry at `entryPath` into `fd`. False when the image no longer holds it
-// or cannot be read through; `link` receives a symbolic link's target instead of a body.
-bool CopyBody(const std::string& imagePath, const std::string& entryPath, int fd, std::string& link,
+// Copies the body of the entry at `entryPath` (a listing path) into `fd`. False when the source
+// no longer holds it, cannot be read through, or stores it under a name that leads outside it;
+// `link` receives a symbolic link's target instead of a body.
+bool CopyBody(const EntrySource& source, const std::string& entryPath, int fd, std::string& link,
               std::string* error) {
-    ArchivePtr a = OpenImage(imagePath, error);
+    ArchivePtr a(source.open(error));
     if (!a) return false;
     std::string previous;  // the last entry with a body: a hard link's source
     archive_entry* entry = nullptr;
     while (true) {
         const int result = archive_read_next_header(a.get(), &entry);
         if (result == ARCHIVE_EOF) {
-            SetError(error, "the image no longer holds " + entryPath);
+            SetError(error, source.path + " no longer holds " + entryPath);
             return false;
         }
-        if (result != ARCHIVE_OK) {
+        if (result != ARCHIVE_OK && result != ARCHIVE_WARN) {
             SetError(error, ArchiveError(a.get()));
             return false;
         }
-        const char* path = archive_entry_pathname(entry);
+        const char* stored = archive_entry_pathname(entry);
+        bool unsafe = false;
+        const std::string path = stored ? source.listedPath(stored, unsafe) : std::string();
         const bool hardLink = archive_entry_hardlink(entry) && !archive_entry_size_is_set(entry);
-        if (!path || entryPath != path) {
-            if (path && !hardLink && archive_entry_filetype(entry) == AE_IFREG) previous = path;
+        if (!stored || entryPath != path) {
+            if (stored && !hardLink && archive_entry_filetype(entry) == AE_IFREG) previous = path;
             continue;
+        }
+        if (unsafe) {
+            SetError(error, "refused to extract " + std::string(stored) +
+                                ": its name leads outside " + source.path);
+            return false;
         }
         if (archive_entry_filetype(entry) == AE_IFLNK) {
             const char* target = archive_entry_symlink(entry);
@@ -431,8 +348,8 @@ bool CopyBody(const std::string& imagePath, const std::string& entryPath, int fd
             return true;
         }
         if (hardLink) {
-            // Its body came with the entry before, already passed: read the image again.
-            return CopyBody(imagePath, previous, fd, link, error);
+            // Its body came with the entry before, already passed: read the source again.
+            return CopyBody(source, previous, fd, link, error);
         }
         const void* block = nullptr;
         size_t size = 0;
@@ -460,13 +377,82 @@ bool CopyBody(const std::string& imagePath, const std::string& entryPath, int fd
 
 }  // namespace
 
+// Makes the listing one that a mounted image would show: one entry per path (the first one
+// read wins), every folder above an entry present as a folder, nothing below a file. Links
+// lead to what they name inside the image: to a folder they are left out, to a file they count
+// with its size, and to nothing (or outside the image) they are files of no size.
+void SettleImageEntries(std::vector<RawImageEntry>& raw, std::vector<ImageEntry>& entries) {
+    std::unordered_map<std::string, std::size_t> index;  // path -> place in `raw`
+    index.reserve(raw.size() * 2);
+    std::vector<std::size_t> kept;
+    kept.reserve(raw.size());
+    std::vector<RawImageEntry> implied;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (index.count(raw[i].entry.path)) continue;
+        // Every folder above: present and a folder, or implied here.
+        bool underFile = false;
+        std::string_view parent = ParentOf(raw[i].entry.path);
+        std::vector<std::string_view> missing;
+        while (!parent.empty()) {
+            const auto found = index.find(std::string(parent));
+            if (found != index.end()) {
+                const RawImageEntry& above = found->second < raw.size()
+                                                 ? raw[found->second]
+                                                 : implied[found->second - raw.size()];
+                underFile = !above.entry.folder;
+                break;
+            }
+            missing.push_back(parent);
+            parent = ParentOf(parent);
+        }
+        if (underFile) continue;
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+            RawImageEntry folder;
+            folder.entry.path = std::string(*it);
+            folder.entry.folder = true;
+            index.emplace(folder.entry.path, raw.size() + implied.size());
+            kept.push_back(raw.size() + implied.size());
+            implied.push_back(std::move(folder));
+        }
+        index.emplace(raw[i].entry.path, i);
+        kept.push_back(i);
+    }
+    const auto at = [&](std::size_t i) -> RawImageEntry& {
+        return i < raw.size() ? raw[i] : implied[i - raw.size()];
+    };
+
+    entries.clear();
+    entries.reserve(kept.size());
+    for (const std::size_t i : kept) {
+        RawImageEntry& item = at(i);
+        if (item.link) {
+            // Follow the chain to a folder, a file or nothing.
+            std::optional<std::string> target = LinkTarget(item.entry.path, item.linkTarget);
+            const RawImageEntry* reached = nullptr;
+            for (int hop = 0; target && hop < kMaxLinkHops; ++hop) {
+                const auto found = index.find(*target);
+                if (found == index.end()) break;
+                const RawImageEntry& next = at(found->second);
+                if (!next.link) {
+                    reached = &next;
+                    break;
+                }
+                target = LinkTarget(next.entry.path, next.linkTarget);
+            }
+            if (reached && reached->entry.folder) continue;
+            item.entry.size = reached ? reached->entry.size : 0;
+        }
+        entries.push_back(item.entry);  // copied: a later link may still follow this one's path
+    }
+}
+
 bool ListIsoImage(const std::string& imagePath, std::vector<ImageEntry>& entries, std::string* error) {
     entries.clear();
     if (!CheckImageFile(imagePath, error)) return false;
     const Utf8Locale utf8;
-    std::vector<RawEntry> raw;
+    std::vector<RawImageEntry> raw;
     if (!ReadEntries(imagePath, raw, error)) return false;
-    SettleEntries(raw, entries);
+    SettleImageEntries(raw, entries);
     return true;
 }
 
@@ -493,6 +479,30 @@ std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath, std
         SetError(error, imagePath + ": " + reason);
         return std::nullopt;
     }
+    return ExtractFromIsoImage(imagePath, entries, relative, error);
+}
+
+std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath,
+                                               const std::vector<ImageEntry>& entries,
+                                               std::string_view relative, std::string* error) {
+    EntrySource source;
+    source.path = imagePath;
+    source.cacheFolder = "images";
+    source.open = [&imagePath](std::string* openError) {
+        return OpenImage(imagePath, openError).release();
+    };
+    source.listedPath = [](std::string_view stored, bool& unsafe) {
+        unsafe = false;  // the listing refuses an image that stores such names
+        return std::string(stored);
+    };
+    return ExtractListedEntry(source, entries, relative, error);
+}
+
+std::optional<std::string> ExtractListedEntry(const EntrySource& source,
+                                              const std::vector<ImageEntry>& entries,
+                                              std::string_view relative, std::string* error) {
+    const std::string& imagePath = source.path;
+    std::string reason;
     const std::optional<std::string> found = ResolveInImage(entries, relative);
     if (!found || found->empty()) {
         SetError(error, imagePath + " holds no file " + std::string(relative));
@@ -522,7 +532,7 @@ std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath, std
         SetError(error, cacheRoot + ": " + std::strerror(errno));
         return std::nullopt;
     }
-    std::vector<std::string> levels{"ov2", "images", PathHash(imagePath)};
+    std::vector<std::string> levels{"ov2", source.cacheFolder, PathHash(imagePath)};
     for (std::size_t i = 0; i + 1 < names.size(); ++i) levels.emplace_back(names[i]);
     for (const std::string& level : levels) {
         const int next = OpenPrivateFolder(folder.get(), level, &reason);
@@ -554,14 +564,14 @@ std::optional<std::string> ExtractFromIsoImage(const std::string& imagePath, std
         const Utf8Locale utf8;
         for (int hop = 0; hop < kMaxLinkHops; ++hop) {
             std::string link;
-            if (!CopyBody(imagePath, copied, out.get(), link, &reason)) break;
+            if (!CopyBody(source, copied, out.get(), link, &reason)) break;
             if (link.empty()) {
                 ok = true;
                 break;
             }
             const std::optional<std::string> target = LinkTarget(copied, link);
             if (!target) {
-                reason = copied + " links outside the image";
+                reason = copied + " links outside " + imagePath;
                 break;
             }
             copied = *target;

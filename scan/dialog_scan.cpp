@@ -1,6 +1,7 @@
 #include "scan/dialog_scan.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -189,6 +191,20 @@ void CDialogScan::BuildControls() {
     // While the walk runs the bar is a busy bar: how far a walk has come is not known before it
     // ends, and a bar that starts again from 0 reads as going backwards.
 
+    // Remembered from one scan to the next; a backup disc is mostly archives, so it starts on.
+    m_checkArchives = new QCheckBox(QStringLiteral("List files inside archives"), drives);
+    m_checkArchives->setObjectName(QStringLiteral("checkArchives"));
+    m_checkArchives->setToolTip(QStringLiteral(
+        "The files inside zip, 7z, rar, tar and cab archives are catalogued in a folder named like "
+        "the archive; archives inside archives stay files"));
+    m_checkArchives->setChecked(QSettings(QStringLiteral("Ov2"), QStringLiteral("Ov2"))
+                                    .value(QStringLiteral("Scan/ListArchives"), true)
+                                    .toBool());
+    connect(m_checkArchives, &QCheckBox::toggled, this, [](bool on) {
+        QSettings(QStringLiteral("Ov2"), QStringLiteral("Ov2"))
+            .setValue(QStringLiteral("Scan/ListArchives"), on);
+    });
+
     m_labelFolder = ScanText(drives, "labelFolder");
     m_labelFile = ScanText(drives, "labelFile");
     m_labelFiles = ScanText(drives, "labelFiles");
@@ -202,8 +218,15 @@ void CDialogScan::BuildControls() {
     auto* driveColumn = new QVBoxLayout(drives);
     driveColumn->addWidget(m_stackDrives);
     driveColumn->addLayout(addButtons);
+    driveColumn->addWidget(m_checkArchives);
     driveColumn->addWidget(m_progress);
     driveColumn->addLayout(texts);
+    m_labelArchives = new QLabel(drives);
+    m_labelArchives->setObjectName(QStringLiteral("labelArchives"));
+    m_labelArchives->setWordWrap(true);
+    m_labelArchives->setTextFormat(Qt::PlainText);
+    m_labelArchives->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    driveColumn->addWidget(m_labelArchives);
     driveColumn->addStretch(1);
 
     m_buttonStartScan =
@@ -373,7 +396,9 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_progress->setRange(0, 0);
     ShowProgress(true);
 
+    m_labelArchives->clear();
     CDiscWalk walk(m_strDrive, this);
+    walk.SetListArchives(m_checkArchives->isChecked());
     m_pWalk = &walk;
     m_folderItems.emplace(&walk.Root(), m_rootItem);
     bool read = true;
@@ -395,6 +420,7 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_nFileCount = walk.FileCount();
     m_dTotalBytes = walk.TotalBytes();
     m_bAudioDisc = walk.IsAudioDisc();
+    m_labelArchives->setText(ov2::DecodeText(walk.Archives().Summary()));
     ShowTexts();
     m_pWalk = nullptr;
     m_folderItems.clear();
@@ -418,6 +444,7 @@ void CDialogScan::DropScan() {
     m_strFile.clear();
     m_strFiles.clear();
     m_strSize.clear();
+    m_labelArchives->clear();
     ShowTexts();
     m_progress->setRange(0, 100);
     m_progress->setValue(0);
@@ -427,7 +454,8 @@ void CDialogScan::OnFolder(const CDiscWalk::Folder& folder, int index) {
     auto* item = new QTreeWidgetItem;
     // A folder's name is where its files lie on the disc, and opening a file looks there: only
     // the disc's own label is the user's to edit, as in the disc tree.
-    item->setIcon(0, ov2::ThemeIcon("folder", QStyle::SP_DirClosedIcon));
+    item->setIcon(0, folder.archive ? ov2::ThemeIcon("package-x-generic", QStyle::SP_DirClosedIcon)
+                                    : ov2::ThemeIcon("folder", QStyle::SP_DirClosedIcon));
     SetItemLabel(item, folder.name);
     m_folderItems.at(folder.parent)->insertChild(index, item);
     m_folderItems.emplace(&folder, item);

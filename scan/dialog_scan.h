@@ -12,6 +12,7 @@
 #include "scan/disc_walk.h"
 #include "scan/scan_source.h"
 
+class QCheckBox;
 class QLabel;
 class QListWidget;
 class QProgressBar;
@@ -100,6 +101,7 @@ private:
     void OnDriveListMenu(const QPoint& position);
     void OnFolder(const CDiscWalk::Folder& folder, int index) override;
     void OnFile(const COvFileData& file) override;
+    void OnBusy() override { ShowProgress(false); }
     // Shows the texts and the bar and lets the window paint, at most ~30 times a second unless
     // `now`.
     void ShowProgress(bool now);
@@ -121,6 +123,8 @@ private:
     QLabel* m_labelFile = nullptr;
     QLabel* m_labelFiles = nullptr;
     QLabel* m_labelSize = nullptr;
+    QCheckBox* m_checkArchives = nullptr;  // "List files inside archives"
+    QLabel* m_labelArchives = nullptr;     // what the walk did with archives
     QToolButton* m_buttonStartScan = nullptr;
     QToolButton* m_buttonAbortScan = nullptr;
     QToolButton* m_buttonSaveDisc = nullptr;

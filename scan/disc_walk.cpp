@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <unordered_map>
 
 #include "core/disc_database.h"
@@ -34,6 +35,9 @@ public:
     virtual ~Source() = default;
     virtual bool List(const std::string& path, Listing& listing, std::string* error) = 0;
     virtual std::string Child(const std::string& path, const std::string& name) const = 0;
+    // A native file holding the bytes of the file `path`, to list it as an archive; none when
+    // archives here are not opened (those inside archives). `temporary`: delete it afterwards.
+    virtual std::optional<std::string> NativeFile(const std::string& path, bool& temporary) = 0;
 };
 
 class CDiscWalk::NativeSource : public Source {
@@ -43,6 +47,10 @@ public:
     }
     std::string Child(const std::string& path, const std::string& name) const override {
         return path + '/' + name;
+    }
+    std::optional<std::string> NativeFile(const std::string& path, bool& temporary) override {
+        temporary = false;
+        return path;
     }
 };
 
@@ -71,7 +79,10 @@ bool ImageOrder(std::string_view a, std::string_view b) {
 // tree, so no folder can be its own ancestor.
 class CDiscWalk::ImageSource : public Source {
 public:
-    explicit ImageSource(std::vector<ov2::ImageEntry> entries) {
+    // `imagePath`: the ISO image listed, whose archives are copied out to be listed; empty for
+    // an archive's own listing, whose archives stay files.
+    ImageSource(std::vector<ov2::ImageEntry> entries, std::string imagePath)
+        : m_strImagePath(std::move(imagePath)) {
         m_folders[std::string()];
         for (ov2::ImageEntry& entry : entries) {
             const std::size_t slash = entry.path.rfind('/');
@@ -105,9 +116,21 @@ public:
     std::string Child(const std::string& path, const std::string& name) const override {
         return path.empty() ? name : path + '/' + name;
     }
+    std::optional<std::string> NativeFile(const std::string& path, bool& temporary) override {
+        temporary = true;
+        if (m_strImagePath.empty()) return std::nullopt;
+        // The image is not listed again for each archive: the file and its folders are all the
+        // copy needs to find it.
+        std::vector<ov2::ImageEntry> way{ov2::ImageEntry{path, 0, false}};
+        for (std::size_t slash = path.find('/'); slash != std::string::npos;
+             slash = path.find('/', slash + 1))
+            way.push_back(ov2::ImageEntry{path.substr(0, slash), 0, true});
+        return ov2::ExtractFromIsoImage(m_strImagePath, way, path, nullptr);
+    }
 
 private:
     std::unordered_map<std::string, Listing> m_folders;
+    std::string m_strImagePath;
 };
 
 CDiscWalk::CDiscWalk(std::string_view driveRoot, Listener* listener) : m_pListener(listener) {
@@ -129,7 +152,7 @@ void CDiscWalk::AppendOutlineLine(std::string& outline, int depth, std::string_v
     outline.append("\r\n");
 }
 
-CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name) {
+CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name, bool archive) {
     // After every sibling it does not precede, as the tree control's sorted insertion placed
     // it: names equal without regard to case keep the order the walk met them in.
     const auto place = std::upper_bound(parent.children.begin(), parent.children.end(), name,
@@ -140,6 +163,7 @@ CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name) {
     auto folder = std::make_unique<Folder>();
     folder->name = std::move(name);
     folder->parent = &parent;
+    folder->archive = archive;
     Folder& added = **parent.children.insert(
         parent.children.begin() + static_cast<std::ptrdiff_t>(index), std::move(folder));
     if (m_pListener) m_pListener->OnFolder(added, static_cast<int>(index));
@@ -242,12 +266,77 @@ void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string
         ancestors.push_back(listing.id);
         WalkSubfolders(source, folder, childSource, childRecord, listing.folders, ancestors);
         ancestors.pop_back();
+        WalkArchives(source, folder, childSource, childRecord, listing);
     }
+}
+
+void CDiscWalk::WalkArchives(Source& source, Folder& parent, const std::string& sourcePath,
+                             const std::string& recordPath, const Listing& listing) {
+    if (!m_bListArchives) return;
+    for (const auto& [rawName, size] : listing.files) {
+        if (m_bStopped) return;
+        if (!ov2::IsArchiveName(rawName)) continue;
+        bool temporary = false;
+        const std::optional<std::string> native =
+            source.NativeFile(source.Child(sourcePath, rawName), temporary);
+        if (!native) continue;  // inside an archive: a file like any other
+        struct stat st {};
+        if (::stat(native->c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+            continue;  // a FIFO, a dangling link
+        std::vector<ov2::ImageEntry> entries;
+        ov2::ArchiveLimits limits = m_archiveLimits;
+        limits.keepGoing = [this] {
+            if (m_pListener) m_pListener->OnBusy();  // which may Stop() the walk
+            return !m_bStopped;
+        };
+        const ov2::ArchiveOutcome outcome = ov2::ListArchive(*native, entries, nullptr, limits);
+        if (temporary) ::unlink(native->c_str());
+        if (outcome == ov2::ArchiveOutcome::Stopped) return;
+        std::string name = SafeName(rawName);
+        if (outcome != ov2::ArchiveOutcome::Listed) {
+            m_archives.notListed.emplace_back(ov2::LowerText(recordPath) + name, outcome);
+            continue;
+        }
+        ++m_archives.listed;
+        ImageSource archive(std::move(entries), std::string());
+        Listing top;
+        archive.List(std::string(), top, nullptr);
+        const std::string childRecord = recordPath + name + '\\';
+        Folder& folder = AddFolder(parent, std::move(name), true);
+        RecordFiles(top, childRecord);
+        std::vector<FolderId> ancestors{top.id};
+        WalkSubfolders(archive, folder, std::string(), childRecord, top.folders, ancestors);
+    }
+}
+
+std::string CDiscWalk::ArchiveReport::Summary() const {
+    if (listed == 0 && notListed.empty()) return std::string();
+    const auto archives = [](std::size_t count) {
+        return std::to_string(count) + (count == 1 ? " archive" : " archives");
+    };
+    std::string text = archives(static_cast<std::size_t>(listed)) + " listed.";
+    if (notListed.empty()) return text;
+    text += "\n" + archives(notListed.size()) + " not listed:";
+    const char* separator = " ";
+    for (const ov2::ArchiveOutcome outcome :
+         {ov2::ArchiveOutcome::Encrypted, ov2::ArchiveOutcome::Damaged,
+          ov2::ArchiveOutcome::TooLarge}) {
+        const auto count =
+            std::count_if(notListed.begin(), notListed.end(),
+                          [outcome](const auto& archive) { return archive.second == outcome; });
+        if (count == 0) continue;
+        text += separator + std::to_string(count) + " " + ov2::ArchiveOutcomeText(outcome);
+        separator = ", ";
+    }
+    for (const auto& [path, outcome] : notListed)
+        text += "\n" + path + ": " + ov2::ArchiveOutcomeText(outcome);
+    return text;
 }
 
 bool CDiscWalk::Walk(Source& source, const std::string& root) {
     Listing listing;
     m_strRootError.clear();
+    m_archives = ArchiveReport();
     if (!source.List(root, listing, &m_strRootError)) {
         if (m_strRootError.empty()) m_strRootError = "cannot be read";
         return false;
@@ -255,6 +344,7 @@ bool CDiscWalk::Walk(Source& source, const std::string& root) {
     m_strRootError.clear();
     std::vector<FolderId> ancestors{listing.id};
     WalkSubfolders(source, m_root, root, m_strDriveRoot, listing.folders, ancestors);
+    WalkArchives(source, m_root, root, m_strDriveRoot, listing);
     // The root's own files come after every file below it.
     RecordFiles(listing, m_strDriveRoot);
     return true;
@@ -275,7 +365,7 @@ bool CDiscWalk::WalkIsoImage(const std::string& imagePath) {
         if (m_strRootError.empty()) m_strRootError = "cannot be read";
         return false;
     }
-    ImageSource source(std::move(entries));
+    ImageSource source(std::move(entries), imagePath);
     return Walk(source, std::string());
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ov_file_data.h"
+#include "platform/archive_listing.h"
 
 // The walk of a drive into file records and a folder outline, without widgets, so that the scan
 // dialog and ov2cat record a disc the same way.
@@ -20,6 +21,10 @@
 // on Linux, which would split a record path or an outline line; each such byte (0x01..0x1F,
 // 0x7F and "\") is written as "_" in record names, record paths and outline lines alike.
 //
+// With SetListArchives, an archive file (by its extension) keeps its own record and its contents
+// appear beside it as a folder of the same name: "e:\backup\photos.zip\summer\a.jpg". Archives
+// inside archives stay files. An archive that cannot be listed is a file only, and counted.
+//
 // Links to folders are neither walked nor recorded, and a folder that is one of its own
 // ancestors (a bind mount looping back) is not entered, so every walk ends. A link to a file is
 // recorded with its target's size, a dangling link with size 0.
@@ -29,6 +34,7 @@ public:
     struct Folder {
         std::string name;  // the folder's name bytes, with the replacement above
         Folder* parent = nullptr;
+        bool archive = false;  // the contents of the archive file of that name beside it
         std::vector<std::unique_ptr<Folder>> children;  // sorted by name without regard to case
     };
 
@@ -40,6 +46,8 @@ public:
         virtual void OnFolder(const Folder& folder, int index) = 0;
         // `file` has just been recorded; FileCount() and TotalBytes() include it.
         virtual void OnFile(const COvFileData& file) = 0;
+        // Now and then while an archive is listed, which may take a while (a large .tar.gz).
+        virtual void OnBusy() {}
     };
 
     // `driveRoot` is the drive as records name it, "E:\" (any case; records keep it lower).
@@ -61,6 +69,20 @@ public:
     // Records an audio CD as its drive shows it: "TrackNN.cda" of 44 bytes in the root, one per
     // audio track.
     void WalkAudioTracks(const std::vector<int>& trackNumbers);
+
+    // What the walk did with archives: how many it listed, and those it could not.
+    struct ArchiveReport {
+        int listed = 0;
+        std::vector<std::pair<std::string, ov2::ArchiveOutcome>> notListed;  // record path, why
+        // "3 archives listed.", then when some could not be: "2 archives not listed: 1 encrypted,
+        // 1 damaged" and a line per archive with its reason. Empty when the disc has none.
+        std::string Summary() const;
+    };
+    void SetListArchives(bool list, const ov2::ArchiveLimits& limits = {}) {
+        m_bListArchives = list;
+        m_archiveLimits = limits;
+    }
+    const ArchiveReport& Archives() const { return m_archives; }
 
     int FileCount() const { return static_cast<int>(m_files.size()); }
     // The sum of the recorded sizes, in full.
@@ -105,7 +127,10 @@ private:
                         const std::string& recordPath, const std::vector<std::string>& names,
                         std::vector<FolderId>& ancestors);
     void RecordFiles(const Listing& listing, const std::string& recordPath);
-    Folder& AddFolder(Folder& parent, std::string name);
+    // Lists the archives among the folder's files (`listing`), each as a sub-folder of `parent`.
+    void WalkArchives(Source& source, Folder& parent, const std::string& sourcePath,
+                      const std::string& recordPath, const Listing& listing);
+    Folder& AddFolder(Folder& parent, std::string name, bool archive = false);
 
     std::string m_strDriveRoot;  // "E:\"
     std::string m_strDrive;      // "e:"
@@ -116,4 +141,7 @@ private:
     bool m_bAudioDisc = false;
     bool m_bStopped = false;
     std::string m_strRootError;
+    bool m_bListArchives = false;
+    ov2::ArchiveLimits m_archiveLimits;
+    ArchiveReport m_archives;
 };

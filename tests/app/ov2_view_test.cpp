@@ -323,6 +323,39 @@ TEST_F(FileListTest, BackslashesInADiscLabelAndInScannedNamesStillListAndOpen) {
     EXPECT_EQ(opener.opened, std::vector{(disc / "Live\\1999" / "back\\slash.txt").string()});
 }
 
+TEST_F(FileListTest, AFileInsideAnArchiveIsOpenedFromACopyAndItsFolderLooksLikeOne) {
+    TempDir disc, cache;
+    std::filesystem::create_directories(disc / "Backup");
+    WriteFileBytes(disc / "a.txt", "from the zip");
+    const std::string zip = (disc / "Backup" / "Photos-2003.zip").string();
+    ASSERT_EQ(std::system(("cd '" + disc.path().string() + "' && bsdtar -cf '" + zip +
+                           "' --format zip a.txt")
+                              .c_str()),
+              0);
+    doc.m_pDatabase->m_lstDiscs.push_back(
+        MakeDisc("3", "Backup",
+                 {MakeFile("photos-2003.zip", "g:\\backup\\", "200"),
+                  MakeFile("a.txt", "g:\\backup\\photos-2003.zip\\", "12")},
+                 {"\tbackup", "\t\tphotos-2003.zip", "\t\tother.zip"}));
+    doc.UpdateAllViews();
+    const DriveMap drives("F=cdrom:" + disc.path().string());
+    setenv("XDG_CACHE_HOME", cache.path().c_str(), 1);
+    OpenRecorder opener;
+    Select({"3", "backup"});
+    QTreeWidgetItem* backup = tree->currentItem();
+    // Only the folder beside an archive file of its name holds an archive's contents.
+    EXPECT_NE(backup->child(0)->icon(0).cacheKey(), backup->child(1)->icon(0).cacheKey());
+    EXPECT_EQ(backup->child(1)->icon(0).cacheKey(), backup->icon(0).cacheKey());
+    Select({"3", "backup", "photos-2003.zip"});
+    list->setCurrentItem(list->topLevelItem(0));
+    list->OnFilemenuOpenfile();
+    unsetenv("XDG_CACHE_HOME");
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened[0].rfind((cache / "ov2" / "archives").string(), 0), 0u)
+        << opener.opened[0];
+    EXPECT_EQ(ReadFileBytes(opener.opened[0]), "from the zip");
+}
+
 TEST_F(FileListTest, AskForTheDiscUntilItIsInsertedOrCancelled) {
     TempDir disc;
     const DriveMap drives("F=cdrom:" + disc.path().string());

@@ -1,4 +1,5 @@
-// Feeds arbitrary bytes, as an image file, to the ISO 9660 reader. A listing must fail cleanly
+// Feeds arbitrary bytes, as an image file, to the ISO 9660 reader and, when they are no image,
+// as an archive to the archive lister (zip, 7z, tar.gz seeds too). A listing must fail cleanly
 // (no entries, a reason) or list what a mounted image could show: plain names, each path once,
 // the folder of every entry listed as a folder, each entry found again from its record path.
 // OV2_FUZZ_EXPECT_VALID=1 makes a failed listing abort too, for the valid seed images.
@@ -11,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/archive_listing.h"
 #include "platform/iso_image.h"
 #include "platform/text.h"
 
@@ -33,8 +35,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<ov2::ImageEntry> entries{ov2::ImageEntry{"stale", 1, false}};
     std::string error;
     if (!ov2::ListIsoImage(image, entries, &error)) {
-        if (expectValid || error.empty() || !entries.empty()) Fail("a bad failure:", error);
-        return 0;
+        if (error.empty() || !entries.empty()) Fail("a bad failure:", error);
+        // Limits that keep a run short: a compressed bomb must end as "too large", not hang.
+        entries = {ov2::ImageEntry{"stale", 1, false}};
+        error.clear();
+        if (ov2::ListArchive(image, entries, &error, {std::uint64_t{64} << 20, 2, 100000}) !=
+            ov2::ArchiveOutcome::Listed) {
+            if (expectValid || error.empty() || !entries.empty())
+                Fail("a bad archive failure:", error);
+            return 0;
+        }
     }
     std::unordered_map<std::string, bool> folders;  // path -> is a folder
     for (const ov2::ImageEntry& entry : entries)

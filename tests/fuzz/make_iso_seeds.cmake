@@ -14,3 +14,12 @@ foreach(options "iso9660:joliet" "iso9660:!rockridge,iso9660:!joliet")
         message(FATAL_ERROR "bsdtar could not write the seed ${name}")
     endif()
 endforeach()
+# And the archive lister's: the same tree as zip, 7z and tar.gz.
+foreach(format "zip;--format;zip" "7z;--format;7zip" "tar.gz;-z")
+    list(POP_FRONT format extension)
+    execute_process(COMMAND bsdtar -cf "${CORPUS}/valid-archive.${extension}" ${format} -C "${tree}" .
+                    RESULT_VARIABLE result)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "bsdtar could not write the seed archive ${extension}")
+    endif()
+endforeach()

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -193,6 +194,26 @@ TEST_F(DialogScanTest, AScanShowsItsTextsAndTreeAndSaveDiscRecordsTheDisc) {
     EXPECT_EQ(saved.m_lstFiles.back()->m_strFileName, std::string_view("top.txt"));
     EXPECT_EQ(saved.m_lstFiles.back()->m_strFolder, std::string_view("e:\\"));
     EXPECT_TRUE(dialog->m_lstScannedFiles.empty());
+}
+
+TEST_F(DialogScanTest, ArchivesAreListedAsFoldersByARememberedOptionAndTheDamagedOnesNamed) {
+    PutFile(dir / "tree" / "a.txt", 10);
+    WriteArchive(disc / "Photos.zip", dir / "tree", "--format zip");
+    WriteFileBytes(disc / "old.zip", "PK\x03\x04 cut short");
+    auto dialog = OpenOnDisc();
+    auto* option = Find<QCheckBox>(*dialog, "checkArchives");
+    EXPECT_TRUE(option->isChecked());
+    Scan(*dialog);
+    EXPECT_EQ(Children(Root(*dialog)), QStringList{Q("Photos.zip")});
+    EXPECT_EQ(dialog->m_nFileCount, 3);
+    EXPECT_EQ(Text(*dialog, "labelArchives"),
+              Q("1 archive listed.\n1 archive not listed: 1 damaged\ne:\\old.zip: damaged"));
+
+    option->click();  // off, and so in the next dialog: the archive is a file only
+    auto next = OpenOnDisc();
+    Scan(*next);
+    EXPECT_TRUE(Children(Root(*next)).isEmpty() && Text(*next, "labelArchives").isEmpty());
+    Find<QCheckBox>(*next, "checkArchives")->click();
 }
 
 TEST_F(DialogScanTest, AnEmptyDriveLeavesTheCountsBlankAndSavesAnEmptyDisc) {

@@ -16,8 +16,10 @@ namespace {
 namespace fs = std::filesystem;
 using Files = std::vector<std::shared_ptr<COvFileData>>;
 
-Files Walk(const fs::path& root, std::string_view drive, std::string* outline = nullptr) {
+Files Walk(const fs::path& root, std::string_view drive, std::string* outline = nullptr,
+           bool archives = false) {
     CDiscWalk walk(drive);
+    walk.SetListArchives(archives);
     EXPECT_TRUE(walk.WalkFolder(root.string()));
     if (outline) *outline = walk.FolderOutline("ignored");
     return walk.TakeFiles();
@@ -118,6 +120,26 @@ TEST(DiscRescanTest, AudioTitlesStayAndAnotherDiscIsNoticed) {
     PutFile(dir / "two" / "a.jpg", 1);
     EXPECT_FALSE(MergeRescan(Walk(dir / "one", "e:\\"), Walk(dir / "two", "e:\\")).sameDisc);
     EXPECT_TRUE(MergeRescan(Walk(dir / "one", "e:\\"), Walk(dir / "one", "g:\\")).sameDisc);
+}
+
+TEST(DiscRescanTest, FilesInsideAnArchiveKeepTheirCategoriesAndMoveWithIt) {
+    TempDir dir;
+    PutFile(dir / "tree" / "summer" / "a.jpg", 3);
+    PutFile(dir / "tree" / "b.jpg", 4);
+    const fs::path root = dir / "stick";
+    WriteArchive(root / "photos.zip", dir / "tree", "--format zip");
+    Files old = Walk(root, "e:\\", nullptr, true);
+    for (const auto& f : old) f->m_lstCategories = {"cat " + f->m_strFileName.str()};
+
+    fs::create_directories(root / "backup");
+    fs::rename(root / "photos.zip", root / "backup" / "photos.zip");
+    const RescanMerge merge = MergeRescan(old, Walk(root, "e:\\", nullptr, true));
+    EXPECT_EQ(Categories(merge.files),
+              (std::map<std::string, std::vector<std::string>>{
+                  {"e:\\backup\\photos.zip\\summer\\|a.jpg", {"cat a.jpg"}},
+                  {"e:\\backup\\photos.zip\\|b.jpg", {"cat b.jpg"}},
+                  {"e:\\backup\\|photos.zip", {"cat photos.zip"}}}));
+    EXPECT_EQ(merge.summary.moved, 3);
 }
 
 }  // namespace

@@ -93,6 +93,23 @@ TEST(Ov2catScanTest, AppendsTheDiscWithTheNextNumberToANewThenAnExistingCatalogu
         EXPECT_NE(database.m_pSettings->m_map.Lookup(key), nullptr) << key;
 }
 
+TEST(Ov2catScanTest, ArchivesAreListedUnlessTurnedOffAndTheOnesThatCannotBeAreNamed) {
+    TempDir dir;
+    PutFile(dir / "tree" / "a.txt", 100);
+    WriteArchive(dir / "disc" / "good.zip", dir / "tree", "--format zip");
+    WriteFileBytes(dir / "disc" / "broken.tar.gz", "\x1f\x8b\x08 cut short");
+    const std::string map = "E=cdrom:" + (dir / "disc").string();
+    const ScanRun listed =
+        Ov2catScan(map, {QStringLiteral("E"), Q(dir / "a.ovd"), QStringLiteral("--archives")});
+    EXPECT_TRUE(listed.out.starts_with("disc 1 files 3 size ")) << listed.out << listed.err;
+    EXPECT_TRUE(listed.out.ends_with(
+        " MB\n1 archive listed.\n1 archive not listed: 1 damaged\ne:\\broken.tar.gz: damaged\n"));
+    const ScanRun plain =
+        Ov2catScan(map, {QStringLiteral("E"), Q(dir / "a.ovd"), QStringLiteral("--no-archives")});
+    EXPECT_TRUE(plain.out.starts_with("disc 2 files 2 size ") && plain.out.ends_with(" MB\n"))
+        << plain.out;
+}
+
 TEST(Ov2catScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
     TempDir dir;
     const fs::path cue = WriteCueImage(dir.path(), "album", {{true, 0}, {true, 900}}, 2000);

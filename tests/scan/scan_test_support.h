@@ -60,4 +60,15 @@ inline std::string WriteIso(const std::filesystem::path& image, const std::files
     return image.string();
 }
 
+// An archive of `tree` written with bsdtar, e.g. `options` "--format zip", "-z" (tar.gz),
+// "--format 7zip". Its path.
+inline std::string WriteArchive(const std::filesystem::path& archive,
+                                const std::filesystem::path& tree, const std::string& options) {
+    std::filesystem::create_directories(archive.parent_path());
+    const std::string command = "LC_ALL=C.UTF-8 bsdtar -cf '" + archive.string() + "' " + options +
+                                " -C '" + tree.string() + "' .";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return archive.string();
+}
+
 }  // namespace ov2::test
