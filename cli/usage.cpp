@@ -11,7 +11,9 @@ struct CommandUsage {
 
 constexpr CommandUsage kCommands[] = {
     {"dump", "FILE.ovd", "prints the whole catalogue as JSON"},
-    {"build", "FILE.json OUT.ovd", "writes a catalogue from JSON of the same shape"},
+    {"build", "FILE.json OUT.ovd [--force]", "writes a catalogue from JSON of the same shape."
+     " A catalogue that another program has open for editing (its lock lies beside it) is left "
+     "alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
     {"stat", "FILE.ovd", "prints \"discs D files F categories C\""},
     {"gaps", "FILE.ovd",
      "the disc numbers from 1 to the last disc's that no disc carries, one a line; at most "
@@ -61,20 +63,23 @@ constexpr CommandUsage kCommands[] = {
      "SITE is a site text of the server list (\"host (place)\", the host is the text before "
      "the first blank) or a bare \"host:port\", by default the central server; --hello sends "
      "that contact address in the greeting"},
-    {"scan", "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X]",
+    {"scan", "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X] [--force]",
      "records the disc in the drive (\"E\", \"e:\") as the scan dialog does and appends it "
      "with the next number to the catalogue, made when missing; prints \"disc N files F "
      "size S MB\". A folder, an ISO image or a CUE sheet in place of the letter is recorded "
-     "as a disc in drive X, by default the first letter from D: that no drive uses"},
-    {"rescan", "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes]",
+     "as a disc in drive X, by default the first letter from D: that no drive uses."
+     " A catalogue that another program has open for editing (its lock lies beside it) is left "
+     "alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
+    {"rescan", "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes] [--force]",
      "walks the disc again (the source as ov2cat scan takes it; a folder or image is "
      "recorded under the letter the disc's files carry unless --letter says otherwise) and "
      "prints \"Rescan of disc N: A files added, R removed, C changed in size, M moved; "
      "categories kept on K files.\"; only with --yes does the catalogue take the new files "
      "and folders, keeping the disc's number, labels, lending and categories and, on files "
      "found again (also moved ones), their categories and track titles. A source that seems "
-     "to hold another disc gives a warning on standard error"},
-    {"convert", "OLD_FOLDER OUT.ovd",
+     "to hold another disc gives a warning on standard error. With --yes: A catalogue that another program has open for editing (its lock lies beside it) is left "
+     "alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
+    {"convert", "OLD_FOLDER OUT.ovd [--force]",
      "converts the old catalogue in the folder (\"Data.dat\", \"Cat.dat\", "
      "\"FileData.dat\", \"Tree.ovdt\", opened for reading only) as \"Convert Old Files\" "
      "does in an empty catalogue: discs in ascending order, the old category names (empty "
@@ -83,7 +88,9 @@ constexpr CommandUsage kCommands[] = {
      "four are looked for before any is read), their numbered list follows the error line "
      "(\"1: Cat.dat\", one a line) and nothing is written. Discs left out (numbers that are "
      "not plain whole numbers, or repeated) are named on standard error, the first 20 of "
-     "them and how many more"},
+     "them and how many more."
+     " A catalogue that another program has open for editing (its lock lies beside it) is left "
+     "alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
 };
 
 constexpr std::size_t kLineWidth = 78;

@@ -1,0 +1,57 @@
+#include "core/catalogue_watch.h"
+
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QFileInfo>
+
+CCatalogueWatch::CCatalogueWatch(std::function<void()> changed) : m_changed(std::move(changed)) {
+    QObject::connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_watcher,
+                     [this](const QString&) { OnWatcherSignal(); });
+    QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_watcher,
+                     [this](const QString&) { OnWatcherSignal(); });
+}
+
+CCatalogueWatch::Stamp CCatalogueWatch::StampOf(const QString& path) {
+    Stamp stamp;
+    struct stat info {};
+    if (path.isEmpty() || stat(QFile::encodeName(path).constData(), &info) != 0) return stamp;
+    stamp.exists = true;
+    stamp.size = info.st_size;
+    stamp.seconds = info.st_mtim.tv_sec;
+    stamp.nanoseconds = info.st_mtim.tv_nsec;
+    stamp.device = info.st_dev;
+    stamp.inode = info.st_ino;
+    return stamp;
+}
+
+void CCatalogueWatch::Watch(const QString& path) {
+    if (!m_watcher.files().isEmpty()) m_watcher.removePaths(m_watcher.files());
+    if (!m_watcher.directories().isEmpty()) m_watcher.removePaths(m_watcher.directories());
+    m_path = path;
+    TakeStamp();
+    if (path.isEmpty()) return;
+    m_watcher.addPath(QFileInfo(path).absolutePath());
+    if (m_stamp.exists) m_watcher.addPath(path);
+}
+
+void CCatalogueWatch::TakeStamp() {
+    m_stamp = StampOf(m_path);
+    m_noted = false;
+    // A file renamed into place is a new file to the watcher.
+    if (m_stamp.exists && !m_watcher.files().contains(m_path)) m_watcher.addPath(m_path);
+}
+
+bool CCatalogueWatch::ChangedOnDisk() const {
+    if (m_path.isEmpty()) return false;
+    const Stamp now = StampOf(m_path);
+    return now.exists && !(now == m_stamp);
+}
+
+void CCatalogueWatch::OnWatcherSignal() {
+    if (m_path.isEmpty()) return;
+    if (!m_watcher.files().contains(m_path) && QFileInfo::exists(m_path)) m_watcher.addPath(m_path);
+    if (m_noted || !ChangedOnDisk()) return;
+    m_noted = true;
+    if (m_changed) m_changed();
+}
