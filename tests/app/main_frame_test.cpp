@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSysInfo>
 #include <QMimeData>
 #include <QProcess>
 #include <QSplitter>
@@ -281,6 +284,72 @@ TEST_F(MainFrameTest, MenuItemsAreEnabledByTheDocument) {
     EXPECT_FALSE(frame.Action(ov2::cmd::kLargeIcons)->isEnabled());
     EXPECT_TRUE(frame.Action(ov2::cmd::kSmallIcons)->isEnabled());
     EXPECT_FALSE(frame.Action(ov2::cmd::kLargeIcons)->icon().isNull());
+}
+
+TEST_F(MainFrameTest, ASecondWindowOnALockedCatalogueIsAskedAndShowsItReadOnly) {
+    TempDir dir;
+    const QString path = WriteCatalogue(dir, "discs.ovd", {MakeDisc("4", "Four")});
+    ASSERT_TRUE(doc.OpenFile(path));
+    COv2Doc secondDoc;
+    TestFrame second{&secondDoc};
+    second.show();
+    MessageRecorder messages;
+    messages.Answer(ov2::MsgResult::Yes);
+    ASSERT_TRUE(secondDoc.OpenFile(path));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    const ov2::MessageRequest& asked = messages.Messages()[0];
+    const std::string host = QSysInfo::machineHostName().toStdString();
+    const std::string start = "discs.ovd is being edited by ", end = ". Open it read-only, open it anyway, or cancel?";
+    EXPECT_EQ(asked.text.rfind(start, 0), 0u) << asked.text;
+    EXPECT_NE(asked.text.find(" on " + host + " since " + QTime::currentTime().toString(QStringLiteral("HH:")).toStdString()),
+              std::string::npos) << asked.text;
+    EXPECT_TRUE(asked.text.ends_with(end)) << asked.text;
+    EXPECT_EQ(asked.labels, (std::vector<std::string>{"Read-Only", "Open Anyway", "Cancel"}));
+    EXPECT_EQ(asked.defaultAnswer, ov2::MsgResult::Yes);
+
+    EXPECT_EQ(second.windowTitle(), QStringLiteral("Ov2 - discs.ovd (read-only)[*]"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - discs.ovd[*]"));
+    for (const char* name : {"buttonScan", "buttonDelete", "buttonChangeNumber", "buttonLend",
+                             "buttonCreateCategory", "buttonSaveNotes"}) {
+        EXPECT_FALSE(second.findChild<QWidget*>(QString::fromLatin1(name))->isEnabled()) << name;
+        EXPECT_TRUE(frame.findChild<QWidget*>(QString::fromLatin1(name))->isEnabled()) << name;
+    }
+    EXPECT_TRUE(second.findChild<QWidget*>(QStringLiteral("buttonShowCd"))->isEnabled());
+    EXPECT_FALSE(second.Action(ov2::cmd::kFileSave)->isEnabled());
+    EXPECT_TRUE(second.Action(ov2::cmd::kFileSaveAs)->isEnabled());
+    auto* tree = second.findChild<CLeftView*>();
+    tree->setCurrentItem(tree->topLevelItem(0));
+    tree->editItem(tree->topLevelItem(0));
+    EXPECT_EQ(tree->findChild<QLineEdit*>(), nullptr);  // no label editing
+}
+
+TEST_F(MainFrameTest, AChangeOnDiskUnderChangesRaisesTheBarAndKeepMineSavesWithoutAsking) {
+    TempDir dir;
+    const QString path = WriteCatalogue(dir, "discs.ovd", {MakeDisc("4", "Four")});
+    ASSERT_TRUE(doc.OpenFile(path));
+    auto* bar = frame.findChild<QWidget*>(QStringLiteral("changedOnDiskBar"));
+    doc.SetModifiedFlag();
+    QTest::qWait(20);  // a time stamp of its own for the other program's file
+    WriteCatalogue(dir, "discs.ovd", {MakeDisc("4", "Four"), MakeDisc("5", "Five")});
+    EXPECT_TRUE(QTest::qWaitFor([bar] { return bar->isVisible(); }, 5000));
+    EXPECT_EQ(frame.findChild<QLabel*>(QStringLiteral("changedOnDiskText"))->text(),
+              QStringLiteral("discs.ovd was changed on disk by another program."));
+
+    MessageRecorder messages;
+    frame.RunCommand(ov2::cmd::kFileSave);  // answered Cancel
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0],
+              "discs.ovd was changed on disk since you opened it. Saving replaces those changes.");
+    EXPECT_EQ(messages.Messages()[0].labels, (std::vector<std::string>{"Save As\u2026", "Replace", "Cancel"}));
+    EXPECT_EQ(messages.Messages()[0].defaultAnswer, ov2::MsgResult::Cancel);
+    EXPECT_TRUE(doc.IsModified());
+
+    QTest::mouseClick(frame.findChild<QPushButton*>(QStringLiteral("buttonKeepMine")), Qt::LeftButton);
+    EXPECT_FALSE(bar->isVisible());
+    frame.RunCommand(ov2::cmd::kFileSave);
+    EXPECT_EQ(messages.Messages().size(), 1u);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "4");
 }
 
 // A run from the build tree has no installed icon theme to ask: the program's own icon must
