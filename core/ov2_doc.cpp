@@ -34,9 +34,16 @@ void FillDefaultSettings(COvDiscDatabase& database) {
 }  // namespace
 
 COv2Doc::COv2Doc()
-    : m_pCurrentDisc(std::make_unique<COvDisc>()), m_pDatabase(std::make_unique<COvDiscDatabase>()) {}
+    : m_pCurrentDisc(std::make_unique<COvDisc>()), m_pDatabase(std::make_unique<COvDiscDatabase>()) {
+    m_recoveryTimer.setSingleShot(true);
+    QObject::connect(&m_recoveryTimer, &QTimer::timeout, &m_recoveryTimer, [this] { WriteRecoveryCopy(); });
+}
 
-COv2Doc::~COv2Doc() = default;
+// A clean end: the changes were saved or dropped on purpose, unless the session ended the
+// program and they wait in the recovery copy.
+COv2Doc::~COv2Doc() {
+    if (!m_bKeepRecoveryCopy) m_recovery.Remove();
+}
 
 // ---------------------------------------------------------------- views
 
@@ -97,7 +104,12 @@ void COv2Doc::Serialize(CArchive& ar) { m_pDatabase->Serialize(ar); }
 
 void COv2Doc::SetModifiedFlag(bool modified) {
     // Every edit says so, also one after the first: the listeners follow each of them.
-    if (modified) TellCatalogueListeners(false);
+    if (modified) {
+        TellCatalogueListeners(false);
+        ScheduleRecoveryCopy();
+    } else {
+        DropRecoveryCopy();
+    }
     if (m_bModified == modified) return;
     m_bModified = modified;
     if (m_modifiedChanged) m_modifiedChanged();
@@ -132,6 +144,7 @@ void COv2Doc::SetPathName(const QString& path) {
 bool COv2Doc::OnNewDocument() {
     DeleteContents();
     m_bModified = false;
+    DropRecoveryCopy();
     m_lock.Release();
     m_watch.Watch(QString());
     SetReadOnly(false);
@@ -193,6 +206,7 @@ bool COv2Doc::OnOpenDocument(const QString& path) {
     DeleteContents();
     m_pDatabase = std::move(database);
     m_bModified = false;
+    DropRecoveryCopy();
     m_lock = std::move(lock);
     m_watch.Watch(QFileInfo(path).absoluteFilePath());
     SetReadOnly(mode != OpenMode::Editable);
@@ -331,6 +345,56 @@ void COv2Doc::OnChangedOnDisk() {
         Note(m_strTitle + QStringLiteral(" was changed on disk by another program and has been read again."));
 }
 
+// ---------------------------------------------------------------- the recovery copy
+
+void COv2Doc::ScheduleRecoveryCopy() {
+    if (m_recoveryTimer.isActive()) return;
+    // The first change after a while is kept at once; later ones wait for the two minutes.
+    constexpr qint64 kInterval = 2 * 60 * 1000;
+    const qint64 since = m_sinceRecoveryCopy.isValid() ? m_sinceRecoveryCopy.elapsed() : kInterval;
+    m_recoveryTimer.start(static_cast<int>(std::max<qint64>(0, kInterval - since)));
+}
+
+void COv2Doc::DropRecoveryCopy() {
+    m_recoveryTimer.stop();
+    m_recovery.Remove();
+}
+
+void COv2Doc::WriteRecoveryCopy() {
+    m_recoveryTimer.stop();
+    if (!m_bModified) return;
+    std::string error;
+    // A copy that cannot be written leaves the last one; the catalogue itself is untouched.
+    if (m_recovery.Write(*m_pDatabase, m_strPathName, &error)) m_sinceRecoveryCopy.start();
+}
+
+void COv2Doc::QuitKeepingChanges() {
+    WriteRecoveryCopy();
+    m_bKeepRecoveryCopy = m_recovery.HasCopy();
+}
+
+void COv2Doc::Recover(const CCatalogueRecovery::Copy& copy, std::unique_ptr<COvDiscDatabase> recovered) {
+    OpenMode mode = copy.original.isEmpty() ? OpenMode::Editable : ModeForOpening(copy.original);
+    CCatalogueLock lock;
+    if (mode == OpenMode::Editable && !copy.original.isEmpty() && !lock.Acquire(copy.original))
+        mode = OpenMode::Unwritable;
+    DeleteContents();
+    m_pDatabase = std::move(recovered);
+    DropRecoveryCopy();
+    m_lock = std::move(lock);
+    m_watch.Watch(copy.original.isEmpty() ? QString() : QFileInfo(copy.original).absoluteFilePath());
+    // Recovered changes are never dropped by a question cancelled: read-only, they still go
+    // elsewhere with Save As.
+    SetReadOnly(mode != OpenMode::Editable);
+    SetPathName(copy.original);
+    m_bModified = false;
+    SetModifiedFlag(true);
+    UpdateAllViews();
+    TellCatalogueListeners(true);
+    WriteRecoveryCopy();
+    if (m_recovery.HasCopy()) CCatalogueRecovery::Delete(copy);
+}
+
 // ---------------------------------------------------------------- commands
 
 bool COv2Doc::ChangesCatalogue(int nID) {
@@ -428,6 +492,19 @@ bool COv2Doc::OnConvertOldFiles() {
 
 bool COv2Doc::OnCommand(int nID) {
     if (m_bReadOnly && ChangesCatalogue(nID) && nID != kFileSave) return false;
+    // Work that took long to do is kept in the recovery copy as soon as it is done.
+    switch (nID) {
+        case kCdScan: case kRescanDisc: case kCddb: case kConvertOldFiles: case kConvertAccel: {
+            const bool handled = HandleCommand(nID);
+            if (m_bModified) WriteRecoveryCopy();
+            return handled;
+        }
+        default:
+            return HandleCommand(nID);
+    }
+}
+
+bool COv2Doc::HandleCommand(int nID) {
     const bool empty = m_pDatabase->IsEmpty();
     switch (nID) {
         case kFileNew: return OnFileNew();

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "core/catalogue_lock.h"
+#include "core/catalogue_recovery.h"
 #include "core/catalogue_save.h"
 #include "core/catalogue_watch.h"
 #include "core/disc_database.h"
@@ -111,6 +114,18 @@ public:
     // asks the window to offer Reload and Keep Mine. Called by the watch; tests call it too.
     void OnChangedOnDisk();
 
+    // ---- the recovery copy of unsaved changes
+    // Writes it now (after a scan, a rescan, a conversion, a freedb lookup); edits otherwise
+    // write it at most every two minutes. Nothing to write without unsaved changes.
+    void WriteRecoveryCopy();
+    // The session ends the program: the unsaved changes stay in the recovery copy, for the next
+    // start to offer, instead of being asked about.
+    void QuitKeepingChanges();
+    // Takes over a recovered catalogue (read from `copy`) as modified, bound to the catalogue's
+    // own file so that Save writes it there; the copy is deleted once this document's own copy
+    // holds the changes.
+    void Recover(const CCatalogueRecovery::Copy& copy, std::unique_ptr<COvDiscDatabase> recovered);
+
     // Where the program asks the user for a file name; tests answer instead. An empty result
     // cancels.
     std::function<QString()> m_askOpenPath;
@@ -169,6 +184,7 @@ private:
     bool OnCtrlEnter();
     bool OnDeleteKey();
     bool OnConvertOldFiles();
+    bool HandleCommand(int nID);
     void SetReadOnly(bool readOnly);
     // How a catalogue is to be opened, after asking when another holds its lock.
     enum class OpenMode { Editable, ReadOnly, Unwritable, Cancelled };
@@ -184,4 +200,10 @@ private:
     bool m_bReadOnly = false;
     CCatalogueLock m_lock;
     CCatalogueWatch m_watch{[this] { OnChangedOnDisk(); }};
+    CCatalogueRecovery m_recovery;
+    QTimer m_recoveryTimer;
+    QElapsedTimer m_sinceRecoveryCopy;
+    bool m_bKeepRecoveryCopy = false;
+    void ScheduleRecoveryCopy();
+    void DropRecoveryCopy();
 };

@@ -11,6 +11,7 @@
 #include <QSysInfo>
 #include <QMimeData>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSplitter>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +21,8 @@
 #include "app/ov2_app.h"
 #include "app/pane_splitter.h"
 #include "app/program_icon.h"
+#include "app/recovery_offer.h"
+#include "core/catalogue_recovery.h"
 #include "core/catalogue_file.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
@@ -350,6 +353,76 @@ TEST_F(MainFrameTest, AChangeOnDiskUnderChangesRaisesTheBarAndKeepMineSavesWitho
     EXPECT_EQ(messages.Messages().size(), 1u);
     EXPECT_FALSE(doc.IsModified());
     EXPECT_EQ(Numbers(*doc.m_pDatabase), "4");
+}
+
+// The program that crashes in the recovery test below: it changes a catalogue, keeps the change
+// in its recovery copy, and waits to be killed. It runs only when that test starts it.
+TEST(RecoveryChild, ChangesTheCatalogueAndWaitsToBeKilled) {
+    const QString path = qEnvironmentVariable("OV2_CRASHING_CATALOGUE");
+    if (path.isEmpty()) GTEST_SKIP() << "started by the recovery test only";
+    qputenv("XDG_STATE_HOME", qgetenv("OV2_CRASHING_STATE"));  // where the test looks
+    COv2Doc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    doc.m_pDatabase->AddTail(MakeDisc("2", "scanned"));
+    doc.SetModifiedFlag();
+    const QDir folder(CCatalogueRecovery::Folder());
+    // The first change is kept at once.
+    ASSERT_TRUE(QTest::qWaitFor([&folder] { return !folder.entryList(QDir::Files).isEmpty(); }, 10000));
+    std::puts("changes kept");
+    std::fflush(stdout);
+    QTest::qWait(60000);
+}
+
+TEST_F(MainFrameTest, AfterACrashTheNextStartOffersTheChangesAndRecoverRestoresThem) {
+    TempDir dir;
+    const QString path = WriteCatalogue(dir, "discs.ovd", {MakeDisc("1", "one")});
+    QProcess crashing;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OV2_CRASHING_CATALOGUE"), path);
+    environment.insert(QStringLiteral("OV2_CRASHING_STATE"), qEnvironmentVariable("XDG_STATE_HOME"));
+    crashing.setProcessEnvironment(environment);
+    crashing.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RecoveryChild.*")});
+    QByteArray output;
+    while (!output.contains("changes kept") && crashing.waitForReadyRead(20000)) output += crashing.readAll();
+    ASSERT_TRUE(output.contains("changes kept")) << output.toStdString();
+    const auto gone = static_cast<long long>(crashing.processId());
+    crashing.kill();  // SIGKILL: nothing of it runs any more
+    crashing.waitForFinished();
+    // A copy that does not read, left by another crash, is set aside and named.
+    const std::filesystem::path folder = CCatalogueRecovery::Folder().toStdString();
+    const std::string brokenName = std::to_string(gone) + "-0-broken.ovd";
+    WriteFileBytes(folder / brokenName, "not a catalogue");
+    WriteFileBytes(folder / (brokenName + ".origin"), path.toStdString() + "\n");
+    std::filesystem::last_write_time(folder / brokenName,
+                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+
+    MessageRecorder messages;
+    messages.Answer(ov2::MsgResult::Ok);
+    messages.Answer(ov2::MsgResult::Yes);
+    ov2::OfferRecovery(doc);
+    const std::vector<std::string> texts = messages.Texts();  // the older copy first
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].rfind("The unsaved changes to discs.ovd that Ov2 kept do not read (", 0), 0u) << texts[0];
+    EXPECT_NE(texts[0].find("They are kept as " + (folder / brokenName).string() + ".unreadable-"), std::string::npos)
+        << texts[0];
+    const QRegularExpression offer(QStringLiteral(
+        "^Ov2 was closed with unsaved changes to discs.ovd \\(last change \\d\\d:\\d\\d, 1 disc more than the "
+        "saved file\\). Recover them\\?$"));
+    EXPECT_TRUE(offer.match(QString::fromStdString(texts[1])).hasMatch()) << texts[1];
+
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "1 2");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_FALSE(doc.IsReadOnly());  // the dead program's lock is taken over
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - discs.ovd[*]"));
+    frame.RunCommand(ov2::cmd::kFileSave);
+    COvDiscDatabase saved;
+    std::string error;
+    ASSERT_TRUE(ReadCatalogueFile(path.toStdString(), saved, &error)) << error;
+    EXPECT_EQ(Numbers(saved), "1 2");
+    EXPECT_TRUE(CCatalogueRecovery::LeftBehind().empty());
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.path().string().find(".unreadable-") == std::string::npos;
+    EXPECT_EQ(files, 0);  // saved: no copy of it left
 }
 
 // A run from the build tree has no installed icon theme to ask: the program's own icon must
