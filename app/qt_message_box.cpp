@@ -73,7 +73,11 @@ void InstallQtMessageBoxHandler(QWidget* parent) {
         for (MsgResult answer : order)
             if (QAbstractButton* button = box.button(Button(answer));
                 button && next < request.labels.size())
+            {
+                // The standard button's icon (a red "No") would say something the words do not.
                 button->setText(QString::fromStdString(request.labels[next++]));
+                button->setIcon(QIcon());
+            }
         return Result(box.exec(), request.buttons);
     });
 }

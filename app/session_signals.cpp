@@ -35,7 +35,8 @@ void QuitOnSessionSignals(std::function<void()> beforeQuit) {
         }
         notifier->setEnabled(false);  // one quit is enough
         if (beforeQuit) beforeQuit();
-        QCoreApplication::quit();
+        // exit, not quit: quit would close the window, which asks about the changes.
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = OnSignal;
