@@ -11,16 +11,16 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QStatusBar>
-#include <QVBoxLayout>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <optional>
 
 #include "app/about_dialog.h"
@@ -213,24 +213,32 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::ConnectFileOnDisk() {
     m_pDocument->m_askOpenLocked = [](const QString& title, const CCatalogueLock::Owner& owner) {
-        const std::string text = title.toStdString() + " is being edited by " + owner.user + " on " +
-                                 owner.host + " since " + CCatalogueLock::SinceText(owner) +
+        const std::string text = title.toStdString() + " is being edited by " + owner.user +
+                                 " on " + owner.host + " since " +
+                                 CCatalogueLock::SinceText(owner) +
                                  ". Open it read-only, open it anyway, or cancel?";
         switch (ov2::OvMessageBox(text, ov2::MsgButtons::YesNoCancel, ov2::MsgIcon::Question,
                                   ov2::MsgResult::Yes, {"Read-Only", "Open Anyway", "Cancel"})) {
-            case ov2::MsgResult::Yes: return COv2Doc::LockChoice::ReadOnly;
-            case ov2::MsgResult::No: return COv2Doc::LockChoice::OpenAnyway;
-            default: return COv2Doc::LockChoice::Cancel;
+            case ov2::MsgResult::Yes:
+                return COv2Doc::LockChoice::ReadOnly;
+            case ov2::MsgResult::No:
+                return COv2Doc::LockChoice::OpenAnyway;
+            default:
+                return COv2Doc::LockChoice::Cancel;
         }
     };
     m_pDocument->m_askSaveOverChanged = [](const QString& title) {
-        const std::string text = title.toStdString() +
-                                 " was changed on disk since you opened it. Saving replaces those changes.";
+        const std::string text =
+            title.toStdString() +
+            " was changed on disk since you opened it. Saving replaces those changes.";
         switch (ov2::OvMessageBox(text, ov2::MsgButtons::YesNoCancel, ov2::MsgIcon::Warning,
                                   ov2::MsgResult::Cancel, {"Save As\u2026", "Replace", "Cancel"})) {
-            case ov2::MsgResult::Yes: return COv2Doc::ChangedFileChoice::SaveAs;
-            case ov2::MsgResult::No: return COv2Doc::ChangedFileChoice::Replace;
-            default: return COv2Doc::ChangedFileChoice::Cancel;
+            case ov2::MsgResult::Yes:
+                return COv2Doc::ChangedFileChoice::SaveAs;
+            case ov2::MsgResult::No:
+                return COv2Doc::ChangedFileChoice::Replace;
+            default:
+                return COv2Doc::ChangedFileChoice::Cancel;
         }
     };
     m_pDocument->m_changedOnDisk = [this] { ShowChangedOnDiskBar(); };
@@ -251,7 +259,8 @@ void CMainFrame::ShowChangedOnDiskBar() {
 void CMainFrame::OnReloadFromDisk() {
     const std::string text = "Reload " + m_pDocument->GetTitle().toStdString() +
                              " as it is on disk? The changes on screen are lost.";
-    if (ov2::OvMessageBox(text, ov2::MsgButtons::YesNo, ov2::MsgIcon::Question) != ov2::MsgResult::Yes)
+    if (ov2::OvMessageBox(text, ov2::MsgButtons::YesNo, ov2::MsgIcon::Question) !=
+        ov2::MsgResult::Yes)
         return;
     if (m_pDocument->ReloadFromDisk()) m_changedBar->hide();
 }

@@ -72,8 +72,7 @@ void InstallQtMessageBoxHandler(QWidget* parent) {
         std::size_t next = 0;
         for (MsgResult answer : order)
             if (QAbstractButton* button = box.button(Button(answer));
-                button && next < request.labels.size())
-            {
+                button && next < request.labels.size()) {
                 // The standard button's icon (a red "No") would say something the words do not.
                 button->setText(QString::fromStdString(request.labels[next++]));
                 button->setIcon(QIcon());

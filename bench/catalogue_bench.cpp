@@ -6,7 +6,6 @@
 //   bench_catalogue --measure-load FILE          loads FILE and prints the peak resident memory;
 //                                                BM_LoadPeakMemory runs this in a fresh process
 #include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>

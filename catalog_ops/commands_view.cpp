@@ -95,8 +95,8 @@ constexpr const char* kDiscCommands[] = {
 
 // The buttons whose commands change the catalogue; read-only mode disables them.
 constexpr const char* kEditingCommands[] = {
-    "buttonScan", "buttonDelete", "buttonCddb", "buttonChangeNumber",
-    "buttonSaveArtist", "buttonLend", "buttonGetBack",
+    "buttonScan",       "buttonDelete", "buttonCddb",    "buttonChangeNumber",
+    "buttonSaveArtist", "buttonLend",   "buttonGetBack",
 };
 
 // A field for a disc number takes digits only, refused as they are typed; what reaches the
@@ -482,7 +482,8 @@ void CCommandsView::EnableDiscCommands() {
             button->setEnabled(discs);
     // A catalogue open read-only looks things up but takes no change.
     if (!m_pDocument->IsReadOnly()) {
-        if (auto* scan = findChild<QToolButton*>(QStringLiteral("buttonScan"))) scan->setEnabled(true);
+        if (auto* scan = findChild<QToolButton*>(QStringLiteral("buttonScan")))
+            scan->setEnabled(true);
     } else {
         for (const char* name : kEditingCommands)
             if (auto* button = findChild<QToolButton*>(QString::fromLatin1(name)))

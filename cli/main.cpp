@@ -84,7 +84,9 @@ bool LockedAgainstWriting(const char* file, bool force) {
     return true;
 }
 
-bool IsForce(int argc, char** argv, int at) { return argc > at && std::string_view(argv[at]) == "--force"; }
+bool IsForce(int argc, char** argv, int at) {
+    return argc > at && std::string_view(argv[at]) == "--force";
+}
 
 bool Read(const char* file, COvDiscDatabase& database) {
     std::string error;

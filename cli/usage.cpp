@@ -11,7 +11,8 @@ struct CommandUsage {
 
 constexpr CommandUsage kCommands[] = {
     {"dump", "FILE.ovd", "prints the whole catalogue as JSON"},
-    {"build", "FILE.json OUT.ovd [--force]", "writes a catalogue from JSON of the same shape."
+    {"build", "FILE.json OUT.ovd [--force]",
+     "writes a catalogue from JSON of the same shape."
      " A catalogue that another program has open for editing (its lock lies beside it) is left "
      "alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
     {"stat", "FILE.ovd", "prints \"discs D files F categories C\""},
@@ -23,7 +24,8 @@ constexpr CommandUsage kCommands[] = {
      "catalogue order: files whose name holds the pattern (without regard to case or "
      "encoding: names made on Windows are read as Windows-1252, both sides are "
      "NFC-normalised and fully case-folded, so \"strasse\" finds \"Straße\" and \"café\" "
-     "finds \"CAFÉ\"), or discs with --discs; with --category only those that carry every category named (exact "
+     "finds \"CAFÉ\"), or discs with --discs; with --category only those that carry every category "
+     "named (exact "
      "case), and the pattern \"*\" then takes them all"},
     {"find", "QUERY FILE.ovd... [--json]",
      "the files of every catalogue named that the query finds, one a line, in catalogue "
@@ -77,7 +79,8 @@ constexpr CommandUsage kCommands[] = {
      "categories kept on K files.\"; only with --yes does the catalogue take the new files "
      "and folders, keeping the disc's number, labels, lending and categories and, on files "
      "found again (also moved ones), their categories and track titles. A source that seems "
-     "to hold another disc gives a warning on standard error. With --yes: A catalogue that another program has open for editing (its lock lies beside it) is left "
+     "to hold another disc gives a warning on standard error. With --yes: A catalogue that another "
+     "program has open for editing (its lock lies beside it) is left "
      "alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
     {"convert", "OLD_FOLDER OUT.ovd [--force]",
      "converts the old catalogue in the folder (\"Data.dat\", \"Cat.dat\", "

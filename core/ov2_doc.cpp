@@ -34,9 +34,11 @@ void FillDefaultSettings(COvDiscDatabase& database) {
 }  // namespace
 
 COv2Doc::COv2Doc()
-    : m_pCurrentDisc(std::make_unique<COvDisc>()), m_pDatabase(std::make_unique<COvDiscDatabase>()) {
+    : m_pCurrentDisc(std::make_unique<COvDisc>()),
+      m_pDatabase(std::make_unique<COvDiscDatabase>()) {
     m_recoveryTimer.setSingleShot(true);
-    QObject::connect(&m_recoveryTimer, &QTimer::timeout, &m_recoveryTimer, [this] { WriteRecoveryCopy(); });
+    QObject::connect(&m_recoveryTimer, &QTimer::timeout, &m_recoveryTimer,
+                     [this] { WriteRecoveryCopy(); });
 }
 
 // A clean end: the changes were saved or dropped on purpose, unless the session ended the
@@ -170,9 +172,12 @@ COv2Doc::OpenMode COv2Doc::ModeForOpening(const QString& path) {
         case CCatalogueLock::State::Held:
             if (!m_askOpenLocked) return OpenMode::ReadOnly;
             switch (m_askOpenLocked(QFileInfo(path).fileName(), *inspection.owner)) {
-                case LockChoice::ReadOnly: return OpenMode::ReadOnly;
-                case LockChoice::OpenAnyway: return OpenMode::Editable;
-                case LockChoice::Cancel: return OpenMode::Cancelled;
+                case LockChoice::ReadOnly:
+                    return OpenMode::ReadOnly;
+                case LockChoice::OpenAnyway:
+                    return OpenMode::Editable;
+                case LockChoice::Cancel:
+                    return OpenMode::Cancelled;
             }
             return OpenMode::Cancelled;
         case CCatalogueLock::State::Unwritable:
@@ -216,7 +221,8 @@ bool COv2Doc::OnOpenDocument(const QString& path) {
     UpdateAllViews();
     TellCatalogueListeners(true);
     if (mode == OpenMode::Unwritable)
-        Note(m_strTitle + QStringLiteral(" lies in a folder that cannot be written: opened read-only."));
+        Note(m_strTitle +
+             QStringLiteral(" lies in a folder that cannot be written: opened read-only."));
     return true;
 }
 
@@ -260,7 +266,9 @@ bool COv2Doc::SaveModified() {
     }
 }
 
-bool COv2Doc::DoFileSave() { return DoSave(m_bReadOnly ? QString() : m_strPathName); }
+bool COv2Doc::DoFileSave() {
+    return DoSave(m_bReadOnly ? QString() : m_strPathName);
+}
 
 bool COv2Doc::DoSave(const QString& path) {
     // Another program saved the file since it was read: replacing it is the user's decision.
@@ -328,7 +336,9 @@ bool COv2Doc::ReloadFromDisk() {
     return true;
 }
 
-void COv2Doc::KeepMine() { m_watch.TakeStamp(); }
+void COv2Doc::KeepMine() {
+    m_watch.TakeStamp();
+}
 
 void COv2Doc::OnChangedOnDisk() {
     // A dialog at work (a scan) keeps the catalogue it works on; the change waits for it.
@@ -342,7 +352,8 @@ void COv2Doc::OnChangedOnDisk() {
         return;
     }
     if (ReloadFromDisk())
-        Note(m_strTitle + QStringLiteral(" was changed on disk by another program and has been read again."));
+        Note(m_strTitle +
+             QStringLiteral(" was changed on disk by another program and has been read again."));
 }
 
 // ---------------------------------------------------------------- the recovery copy
@@ -373,7 +384,8 @@ void COv2Doc::QuitKeepingChanges() {
     m_bKeepRecoveryCopy = m_recovery.HasCopy();
 }
 
-void COv2Doc::Recover(const CCatalogueRecovery::Copy& copy, std::unique_ptr<COvDiscDatabase> recovered) {
+void COv2Doc::Recover(const CCatalogueRecovery::Copy& copy,
+                      std::unique_ptr<COvDiscDatabase> recovered) {
     OpenMode mode = copy.original.isEmpty() ? OpenMode::Editable : ModeForOpening(copy.original);
     CCatalogueLock lock;
     if (mode == OpenMode::Editable && !copy.original.isEmpty() && !lock.Acquire(copy.original))
@@ -382,7 +394,8 @@ void COv2Doc::Recover(const CCatalogueRecovery::Copy& copy, std::unique_ptr<COvD
     m_pDatabase = std::move(recovered);
     DropRecoveryCopy();
     m_lock = std::move(lock);
-    m_watch.Watch(copy.original.isEmpty() ? QString() : QFileInfo(copy.original).absoluteFilePath());
+    m_watch.Watch(copy.original.isEmpty() ? QString()
+                                          : QFileInfo(copy.original).absoluteFilePath());
     // Recovered changes are never dropped by a question cancelled: read-only, they still go
     // elsewhere with Save As.
     SetReadOnly(mode != OpenMode::Editable);
@@ -399,11 +412,30 @@ void COv2Doc::Recover(const CCatalogueRecovery::Copy& copy, std::unique_ptr<COvD
 
 bool COv2Doc::ChangesCatalogue(int nID) {
     switch (nID) {
-        case kFileSave: case kCdScan: case kDeleteCd: case kRescanDisc: case kCddb: case kLend:
-        case kGetBack: case kGetBackAccel: case kConvertOldFiles: case kConvertAccel: case kSettings:
-        case kTreeDelete: case kTreeRename: case kFileAttachedCategories: case kFileRenameAudio:
-        case kChangeNumber: case kLendButton: case kSaveArtist: case kCreateCategory: case kSaveNotes:
-        case kDeleteCategory: case kRemoveAttachedCategory: case kAttachToCd: case kRenameCategory:
+        case kFileSave:
+        case kCdScan:
+        case kDeleteCd:
+        case kRescanDisc:
+        case kCddb:
+        case kLend:
+        case kGetBack:
+        case kGetBackAccel:
+        case kConvertOldFiles:
+        case kConvertAccel:
+        case kSettings:
+        case kTreeDelete:
+        case kTreeRename:
+        case kFileAttachedCategories:
+        case kFileRenameAudio:
+        case kChangeNumber:
+        case kLendButton:
+        case kSaveArtist:
+        case kCreateCategory:
+        case kSaveNotes:
+        case kDeleteCategory:
+        case kRemoveAttachedCategory:
+        case kAttachToCd:
+        case kRenameCategory:
         case kAttachToFile:
             return true;
         default:
@@ -494,7 +526,11 @@ bool COv2Doc::OnCommand(int nID) {
     if (m_bReadOnly && ChangesCatalogue(nID) && nID != kFileSave) return false;
     // Work that took long to do is kept in the recovery copy as soon as it is done.
     switch (nID) {
-        case kCdScan: case kRescanDisc: case kCddb: case kConvertOldFiles: case kConvertAccel: {
+        case kCdScan:
+        case kRescanDisc:
+        case kCddb:
+        case kConvertOldFiles:
+        case kConvertAccel: {
             const bool handled = HandleCommand(nID);
             if (m_bModified) WriteRecoveryCopy();
             return handled;

@@ -144,7 +144,8 @@ public:
     std::function<std::unique_ptr<COvDiscDatabase>()> m_convertOldFiles;
     // The catalogue to open is being edited by `owner`: read-only, anyway, or not at all.
     // Without an answer it opens read-only.
-    std::function<LockChoice(const QString& title, const CCatalogueLock::Owner& owner)> m_askOpenLocked;
+    std::function<LockChoice(const QString& title, const CCatalogueLock::Owner& owner)>
+        m_askOpenLocked;
     // Save would replace a file that changed on disk since it was read. Without an answer
     // nothing is saved.
     std::function<ChangedFileChoice(const QString& title)> m_askSaveOverChanged;

@@ -51,7 +51,8 @@ MsgResult OvMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
                 break;
         }
     }
-    return Handler()(MessageRequest{std::string(text), buttons, icon, defaultAnswer, std::move(labels)});
+    return Handler()(
+        MessageRequest{std::string(text), buttons, icon, defaultAnswer, std::move(labels)});
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {

@@ -1,20 +1,19 @@
 // The document: command routing with its guards, and the new/open/save cycle on real files.
-#include "core/ov2_doc.h"
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QSysInfo>
 #include <QTest>
 #include <csignal>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "core/catalogue_file.h"
 #include "core/command_ids.h"
 #include "core/map_string_to_string.h"
+#include "core/ov2_doc.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
@@ -258,7 +257,9 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndTheModifiedFlag) {
     EXPECT_TRUE(doc.IsModified());
     // The catalogue and its lock; no temporary file left behind.
     EXPECT_TRUE(std::filesystem::exists(dir / ".discs.ovd.lock"));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 2);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              2);
 }
 
 // A catalogue saved by this document, holding its lock; and a second document that opens it.
@@ -267,7 +268,8 @@ struct SharedCatalogueTest : DocumentTest {
         doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
         EXPECT_TRUE(doc.OnSaveDocument(path));
         other.m_askOpenLocked = [this](const QString& title, const CCatalogueLock::Owner& owner) {
-            asked.push_back(title.toStdString() + " " + owner.user + " " + std::to_string(owner.pid));
+            asked.push_back(title.toStdString() + " " + owner.user + " " +
+                            std::to_string(owner.pid));
             return answer;
         };
     }
@@ -334,8 +336,9 @@ TEST_F(SharedCatalogueTest, AStaleLockIsTakenOverAndAnUnwritableFolderOpensReadO
     const pid_t child = fork();
     if (child == 0) _exit(0);
     waitpid(child, nullptr, 0);  // a process that existed and is gone
-    WriteFileBytes(dir / ".discs.ovd.lock", "anna " + QSysInfo::machineHostName().toStdString() + " " +
-                                                std::to_string(child) + " 2026-12-07T20:14:00Z\n");
+    WriteFileBytes(dir / ".discs.ovd.lock", "anna " + QSysInfo::machineHostName().toStdString() +
+                                                " " + std::to_string(child) +
+                                                " 2026-12-07T20:14:00Z\n");
     ASSERT_TRUE(other.OnOpenDocument(path));
     EXPECT_TRUE(asked.empty());
     EXPECT_FALSE(other.IsReadOnly());
@@ -353,7 +356,8 @@ TEST_F(SharedCatalogueTest, AStaleLockIsTakenOverAndAnUnwritableFolderOpensReadO
     ASSERT_TRUE(opened);
     EXPECT_TRUE(asked.empty());
     EXPECT_TRUE(other.IsReadOnly());
-    EXPECT_EQ(note, QStringLiteral("discs.ovd lies in a folder that cannot be written: opened read-only."));
+    EXPECT_EQ(note, QStringLiteral(
+                        "discs.ovd lies in a folder that cannot be written: opened read-only."));
 }
 
 TEST_F(SharedCatalogueTest, AChangeOnDiskReloadsAnUnmodifiedCatalogueAndIsReportedOverChanges) {

@@ -7,12 +7,12 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QSysInfo>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QSysInfo>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -22,8 +22,8 @@
 #include "app/pane_splitter.h"
 #include "app/program_icon.h"
 #include "app/recovery_offer.h"
-#include "core/catalogue_recovery.h"
 #include "core/catalogue_file.h"
+#include "core/catalogue_recovery.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/shell_open.h"
@@ -302,10 +302,13 @@ TEST_F(MainFrameTest, ASecondWindowOnALockedCatalogueIsAskedAndShowsItReadOnly) 
     ASSERT_EQ(messages.Messages().size(), 1u);
     const ov2::MessageRequest& asked = messages.Messages()[0];
     const std::string host = QSysInfo::machineHostName().toStdString();
-    const std::string start = "discs.ovd is being edited by ", end = ". Open it read-only, open it anyway, or cancel?";
+    const std::string start = "discs.ovd is being edited by ",
+                      end = ". Open it read-only, open it anyway, or cancel?";
     EXPECT_EQ(asked.text.rfind(start, 0), 0u) << asked.text;
-    EXPECT_NE(asked.text.find(" on " + host + " since " + QTime::currentTime().toString(QStringLiteral("HH:")).toStdString()),
-              std::string::npos) << asked.text;
+    EXPECT_NE(asked.text.find(" on " + host + " since " +
+                              QTime::currentTime().toString(QStringLiteral("HH:")).toStdString()),
+              std::string::npos)
+        << asked.text;
     EXPECT_TRUE(asked.text.ends_with(end)) << asked.text;
     EXPECT_EQ(asked.labels, (std::vector<std::string>{"Read-Only", "Open Anyway", "Cancel"}));
     EXPECT_EQ(asked.defaultAnswer, ov2::MsgResult::Yes);
@@ -343,11 +346,13 @@ TEST_F(MainFrameTest, AChangeOnDiskUnderChangesRaisesTheBarAndKeepMineSavesWitho
     ASSERT_EQ(messages.Messages().size(), 1u);
     EXPECT_EQ(messages.Texts()[0],
               "discs.ovd was changed on disk since you opened it. Saving replaces those changes.");
-    EXPECT_EQ(messages.Messages()[0].labels, (std::vector<std::string>{"Save As\u2026", "Replace", "Cancel"}));
+    EXPECT_EQ(messages.Messages()[0].labels,
+              (std::vector<std::string>{"Save As\u2026", "Replace", "Cancel"}));
     EXPECT_EQ(messages.Messages()[0].defaultAnswer, ov2::MsgResult::Cancel);
     EXPECT_TRUE(doc.IsModified());
 
-    QTest::mouseClick(frame.findChild<QPushButton*>(QStringLiteral("buttonKeepMine")), Qt::LeftButton);
+    QTest::mouseClick(frame.findChild<QPushButton*>(QStringLiteral("buttonKeepMine")),
+                      Qt::LeftButton);
     EXPECT_FALSE(bar->isVisible());
     frame.RunCommand(ov2::cmd::kFileSave);
     EXPECT_EQ(messages.Messages().size(), 1u);
@@ -367,7 +372,8 @@ TEST(RecoveryChild, ChangesTheCatalogueAndWaitsToBeKilled) {
     doc.SetModifiedFlag();
     const QDir folder(CCatalogueRecovery::Folder());
     // The first change is kept at once.
-    ASSERT_TRUE(QTest::qWaitFor([&folder] { return !folder.entryList(QDir::Files).isEmpty(); }, 10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&folder] { return !folder.entryList(QDir::Files).isEmpty(); }, 10000));
     std::puts("changes kept");
     std::fflush(stdout);
     QTest::qWait(60000);
@@ -379,11 +385,14 @@ TEST_F(MainFrameTest, AfterACrashTheNextStartOffersTheChangesAndRecoverRestoresT
     QProcess crashing;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("OV2_CRASHING_CATALOGUE"), path);
-    environment.insert(QStringLiteral("OV2_CRASHING_STATE"), qEnvironmentVariable("XDG_STATE_HOME"));
+    environment.insert(QStringLiteral("OV2_CRASHING_STATE"),
+                       qEnvironmentVariable("XDG_STATE_HOME"));
     crashing.setProcessEnvironment(environment);
-    crashing.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=RecoveryChild.*")});
+    crashing.start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("--gtest_filter=RecoveryChild.*")});
     QByteArray output;
-    while (!output.contains("changes kept") && crashing.waitForReadyRead(20000)) output += crashing.readAll();
+    while (!output.contains("changes kept") && crashing.waitForReadyRead(20000))
+        output += crashing.readAll();
     ASSERT_TRUE(output.contains("changes kept")) << output.toStdString();
     const auto gone = static_cast<long long>(crashing.processId());
     crashing.kill();  // SIGKILL: nothing of it runs any more
@@ -393,8 +402,8 @@ TEST_F(MainFrameTest, AfterACrashTheNextStartOffersTheChangesAndRecoverRestoresT
     const std::string brokenName = std::to_string(gone) + "-0-broken.ovd";
     WriteFileBytes(folder / brokenName, "not a catalogue");
     WriteFileBytes(folder / (brokenName + ".origin"), path.toStdString() + "\n");
-    std::filesystem::last_write_time(folder / brokenName,
-                                     std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+    std::filesystem::last_write_time(
+        folder / brokenName, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
 
     MessageRecorder messages;
     messages.Answer(ov2::MsgResult::Ok);
@@ -402,12 +411,15 @@ TEST_F(MainFrameTest, AfterACrashTheNextStartOffersTheChangesAndRecoverRestoresT
     ov2::OfferRecovery(doc);
     const std::vector<std::string> texts = messages.Texts();  // the older copy first
     ASSERT_EQ(texts.size(), 2u);
-    EXPECT_EQ(texts[0].rfind("The unsaved changes to discs.ovd that Ov2 kept do not read (", 0), 0u) << texts[0];
-    EXPECT_NE(texts[0].find("They are kept as " + (folder / brokenName).string() + ".unreadable-"), std::string::npos)
+    EXPECT_EQ(texts[0].rfind("The unsaved changes to discs.ovd that Ov2 kept do not read (", 0), 0u)
         << texts[0];
-    const QRegularExpression offer(QStringLiteral(
-        "^Ov2 was closed with unsaved changes to discs.ovd \\(last change \\d\\d:\\d\\d, 1 disc more than the "
-        "saved file\\). Recover them\\?$"));
+    EXPECT_NE(texts[0].find("They are kept as " + (folder / brokenName).string() + ".unreadable-"),
+              std::string::npos)
+        << texts[0];
+    const QRegularExpression offer(
+        QStringLiteral("^Ov2 was closed with unsaved changes to discs.ovd \\(last change "
+                       "\\d\\d:\\d\\d, 1 disc more than the "
+                       "saved file\\). Recover them\\?$"));
     EXPECT_TRUE(offer.match(QString::fromStdString(texts[1])).hasMatch()) << texts[1];
 
     EXPECT_EQ(Numbers(*doc.m_pDatabase), "1 2");
@@ -421,7 +433,8 @@ TEST_F(MainFrameTest, AfterACrashTheNextStartOffersTheChangesAndRecoverRestoresT
     EXPECT_EQ(Numbers(saved), "1 2");
     EXPECT_TRUE(CCatalogueRecovery::LeftBehind().empty());
     int files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) files += entry.path().string().find(".unreadable-") == std::string::npos;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files += entry.path().string().find(".unreadable-") == std::string::npos;
     EXPECT_EQ(files, 0);  // saved: no copy of it left
 }
 

@@ -1,12 +1,11 @@
+#include <gtest/gtest.h>
+
 #include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -357,7 +356,8 @@ TEST(Ov2catLock, WritersLeaveACatalogueOpenElsewhereAloneUnlessForced) {
     WriteFileBytes(dir / "disc" / "a.txt", "abc");
     WriteFileBytes(dir / "in.json", Dump(catalogue));
     // Taken an hour ago on another machine: held.
-    const std::string since = QDateTime::currentDateTimeUtc().addSecs(-3600).toString(Qt::ISODate).toStdString();
+    const std::string since =
+        QDateTime::currentDateTimeUtc().addSecs(-3600).toString(Qt::ISODate).toStdString();
     WriteFileBytes(dir / ".cat.ovd.lock", "anna livingroom 4242 " + since + "\n");
 
     for (const std::vector<std::string>& args :
