@@ -3,6 +3,7 @@
 #include <QFileSystemWatcher>
 #include <QString>
 #include <functional>
+#include <memory>
 
 // Notices that somebody else changed the catalogue's file: its size, its time or its identity
 // (another file renamed into its place, as every safe save does). The folder is watched as well
@@ -31,7 +32,9 @@ private:
     static Stamp StampOf(const QString& path);
     void OnWatcherSignal();
 
-    QFileSystemWatcher m_watcher;
+    // Made at the first file watched, and only in a program with an event loop to report to
+    // (the command-line tool has none).
+    std::unique_ptr<QFileSystemWatcher> m_watcher;
     QString m_path;
     Stamp m_stamp;
     bool m_noted = false;  // this change was reported already

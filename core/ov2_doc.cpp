@@ -1,5 +1,6 @@
 #include "core/ov2_doc.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 #include <algorithm>
@@ -343,7 +344,8 @@ void COv2Doc::KeepMine() {
 void COv2Doc::OnChangedOnDisk() {
     // A dialog at work (a scan) keeps the catalogue it works on; the change waits for it.
     if (m_busy && m_busy()) {
-        QTimer::singleShot(1000, [this] { OnChangedOnDisk(); });
+        // The timer is the document's own, so a closed document is never called back.
+        QTimer::singleShot(1000, &m_recoveryTimer, [this] { OnChangedOnDisk(); });
         return;
     }
     if (!m_watch.ChangedOnDisk()) return;
@@ -359,7 +361,9 @@ void COv2Doc::OnChangedOnDisk() {
 // ---------------------------------------------------------------- the recovery copy
 
 void COv2Doc::ScheduleRecoveryCopy() {
-    if (m_recoveryTimer.isActive()) return;
+    // Without an event loop (the command-line tool) nothing runs later; its work is saved
+    // before it ends.
+    if (m_recoveryTimer.isActive() || !QCoreApplication::instance()) return;
     // The first change after a while is kept at once; later ones wait for the two minutes.
     constexpr qint64 kInterval = 2 * 60 * 1000;
     const qint64 since = m_sinceRecoveryCopy.isValid() ? m_sinceRecoveryCopy.elapsed() : kInterval;
