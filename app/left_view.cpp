@@ -324,6 +324,7 @@ void CLeftView::OnEndlabeledit(QTreeWidgetItem* item) {
 }
 
 bool CLeftView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+    if (m_pDocument->IsReadOnly()) return false;
     // Only disc nodes get new labels.
     if (index.parent().isValid()) return false;
     if (trigger == SelectedClicked) m_bKeyAfterClick = false;
@@ -386,6 +387,8 @@ void CLeftView::OnTreeCdinfo() {
 }
 
 bool CLeftView::OnViewCommand(int nID) {
+    // A catalogue open read-only takes no change, whichever way the command came.
+    if (m_pDocument->IsReadOnly() && COv2Doc::ChangesCatalogue(nID)) return false;
     switch (nID) {
         case kTreeDelete:
         case kDeleteCd:

@@ -8,14 +8,19 @@
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QSettings>
 #include <QShortcut>
 #include <QSplitter>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QUrl>
+#include <QVBoxLayout>
 #include <optional>
 
 #include "app/about_dialog.h"
@@ -111,7 +116,39 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
             0, commands->widget()->minimumSizeHint().width() + 2 * commands->frameWidth() +
                    style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, commands));
     RestoreLayout();
-    setCentralWidget(m_splitter);
+    // Above the panes, the bar that says the file changed on disk under unsaved changes.
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("centralArea"));
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    m_changedBar = new QFrame(central);
+    m_changedBar->setObjectName(QStringLiteral("changedOnDiskBar"));
+    m_changedBar->setFrameShape(QFrame::StyledPanel);
+    m_changedBar->setAutoFillBackground(true);
+    m_changedBar->setBackgroundRole(QPalette::ToolTipBase);
+    auto* barRow = new QHBoxLayout(m_changedBar);
+    barRow->setContentsMargins(8, 4, 8, 4);
+    m_changedText = new QLabel(m_changedBar);
+    m_changedText->setObjectName(QStringLiteral("changedOnDiskText"));
+    m_changedText->setForegroundRole(QPalette::ToolTipText);
+    barRow->addWidget(m_changedText, 1);
+    auto* reload = new QPushButton(QStringLiteral("Reload"), m_changedBar);
+    reload->setObjectName(QStringLiteral("buttonReload"));
+    auto* keep = new QPushButton(QStringLiteral("Keep Mine"), m_changedBar);
+    keep->setObjectName(QStringLiteral("buttonKeepMine"));
+    barRow->addWidget(reload);
+    barRow->addWidget(keep);
+    connect(reload, &QPushButton::clicked, this, &CMainFrame::OnReloadFromDisk);
+    connect(keep, &QPushButton::clicked, this, [this] {
+        m_pDocument->KeepMine();
+        m_changedBar->hide();
+    });
+    m_changedBar->hide();
+    column->addWidget(m_changedBar);
+    column->addWidget(m_splitter, 1);
+    setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("statusBar"));
 
     CreateMenus();
     m_find = new CFindPane(doc, this);
@@ -133,9 +170,11 @@ CMainFrame::CMainFrame(COv2Doc* doc, QWidget* parent) : QMainWindow(parent), m_p
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
     m_pDocument->m_titleChanged = [this] {
+        m_changedBar->hide();  // another file, or this one saved: the news is out of date
         UpdateCaption();
         UpdateRecentFiles();
     };
+    ConnectFileOnDisk();
     // An edit marks the caption without renaming it: the start-up caption stays until the
     // title changes.
     m_pDocument->m_modifiedChanged = [this] { setWindowModified(m_pDocument->IsModified()); };
@@ -161,6 +200,76 @@ CMainFrame::~CMainFrame() {
     m_pDocument->m_convertOldFiles = nullptr;
     m_pDocument->m_askOpenPath = nullptr;
     m_pDocument->m_askSavePath = nullptr;
+    m_pDocument->m_askOpenLocked = nullptr;
+    m_pDocument->m_askSaveOverChanged = nullptr;
+    m_pDocument->m_changedOnDisk = nullptr;
+    m_pDocument->m_statusNote = nullptr;
+    m_pDocument->m_showDisc = nullptr;
+    m_pDocument->m_busy = nullptr;
+    m_pDocument->m_readOnlyChanged = nullptr;
+}
+
+// ---------------------------------------------------------------- the file on disk
+
+void CMainFrame::ConnectFileOnDisk() {
+    m_pDocument->m_askOpenLocked = [](const QString& title, const CCatalogueLock::Owner& owner) {
+        const std::string text = title.toStdString() + " is being edited by " + owner.user +
+                                 " on " + owner.host + " since " +
+                                 CCatalogueLock::SinceText(owner) +
+                                 ". Open it read-only, open it anyway, or cancel?";
+        switch (ov2::OvMessageBox(text, ov2::MsgButtons::YesNoCancel, ov2::MsgIcon::Question,
+                                  ov2::MsgResult::Yes, {"Read-Only", "Open Anyway", "Cancel"})) {
+            case ov2::MsgResult::Yes:
+                return COv2Doc::LockChoice::ReadOnly;
+            case ov2::MsgResult::No:
+                return COv2Doc::LockChoice::OpenAnyway;
+            default:
+                return COv2Doc::LockChoice::Cancel;
+        }
+    };
+    m_pDocument->m_askSaveOverChanged = [](const QString& title) {
+        const std::string text =
+            title.toStdString() +
+            " was changed on disk since you opened it. Saving replaces those changes.";
+        switch (ov2::OvMessageBox(text, ov2::MsgButtons::YesNoCancel, ov2::MsgIcon::Warning,
+                                  ov2::MsgResult::Cancel, {"Save As\u2026", "Replace", "Cancel"})) {
+            case ov2::MsgResult::Yes:
+                return COv2Doc::ChangedFileChoice::SaveAs;
+            case ov2::MsgResult::No:
+                return COv2Doc::ChangedFileChoice::Replace;
+            default:
+                return COv2Doc::ChangedFileChoice::Cancel;
+        }
+    };
+    m_pDocument->m_changedOnDisk = [this] { ShowChangedOnDiskBar(); };
+    m_pDocument->m_statusNote = [this](const QString& note) { statusBar()->showMessage(note); };
+    m_pDocument->m_showDisc = [this](const std::string& number) {
+        if (QTreeWidgetItem* item = m_tree->FindDiscItem(number)) m_tree->setCurrentItem(item);
+    };
+    m_pDocument->m_busy = [] { return QApplication::activeModalWidget() != nullptr; };
+    m_pDocument->m_readOnlyChanged = [this] { ApplyReadOnly(); };
+}
+
+void CMainFrame::ShowChangedOnDiskBar() {
+    m_changedText->setText(m_pDocument->GetTitle() +
+                           QStringLiteral(" was changed on disk by another program."));
+    m_changedBar->show();
+}
+
+void CMainFrame::OnReloadFromDisk() {
+    const std::string text = "Reload " + m_pDocument->GetTitle().toStdString() +
+                             " as it is on disk? The changes on screen are lost.";
+    if (ov2::OvMessageBox(text, ov2::MsgButtons::YesNo, ov2::MsgIcon::Question) !=
+        ov2::MsgResult::Yes)
+        return;
+    if (m_pDocument->ReloadFromDisk()) m_changedBar->hide();
+}
+
+void CMainFrame::ApplyReadOnly() {
+    UpdateCaption();
+    UpdateMenuState();
+    m_commands->EnableDiscCommands();
+    m_categories->RefreshAttachedCategories();
 }
 
 // ---------------------------------------------------------------- menus and accelerators
@@ -282,6 +391,7 @@ void CMainFrame::UpdateCaption() {
     // doubled so that it shows as written.
     QString title = m_pDocument->GetTitle();
     title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    if (m_pDocument->IsReadOnly()) title += QStringLiteral(" (read-only)");
     setWindowTitle(QStringLiteral("Ov2 - ") + title + QStringLiteral("[*]"));
     setWindowModified(m_pDocument->IsModified());
 }

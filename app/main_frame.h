@@ -12,6 +12,8 @@ class CLeftView;
 class COv2View;
 class QAction;
 class QMenu;
+class QFrame;
+class QLabel;
 class CPaneSplitter;
 
 // The main window: the four panes side by side (commands panel, disc tree, file list,
@@ -50,6 +52,11 @@ private:
     void OnAbout();
     // The settings sheet on the open catalogue.
     void OnSettings();
+    // The catalogue's file on disk: the questions the document asks and the bar it raises.
+    void ConnectFileOnDisk();
+    void ShowChangedOnDiskBar();
+    void OnReloadFromDisk();
+    void ApplyReadOnly();
 
     COv2Doc* m_pDocument;
     CPaneSplitter* m_splitter = nullptr;
@@ -58,6 +65,8 @@ private:
     COv2View* m_files = nullptr;
     CCategoriesView* m_categories = nullptr;
     CFindPane* m_find = nullptr;
+    QFrame* m_changedBar = nullptr;
+    QLabel* m_changedText = nullptr;
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentSeparator = nullptr;
     QStringList m_recentShown;  // the files the recent-file entries name, in their order

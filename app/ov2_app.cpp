@@ -9,6 +9,8 @@
 #include "app/main_frame.h"
 #include "app/program_icon.h"
 #include "app/qt_message_box.h"
+#include "app/recovery_offer.h"
+#include "app/session_signals.h"
 #include "core/ov2_doc.h"
 #include "widgets/theme_icons.h"
 
@@ -86,6 +88,9 @@ int RunOv2(QApplication& app) {
     // A catalogue named on the command line is opened; when it cannot be, the program ends
     // after saying why.
     if (!OpenAtStart(doc, frame, line.parser.positionalArguments())) return 1;
+    // Changes that a crash or a killed session left behind, offered before anything else.
+    ov2::OfferRecovery(doc);
+    ov2::QuitOnSessionSignals([&doc] { doc.QuitKeepingChanges(); });
 
     // Without a window manager nobody maximizes the window: give it the whole screen first.
     if (const QScreen* screen = QGuiApplication::primaryScreen()) frame.setGeometry(screen->availableGeometry());

@@ -222,6 +222,8 @@ void COv2View::ClearSortIndicator() {
 }
 
 bool COv2View::OnViewCommand(int nID) {
+    // A catalogue open read-only takes no change, whichever way the command came.
+    if (m_pDocument->IsReadOnly() && COv2Doc::ChangesCatalogue(nID)) return false;
     switch (nID) {
         case kFileAttachedCategories:
             OnFilemenuViewandeditattachedcategories();
@@ -454,6 +456,7 @@ bool COv2View::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     const bool asked = trigger == AllEditTriggers || trigger == EditKeyPressed ||
                        (trigger == SelectedClicked && index.column() == kColumnName);
     if (!asked || !index.isValid()) return QTreeWidget::edit(index, trigger, event);
+    if (m_pDocument->IsReadOnly()) return false;
 
     const QTreeWidgetItem* row = itemFromIndex(index.siblingAtColumn(kColumnName));
     if (!row || row->text(kColumnType) != QLatin1String("CDA")) return false;  // only audio tracks

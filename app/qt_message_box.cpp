@@ -1,5 +1,6 @@
 #include "app/qt_message_box.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -66,6 +67,16 @@ void InstallQtMessageBoxHandler(QWidget* parent) {
                         Buttons(request.buttons), owner.data());
         box.setObjectName(QStringLiteral("ov2MessageBox"));
         if (request.defaultAnswer) box.setDefaultButton(Button(*request.defaultAnswer));
+        const MsgResult order[] = {MsgResult::Yes, MsgResult::No, MsgResult::Ok, MsgResult::Retry,
+                                   MsgResult::Cancel};
+        std::size_t next = 0;
+        for (MsgResult answer : order)
+            if (QAbstractButton* button = box.button(Button(answer));
+                button && next < request.labels.size()) {
+                // The standard button's icon (a red "No") would say something the words do not.
+                button->setText(QString::fromStdString(request.labels[next++]));
+                button->setIcon(QIcon());
+            }
         return Result(box.exec(), request.buttons);
     });
 }

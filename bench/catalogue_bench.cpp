@@ -6,7 +6,6 @@
 //   bench_catalogue --measure-load FILE          loads FILE and prints the peak resident memory;
 //                                                BM_LoadPeakMemory runs this in a fresh process
 #include <benchmark/benchmark.h>
-
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -25,6 +24,7 @@
 #include "bench/catalogue_generator.h"
 #include "core/archive.h"
 #include "core/catalogue_file.h"
+#include "core/catalogue_save.h"
 #include "core/disc_database.h"
 #include "core/hash_map.h"
 #include "core/string_list.h"
@@ -141,6 +141,36 @@ void BM_SaveCatalogue(benchmark::State& state) {
     SetFileCounters(state, file);
 }
 BENCHMARK(BM_SaveCatalogue)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The program's own save: the bytes, their check that they read back, the temporary file and
+// its rename over the old one.
+void BM_SafeSave(benchmark::State& state) {
+    COvDiscDatabase& database = Catalogue();
+    const QString file = QString::fromStdString((Folder() / "safe.ovd").string());
+    std::string error;
+    for (auto _ : state) {
+        if (ov2::SaveCatalogueFile(file, database, &error) != ov2::SaveFault::None) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+    SetFileCounters(state, file.toStdString());
+}
+BENCHMARK(BM_SafeSave)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+
+// The check alone: the bytes of a save looked over as the reader would take them.
+void BM_SaveCheck(benchmark::State& state) {
+    const std::string bytes = CatalogueBytes(Catalogue());
+    std::string error;
+    for (auto _ : state) {
+        if (!CatalogueBytesRead(bytes, &error)) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+    }
+    state.counters["file_MB"] = static_cast<double>(bytes.size()) / kMiB;
+}
+BENCHMARK(BM_SaveCheck)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 void BM_LoadCatalogue(benchmark::State& state) {
     const std::filesystem::path& file = CatalogueFile();

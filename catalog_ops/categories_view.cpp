@@ -219,6 +219,8 @@ void CCategoriesView::OnInitialUpdate() {
 }
 
 bool CCategoriesView::OnViewCommand(int nID) {
+    // A catalogue open read-only takes no change, whichever way the command came.
+    if (m_pDocument->IsReadOnly() && COv2Doc::ChangesCatalogue(nID)) return false;
     switch (nID) {
         case ov2::cmd::kCreateCategory:
             OnButtonCreateCategory();
@@ -272,7 +274,10 @@ void CCategoriesView::RefreshWorkingCopy() {
 
 void CCategoriesView::RefreshAttachedCategories() {
     // A category needs a disc to be attached to; an empty catalogue takes none.
-    m_buttonCreate->setEnabled(!IsCatalogueEmpty());
+    const bool readOnly = m_pDocument->IsReadOnly();
+    m_buttonCreate->setEnabled(!IsCatalogueEmpty() && !readOnly);
+    m_buttonSaveNotes->setEnabled(!readOnly);
+    m_editNotes->setReadOnly(readOnly);
     if (!CurrentDisc()) return;
     // Only a changed text is set, so that the caret stays where the user left it.
     const QString notes = NotesText(CurrentDisc()->m_strNotes);

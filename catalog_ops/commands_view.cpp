@@ -93,6 +93,12 @@ constexpr const char* kDiscCommands[] = {
     "buttonShowAvailable", "buttonShowNotAvailable",
 };
 
+// The buttons whose commands change the catalogue; read-only mode disables them.
+constexpr const char* kEditingCommands[] = {
+    "buttonScan",       "buttonDelete", "buttonCddb",    "buttonChangeNumber",
+    "buttonSaveArtist", "buttonLend",   "buttonGetBack",
+};
+
 // A field for a disc number takes digits only, refused as they are typed; what reaches the
 // commands in another way (set by a test, say) still meets their own checks.
 void AcceptDigitsOnly(QLineEdit* edit) {
@@ -474,6 +480,17 @@ void CCommandsView::EnableDiscCommands() {
     for (const char* name : kDiscCommands)
         if (auto* button = findChild<QToolButton*>(QString::fromLatin1(name)))
             button->setEnabled(discs);
+    // A catalogue open read-only looks things up but takes no change.
+    if (!m_pDocument->IsReadOnly()) {
+        if (auto* scan = findChild<QToolButton*>(QStringLiteral("buttonScan")))
+            scan->setEnabled(true);
+    } else {
+        for (const char* name : kEditingCommands)
+            if (auto* button = findChild<QToolButton*>(QString::fromLatin1(name)))
+                button->setEnabled(false);
+    }
+    for (QLineEdit* edit : {m_editName, m_editArtist, m_editQuality})
+        if (edit) edit->setReadOnly(m_pDocument->IsReadOnly());
 }
 
 void CCommandsView::RefreshFromCurrentDisc() {
@@ -495,6 +512,8 @@ void CCommandsView::RefreshFromCurrentDisc() {
 // ---------------------------------------------------------------- commands
 
 bool CCommandsView::OnViewCommand(int nID) {
+    // A catalogue open read-only takes no change, whichever way the command came.
+    if (m_pDocument->IsReadOnly() && COv2Doc::ChangesCatalogue(nID)) return false;
     switch (nID) {
         case kChangeNumber:
             OnButtonChangeNumber();

@@ -91,12 +91,15 @@ public:
     // user is told, the focus goes to that field, and false is returned.
     bool UpdateData(bool bSaveAndValidate = true);
 
+    // Enables the buttons that need a disc while the catalogue has one, and disables those
+    // that change it while it is read-only.
+    void EnableDiscCommands();
+
 private:
     COvDiscDatabase* Database() const;
     COvDisc* CurrentDisc() const;
     bool CatalogueIsEmpty() const;
     // The buttons whose commands need a disc are enabled exactly when the catalogue has one.
-    void EnableDiscCommands();
     // The history list of that settings key, or none when the catalogue has no such list.
     CStringList* HistoryList(std::string_view key) const;
     void TypeAhead(CHistoryCombo* combo, std::string_view key, std::string_view missingMessage);

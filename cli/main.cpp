@@ -26,6 +26,7 @@
 #include "cli/toc_command.h"
 #include "cli/usage.h"
 #include "core/catalogue_file.h"
+#include "core/catalogue_lock.h"
 #include "core/catalogue_save.h"
 #include "core/disc_database.h"
 #include "platform/text.h"
@@ -71,6 +72,20 @@ int WriteOut(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size() || std::fflush(stdout) != 0)
         return Fail("standard output", std::string_view(std::strerror(errno)));
     return 0;
+}
+
+// A catalogue that somebody has open for editing is not written behind their back (the last to
+// save would win and the other's work would be gone); --force says the user knows better.
+bool LockedAgainstWriting(const char* file, bool force) {
+    if (force) return false;
+    const CCatalogueLock::Inspection inspection = CCatalogueLock::Inspect(QFile::decodeName(file));
+    if (inspection.state != CCatalogueLock::State::Held) return false;
+    Fail(file, CCatalogueLock::Describe(*inspection.owner));
+    return true;
+}
+
+bool IsForce(int argc, char** argv, int at) {
+    return argc > at && std::string_view(argv[at]) == "--force";
 }
 
 bool Read(const char* file, COvDiscDatabase& database) {
@@ -145,7 +160,8 @@ std::optional<ov2::SearchQuery> SearchArguments(int argc, char** argv) {
     return query;
 }
 
-int Build(const char* jsonFile, const char* outFile) {
+int Build(const char* jsonFile, const char* outFile, bool force) {
+    if (LockedAgainstWriting(outFile, force)) return 1;
     QFile source(QFile::decodeName(jsonFile));
     if (!source.open(QIODevice::ReadOnly)) return Fail(jsonFile, source.errorString());
     const QByteArray text = source.readAll();
@@ -212,13 +228,18 @@ int Freedb(int argc, char** argv) {
     return WriteOut(result.output);
 }
 
-// scan SOURCE FILE.ovd [--name NAME] [--letter X] [--archives|--no-archives], the options in
-// any order.
+// scan SOURCE FILE.ovd [--name NAME] [--letter X] [--archives|--no-archives] [--force], the
+// options in any order.
 int Scan(int argc, char** argv) {
     std::optional<std::string> name, letter;
     std::optional<bool> archives;
+    bool force = false;
     for (int i = 4; i < argc; ++i) {
         const std::string_view option = argv[i];
+        if (option == "--force" && !force) {
+            force = true;
+            continue;
+        }
         if ((option == "--archives" || option == "--no-archives") && !archives) {
             archives = option == "--archives";
             continue;
@@ -231,17 +252,18 @@ int Scan(int argc, char** argv) {
         else
             return Usage();
     }
+    if (LockedAgainstWriting(argv[3], force)) return 1;
     const ScanCommandResult result = ScanIntoCatalogue(argv[2], argv[3], std::move(name),
                                                        std::move(letter), archives.value_or(true));
     if (!result.ok) return Fail(result.what, result.reason);
     return WriteOut(result.output);
 }
 
-// rescan SOURCE FILE.ovd --disc N [--letter X] [--yes] [--archives|--no-archives], the options
-// in any order.
+// rescan SOURCE FILE.ovd --disc N [--letter X] [--yes] [--archives|--no-archives] [--force],
+// the options in any order.
 int Rescan(int argc, char** argv) {
     std::optional<std::string> number, letter;
-    bool apply = false;
+    bool apply = false, force = false;
     std::optional<bool> archives;
     for (int i = 4; i < argc; ++i) {
         const std::string_view option = argv[i];
@@ -253,6 +275,10 @@ int Rescan(int argc, char** argv) {
             archives = option == "--archives";
             continue;
         }
+        if (option == "--force" && !force) {
+            force = true;
+            continue;
+        }
         if (i + 1 >= argc) return Usage();
         if (option == "--disc" && !number)
             number = argv[++i];
@@ -262,6 +288,8 @@ int Rescan(int argc, char** argv) {
             return Usage();
     }
     if (!number) return Usage();
+    // Only the report without --yes leaves the catalogue alone.
+    if (apply && LockedAgainstWriting(argv[3], force)) return 1;
     const ScanCommandResult result =
         RescanInCatalogue(argv[2], argv[3], *number, letter, apply, archives.value_or(true));
     if (!result.ok) return Fail(result.what, result.reason);
@@ -295,7 +323,8 @@ int Find(int argc, char** argv) {
 }
 
 // Missing files: their numbered list, a line each, on standard error.
-int Convert(const char* oldFolder, const char* catalogue) {
+int Convert(const char* oldFolder, const char* catalogue, bool force) {
+    if (LockedAgainstWriting(catalogue, force)) return 1;
     const ConvertCommandResult result = ConvertOldCatalogue(oldFolder, catalogue);
     if (!result.ok) {
         const std::size_t list = result.reason.find('\n');
@@ -331,11 +360,13 @@ int main(int argc, char** argv) {
         if (const std::optional<ov2::SearchQuery> query = SearchArguments(argc, argv))
             return Search(argv[2], *query);
     if (verb == "find" && argc >= 4) return Find(argc, argv);
-    if (verb == "build" && argc == 4) return Build(argv[2], argv[3]);
+    if (verb == "build" && (argc == 4 || (argc == 5 && IsForce(argc, argv, 4))))
+        return Build(argv[2], argv[3], argc == 5);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);
     if (verb == "freedb" && argc >= 3) return Freedb(argc, argv);
     if (verb == "drives" && argc == 2) return WriteOut(DrivesText());
-    if (verb == "convert" && argc == 4) return Convert(argv[2], argv[3]);
+    if (verb == "convert" && (argc == 4 || (argc == 5 && IsForce(argc, argv, 4))))
+        return Convert(argv[2], argv[3], argc == 5);
     if (verb == "scan" && argc >= 4) return Scan(argc, argv);
     if (verb == "rescan" && argc >= 6) return Rescan(argc, argv);
     return Usage();

@@ -11,7 +11,10 @@ struct CommandUsage {
 
 constexpr CommandUsage kCommands[] = {
     {"dump", "FILE.ovd", "prints the whole catalogue as JSON"},
-    {"build", "FILE.json OUT.ovd", "writes a catalogue from JSON of the same shape"},
+    {"build", "FILE.json OUT.ovd [--force]",
+     "writes a catalogue from JSON of the same shape."
+     " A catalogue that another program has open for editing (its lock lies beside it) is left "
+     "alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
     {"stat", "FILE.ovd", "prints \"discs D files F categories C\""},
     {"gaps", "FILE.ovd",
      "the disc numbers from 1 to the last disc's that no disc carries, one a line; at most "
@@ -21,7 +24,8 @@ constexpr CommandUsage kCommands[] = {
      "catalogue order: files whose name holds the pattern (without regard to case or "
      "encoding: names made on Windows are read as Windows-1252, both sides are "
      "NFC-normalised and fully case-folded, so \"strasse\" finds \"Straße\" and \"café\" "
-     "finds \"CAFÉ\"), or discs with --discs; with --category only those that carry every category named (exact "
+     "finds \"CAFÉ\"), or discs with --discs; with --category only those that carry every category "
+     "named (exact "
      "case), and the pattern \"*\" then takes them all"},
     {"find", "QUERY FILE.ovd... [--json]",
      "the files of every catalogue named that the query finds, one a line, in catalogue "
@@ -61,7 +65,9 @@ constexpr CommandUsage kCommands[] = {
      "SITE is a site text of the server list (\"host (place)\", the host is the text before "
      "the first blank) or a bare \"host:port\", by default the central server; --hello sends "
      "that contact address in the greeting"},
-    {"scan", "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X] [--archives] [--no-archives]",
+    {"scan",
+     "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X] [--archives] [--no-archives] "
+     "[--force]",
      "records the disc in the drive (\"E\", \"e:\") as the scan dialog does and appends it "
      "with the next number to the catalogue, made when missing; prints \"disc N files F "
      "size S MB\". A folder, an ISO image or a CUE sheet in place of the letter is recorded "
@@ -69,9 +75,12 @@ constexpr CommandUsage kCommands[] = {
      "inside archives (zip, 7z, rar, tar, cab) are recorded in a folder named like the "
      "archive unless --no-archives; archives inside archives stay files. Then it prints "
      "\"N archives listed.\" and, for those that could not be, \"M archives not listed: "
-     "E encrypted, D damaged\" and one \"PATH: REASON\" a line"},
+     "E encrypted, D damaged\" and one \"PATH: REASON\" a line. A catalogue that another "
+     "program has open for editing (its lock lies beside it) is left alone: exit 1 with "
+     "\"locked by USER on HOST since TIME\", unless --force"},
     {"rescan",
-     "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes] [--archives] [--no-archives]",
+     "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes] [--archives] [--no-archives] "
+     "[--force]",
      "walks the disc again (the source as ov2cat scan takes it; a folder or image is "
      "recorded under the letter the disc's files carry unless --letter says otherwise) and "
      "prints \"Rescan of disc N: A files added, R removed, C changed in size, M moved; "
@@ -79,8 +88,10 @@ constexpr CommandUsage kCommands[] = {
      "and folders, keeping the disc's number, labels, lending and categories and, on files "
      "found again (also moved ones), their categories and track titles. A source that seems "
      "to hold another disc gives a warning on standard error. Archives are walked as ov2cat "
-     "scan walks them, unless --no-archives"},
-    {"convert", "OLD_FOLDER OUT.ovd",
+     "scan walks them, unless --no-archives. With --yes, a catalogue that another program has "
+     "open for editing (its lock lies beside it) is left alone: exit 1 with \"locked by USER "
+     "on HOST since TIME\", unless --force"},
+    {"convert", "OLD_FOLDER OUT.ovd [--force]",
      "converts the old catalogue in the folder (\"Data.dat\", \"Cat.dat\", "
      "\"FileData.dat\", \"Tree.ovdt\", opened for reading only) as \"Convert Old Files\" "
      "does in an empty catalogue: discs in ascending order, the old category names (empty "
@@ -89,7 +100,9 @@ constexpr CommandUsage kCommands[] = {
      "four are looked for before any is read), their numbered list follows the error line "
      "(\"1: Cat.dat\", one a line) and nothing is written. Discs left out (numbers that are "
      "not plain whole numbers, or repeated) are named on standard error, the first 20 of "
-     "them and how many more"},
+     "them and how many more."
+     " A catalogue that another program has open for editing (its lock lies beside it) is left "
+     "alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
 };
 
 constexpr std::size_t kLineWidth = 78;

@@ -79,8 +79,12 @@ bool ReadableCatalogueBytes(COvDiscDatabase& database, std::string* bytes, std::
             return true;
         },
         &why);
-    COvDiscDatabase check;
-    if (written && ReadCatalogue(*bytes, check, &why)) return true;
+    if (written && CatalogueBytesRead(*bytes, &why)) return true;
     if (error) *error = written ? "the catalogue would not be readable: " + why : why;
     return false;
+}
+
+bool CatalogueBytesRead(std::string_view bytes, std::string* error) {
+    COvDiscDatabase check;
+    return ReadCatalogue(bytes, check, error);
 }

@@ -1,6 +1,8 @@
 #include "core/ov2_doc.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QTimer>
 #include <algorithm>
 #include <iterator>
 #include <new>
@@ -33,9 +35,18 @@ void FillDefaultSettings(COvDiscDatabase& database) {
 }  // namespace
 
 COv2Doc::COv2Doc()
-    : m_pCurrentDisc(std::make_unique<COvDisc>()), m_pDatabase(std::make_unique<COvDiscDatabase>()) {}
+    : m_pCurrentDisc(std::make_unique<COvDisc>()),
+      m_pDatabase(std::make_unique<COvDiscDatabase>()) {
+    m_recoveryTimer.setSingleShot(true);
+    QObject::connect(&m_recoveryTimer, &QTimer::timeout, &m_recoveryTimer,
+                     [this] { WriteRecoveryCopy(); });
+}
 
-COv2Doc::~COv2Doc() = default;
+// A clean end: the changes were saved or dropped on purpose, unless the session ended the
+// program and they wait in the recovery copy.
+COv2Doc::~COv2Doc() {
+    if (!m_bKeepRecoveryCopy) m_recovery.Remove();
+}
 
 // ---------------------------------------------------------------- views
 
@@ -96,7 +107,12 @@ void COv2Doc::Serialize(CArchive& ar) { m_pDatabase->Serialize(ar); }
 
 void COv2Doc::SetModifiedFlag(bool modified) {
     // Every edit says so, also one after the first: the listeners follow each of them.
-    if (modified) TellCatalogueListeners(false);
+    if (modified) {
+        TellCatalogueListeners(false);
+        ScheduleRecoveryCopy();
+    } else {
+        DropRecoveryCopy();
+    }
     if (m_bModified == modified) return;
     m_bModified = modified;
     if (m_modifiedChanged) m_modifiedChanged();
@@ -131,13 +147,51 @@ void COv2Doc::SetPathName(const QString& path) {
 bool COv2Doc::OnNewDocument() {
     DeleteContents();
     m_bModified = false;
+    DropRecoveryCopy();
+    m_lock.Release();
+    m_watch.Watch(QString());
+    SetReadOnly(false);
     SetPathName(QString());
     UpdateAllViews();
     TellCatalogueListeners(true);
     return true;
 }
 
+void COv2Doc::Note(const QString& text) const {
+    if (m_statusNote) m_statusNote(text);
+}
+
+void COv2Doc::SetReadOnly(bool readOnly) {
+    if (m_bReadOnly == readOnly) return;
+    m_bReadOnly = readOnly;
+    if (m_readOnlyChanged) m_readOnlyChanged();
+}
+
+COv2Doc::OpenMode COv2Doc::ModeForOpening(const QString& path) {
+    const CCatalogueLock::Inspection inspection = CCatalogueLock::Inspect(path);
+    switch (inspection.state) {
+        case CCatalogueLock::State::Held:
+            if (!m_askOpenLocked) return OpenMode::ReadOnly;
+            switch (m_askOpenLocked(QFileInfo(path).fileName(), *inspection.owner)) {
+                case LockChoice::ReadOnly:
+                    return OpenMode::ReadOnly;
+                case LockChoice::OpenAnyway:
+                    return OpenMode::Editable;
+                case LockChoice::Cancel:
+                    return OpenMode::Cancelled;
+            }
+            return OpenMode::Cancelled;
+        case CCatalogueLock::State::Unwritable:
+            return OpenMode::Unwritable;
+        case CCatalogueLock::State::Free:
+            break;
+    }
+    return OpenMode::Editable;
+}
+
 bool COv2Doc::OnOpenDocument(const QString& path) {
+    OpenMode mode = ModeForOpening(path);
+    if (mode == OpenMode::Cancelled) return false;
     // The file is read completely into a catalogue of its own first: one that cannot be read
     // leaves the open catalogue, its changes and its name as they were.
     auto database = std::make_unique<COvDiscDatabase>();
@@ -151,14 +205,25 @@ bool COv2Doc::OnOpenDocument(const QString& path) {
                           ov2::MsgIcon::Error);
         return false;
     }
+    // The lock is taken once the file has been read: a file that does not open takes nobody's
+    // lock away.
+    CCatalogueLock lock;
+    if (mode == OpenMode::Editable && !lock.Acquire(path)) mode = OpenMode::Unwritable;
     DeleteContents();
     m_pDatabase = std::move(database);
     m_bModified = false;
+    DropRecoveryCopy();
+    m_lock = std::move(lock);
+    m_watch.Watch(QFileInfo(path).absoluteFilePath());
+    SetReadOnly(mode != OpenMode::Editable);
     // The list first: the title's news refreshes the menu, which must name this file already.
     m_recentFiles.Add(path);
     SetPathName(path);
     UpdateAllViews();
     TellCatalogueListeners(true);
+    if (mode == OpenMode::Unwritable)
+        Note(m_strTitle +
+             QStringLiteral(" lies in a folder that cannot be written: opened read-only."));
     return true;
 }
 
@@ -173,6 +238,17 @@ ov2::SaveFault COv2Doc::SaveDocument(const QString& path) {
         ov2::OvMessageBox("Failed to save document.\n\n" + Utf8(path) + ": " + reason,
                           ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
         return fault;
+    }
+    // The file saved is the one this program edits now: under a new name it takes the lock
+    // there (and leaves the old one), and it is the file the watch compares with.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    if (absolute != m_strPathName || !m_lock.IsHeld()) {
+        CCatalogueLock lock;
+        if (lock.Acquire(absolute)) m_lock = std::move(lock);
+        m_watch.Watch(absolute);
+        SetReadOnly(!m_lock.IsHeld());
+    } else {
+        m_watch.TakeStamp();
     }
     m_recentFiles.Add(path);
     SetPathName(path);
@@ -191,9 +267,18 @@ bool COv2Doc::SaveModified() {
     }
 }
 
-bool COv2Doc::DoFileSave() { return DoSave(m_strPathName); }
+bool COv2Doc::DoFileSave() {
+    return DoSave(m_bReadOnly ? QString() : m_strPathName);
+}
 
 bool COv2Doc::DoSave(const QString& path) {
+    // Another program saved the file since it was read: replacing it is the user's decision.
+    if (!path.isEmpty() && path == m_strPathName && m_watch.ChangedOnDisk()) {
+        const ChangedFileChoice choice =
+            m_askSaveOverChanged ? m_askSaveOverChanged(m_strTitle) : ChangedFileChoice::Cancel;
+        if (choice == ChangedFileChoice::Cancel) return false;
+        if (choice == ChangedFileChoice::SaveAs) return DoSave(QString());
+    }
     QString target = path;
     if (target.isEmpty()) {
         if (!m_askSavePath) return false;
@@ -228,7 +313,139 @@ bool COv2Doc::OpenFile(const QString& path) {
     return OnOpenDocument(path);
 }
 
+// ---------------------------------------------------------------- the file on disk
+
+bool COv2Doc::ReloadFromDisk() {
+    if (m_strPathName.isEmpty()) return false;
+    auto database = std::make_unique<COvDiscDatabase>();
+    FillDefaultSettings(*database);
+    std::string error;
+    if (!ReadCatalogueFile(m_strPathName.toStdString(), *database, &error)) {
+        ov2::OvMessageBox("Failed to open document.\n\n" + Utf8(m_strPathName) + ": " + error,
+                          ov2::MsgButtons::Ok, ov2::MsgIcon::Error);
+        return false;
+    }
+    const std::string shown = m_pCurrentDisc ? m_pCurrentDisc->m_strNumber.str() : std::string();
+    DeleteContents();
+    m_pDatabase = std::move(database);
+    m_watch.TakeStamp();
+    m_bModified = true;  // so that the flag's news reaches the caption
+    SetModifiedFlag(false);
+    UpdateAllViews();
+    TellCatalogueListeners(true);
+    if (!shown.empty() && m_pDatabase->FindDisc(shown) && m_showDisc) m_showDisc(shown);
+    return true;
+}
+
+void COv2Doc::KeepMine() {
+    m_watch.TakeStamp();
+}
+
+void COv2Doc::OnChangedOnDisk() {
+    // A dialog at work (a scan) keeps the catalogue it works on; the change waits for it.
+    if (m_busy && m_busy()) {
+        // The timer is the document's own, so a closed document is never called back.
+        QTimer::singleShot(1000, &m_recoveryTimer, [this] { OnChangedOnDisk(); });
+        return;
+    }
+    if (!m_watch.ChangedOnDisk()) return;
+    if (m_bModified) {
+        if (m_changedOnDisk) m_changedOnDisk();
+        return;
+    }
+    if (ReloadFromDisk())
+        Note(m_strTitle +
+             QStringLiteral(" was changed on disk by another program and has been read again."));
+}
+
+// ---------------------------------------------------------------- the recovery copy
+
+void COv2Doc::ScheduleRecoveryCopy() {
+    // Without an event loop (the command-line tool) nothing runs later; its work is saved
+    // before it ends.
+    if (m_recoveryTimer.isActive() || !QCoreApplication::instance()) return;
+    // The first change after a while is kept at once; later ones wait for the two minutes.
+    constexpr qint64 kInterval = 2 * 60 * 1000;
+    const qint64 since = m_sinceRecoveryCopy.isValid() ? m_sinceRecoveryCopy.elapsed() : kInterval;
+    m_recoveryTimer.start(static_cast<int>(std::max<qint64>(0, kInterval - since)));
+}
+
+void COv2Doc::DropRecoveryCopy() {
+    m_recoveryTimer.stop();
+    m_recovery.Remove();
+}
+
+void COv2Doc::WriteRecoveryCopy() {
+    m_recoveryTimer.stop();
+    if (!m_bModified) return;
+    std::string error;
+    // A copy that cannot be written leaves the last one; the catalogue itself is untouched.
+    if (m_recovery.Write(*m_pDatabase, m_strPathName, &error)) m_sinceRecoveryCopy.start();
+}
+
+void COv2Doc::QuitKeepingChanges() {
+    WriteRecoveryCopy();
+    m_bKeepRecoveryCopy = m_recovery.HasCopy();
+}
+
+void COv2Doc::Recover(const CCatalogueRecovery::Copy& copy,
+                      std::unique_ptr<COvDiscDatabase> recovered) {
+    OpenMode mode = copy.original.isEmpty() ? OpenMode::Editable : ModeForOpening(copy.original);
+    CCatalogueLock lock;
+    if (mode == OpenMode::Editable && !copy.original.isEmpty() && !lock.Acquire(copy.original))
+        mode = OpenMode::Unwritable;
+    DeleteContents();
+    m_pDatabase = std::move(recovered);
+    DropRecoveryCopy();
+    m_lock = std::move(lock);
+    m_watch.Watch(copy.original.isEmpty() ? QString()
+                                          : QFileInfo(copy.original).absoluteFilePath());
+    // Recovered changes are never dropped by a question cancelled: read-only, they still go
+    // elsewhere with Save As.
+    SetReadOnly(mode != OpenMode::Editable);
+    SetPathName(copy.original);
+    m_bModified = false;
+    SetModifiedFlag(true);
+    UpdateAllViews();
+    TellCatalogueListeners(true);
+    WriteRecoveryCopy();
+    if (m_recovery.HasCopy()) CCatalogueRecovery::Delete(copy);
+}
+
 // ---------------------------------------------------------------- commands
+
+bool COv2Doc::ChangesCatalogue(int nID) {
+    switch (nID) {
+        case kFileSave:
+        case kCdScan:
+        case kDeleteCd:
+        case kRescanDisc:
+        case kCddb:
+        case kLend:
+        case kGetBack:
+        case kGetBackAccel:
+        case kConvertOldFiles:
+        case kConvertAccel:
+        case kSettings:
+        case kTreeDelete:
+        case kTreeRename:
+        case kFileAttachedCategories:
+        case kFileRenameAudio:
+        case kChangeNumber:
+        case kLendButton:
+        case kSaveArtist:
+        case kCreateCategory:
+        case kSaveNotes:
+        case kDeleteCategory:
+        case kRemoveAttachedCategory:
+        case kAttachToCd:
+        case kRenameCategory:
+        case kAttachToFile:
+            return true;
+        default:
+            return false;
+    }
+}
 
 bool COv2Doc::RouteToView(std::string_view className, int nID) {
     COvView* view = FindView(className);
@@ -236,6 +453,7 @@ bool COv2Doc::RouteToView(std::string_view className, int nID) {
 }
 
 bool COv2Doc::IsCommandEnabled(int nID) const {
+    if (m_bReadOnly && ChangesCatalogue(nID)) return false;
     if (nID == kLargeIcons) return m_bLargeIcons == 0;
     if (nID == kSmallIcons) return m_bLargeIcons != 0;
     if (nID == kRescanDisc) return m_pCurrentDisc && !m_pCurrentDisc->m_strNumber.empty();
@@ -244,6 +462,12 @@ bool COv2Doc::IsCommandEnabled(int nID) const {
 
 bool COv2Doc::OnCtrlEnter() {
     const int target = m_nEnterTarget;
+    // Read-only, only what looks something up goes ahead: opening a file, showing a disc,
+    // searching.
+    if (m_bReadOnly && target != 2 && target != 3 && target != 4) {
+        m_nEnterTarget = 0;
+        return false;
+    }
     if (target != 4) m_nEnterTarget = 0;
     switch (target) {
         case 1: return RouteToView("CLeftView", kChangeNumber);
@@ -259,6 +483,7 @@ bool COv2Doc::OnCtrlEnter() {
 }
 
 bool COv2Doc::OnDeleteKey() {
+    if (m_bReadOnly) return false;
     switch (m_nDeleteTarget) {
         case 1:
             m_nDeleteTarget = 0;
@@ -302,6 +527,24 @@ bool COv2Doc::OnConvertOldFiles() {
 }
 
 bool COv2Doc::OnCommand(int nID) {
+    if (m_bReadOnly && ChangesCatalogue(nID) && nID != kFileSave) return false;
+    // Work that took long to do is kept in the recovery copy as soon as it is done.
+    switch (nID) {
+        case kCdScan:
+        case kRescanDisc:
+        case kCddb:
+        case kConvertOldFiles:
+        case kConvertAccel: {
+            const bool handled = HandleCommand(nID);
+            if (m_bModified) WriteRecoveryCopy();
+            return handled;
+        }
+        default:
+            return HandleCommand(nID);
+    }
+}
+
+bool COv2Doc::HandleCommand(int nID) {
     const bool empty = m_pDatabase->IsEmpty();
     switch (nID) {
         case kFileNew: return OnFileNew();

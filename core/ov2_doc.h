@@ -1,13 +1,19 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "core/catalogue_lock.h"
+#include "core/catalogue_recovery.h"
 #include "core/catalogue_save.h"
+#include "core/catalogue_watch.h"
 #include "core/disc_database.h"
 #include "core/ov_view.h"
 #include "core/recent_file_list.h"
@@ -68,6 +74,11 @@ public:
     void Serialize(CArchive& ar);
 
     bool IsModified() const { return m_bModified; }
+    // Opened read-only: somebody else edits the catalogue, or its folder takes no lock. Nothing
+    // changes it then; Save As makes the new file the editable one.
+    bool IsReadOnly() const { return m_bReadOnly; }
+    // Whether the command changes the catalogue (and so is refused while it is read-only).
+    static bool ChangesCatalogue(int nID);
     void SetModifiedFlag(bool modified = true);
 
     // ---- the single-document cycle
@@ -90,6 +101,31 @@ public:
     bool OnFileNew();
     bool OpenFile(const QString& path);
 
+    // ---- the file on disk, shared with other programs and machines
+    enum class LockChoice { ReadOnly, OpenAnyway, Cancel };
+    enum class ChangedFileChoice { SaveAs, Replace, Cancel };
+    // Reads the catalogue's file again, dropping the changes on screen; the disc shown stays
+    // shown where it still exists. False when the file does not read (the catalogue stays).
+    bool ReloadFromDisk();
+    // The user keeps the catalogue on screen over the one another program saved: that file is
+    // the known one from now on, and Save replaces it without asking again.
+    void KeepMine();
+    // What the watch noticed: an unmodified catalogue is read again at once, a modified one
+    // asks the window to offer Reload and Keep Mine. Called by the watch; tests call it too.
+    void OnChangedOnDisk();
+
+    // ---- the recovery copy of unsaved changes
+    // Writes it now (after a scan, a rescan, a conversion, a freedb lookup); edits otherwise
+    // write it at most every two minutes. Nothing to write without unsaved changes.
+    void WriteRecoveryCopy();
+    // The session ends the program: the unsaved changes stay in the recovery copy, for the next
+    // start to offer, instead of being asked about.
+    void QuitKeepingChanges();
+    // Takes over a recovered catalogue (read from `copy`) as modified, bound to the catalogue's
+    // own file so that Save writes it there; the copy is deleted once this document's own copy
+    // holds the changes.
+    void Recover(const CCatalogueRecovery::Copy& copy, std::unique_ptr<COvDiscDatabase> recovered);
+
     // Where the program asks the user for a file name; tests answer instead. An empty result
     // cancels.
     std::function<QString()> m_askOpenPath;
@@ -106,6 +142,24 @@ public:
     // Shows the conversion dialog ("Convert Old Files") and returns, after OK, the database it
     // built; none when the user cancelled.
     std::function<std::unique_ptr<COvDiscDatabase>()> m_convertOldFiles;
+    // The catalogue to open is being edited by `owner`: read-only, anyway, or not at all.
+    // Without an answer it opens read-only.
+    std::function<LockChoice(const QString& title, const CCatalogueLock::Owner& owner)>
+        m_askOpenLocked;
+    // Save would replace a file that changed on disk since it was read. Without an answer
+    // nothing is saved.
+    std::function<ChangedFileChoice(const QString& title)> m_askSaveOverChanged;
+    // The file changed on disk while the catalogue on screen has changes of its own.
+    std::function<void()> m_changedOnDisk;
+    // A note for the status bar ("opened read-only", "read again").
+    std::function<void(const QString& note)> m_statusNote;
+    // Shows the disc of that number, after the catalogue was read again.
+    std::function<void(const std::string& number)> m_showDisc;
+    // Whether the window is in the middle of something (a dialog open) that a catalogue read
+    // again under it would upset; the change is then taken up a little later.
+    std::function<bool()> m_busy;
+    // Told when read-only mode begins or ends, for the caption and the commands.
+    std::function<void()> m_readOnlyChanged;
 
     // Whoever keeps something made from the catalogue (Find's index) is told after every edit
     // of it or a save under a new name (`replaced` false) and when another catalogue took its place: new, open (`replaced`
@@ -131,6 +185,12 @@ private:
     bool OnCtrlEnter();
     bool OnDeleteKey();
     bool OnConvertOldFiles();
+    bool HandleCommand(int nID);
+    void SetReadOnly(bool readOnly);
+    // How a catalogue is to be opened, after asking when another holds its lock.
+    enum class OpenMode { Editable, ReadOnly, Unwritable, Cancelled };
+    OpenMode ModeForOpening(const QString& path);
+    void Note(const QString& text) const;
 
     std::vector<COvView*> m_views;
     bool m_bModified = false;
@@ -138,4 +198,13 @@ private:
     QString m_strPathName;
     CRecentFileList m_recentFiles;
     std::vector<std::pair<const void*, CatalogueListener>> m_catalogueListeners;
+    bool m_bReadOnly = false;
+    CCatalogueLock m_lock;
+    CCatalogueWatch m_watch{[this] { OnChangedOnDisk(); }};
+    CCatalogueRecovery m_recovery;
+    QTimer m_recoveryTimer;
+    QElapsedTimer m_sinceRecoveryCopy;
+    bool m_bKeepRecoveryCopy = false;
+    void ScheduleRecoveryCopy();
+    void DropRecoveryCopy();
 };

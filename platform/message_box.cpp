@@ -30,7 +30,7 @@ MsgResult SafeAnswer(MsgButtons buttons) {
 }
 
 MsgResult OvMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
-                       std::optional<MsgResult> defaultAnswer) {
+                       std::optional<MsgResult> defaultAnswer, std::vector<std::string> labels) {
     if (icon == MsgIcon::None)
         icon = buttons == MsgButtons::Ok || buttons == MsgButtons::RetryCancel ? MsgIcon::Warning
                                                                                : MsgIcon::Question;
@@ -51,7 +51,8 @@ MsgResult OvMessageBox(std::string_view text, MsgButtons buttons, MsgIcon icon,
                 break;
         }
     }
-    return Handler()(MessageRequest{std::string(text), buttons, icon, defaultAnswer});
+    return Handler()(
+        MessageRequest{std::string(text), buttons, icon, defaultAnswer, std::move(labels)});
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Every message the program shows the user goes through OvMessageBox, so that the program can
 // show it as a dialog and tests can read its exact text and answer it from a script.
@@ -18,6 +19,9 @@ struct MessageRequest {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     std::optional<MsgResult> defaultAnswer;  // the button that Enter presses
+    // Texts for the buttons in their order (Yes, No, Cancel, ...) where a question needs its own
+    // words ("Read-Only", "Open Anyway"); the answers stay those of the buttons they replace.
+    std::vector<std::string> labels;
 };
 
 using MessageBoxHandler = std::function<MsgResult(const MessageRequest&)>;
@@ -28,7 +32,8 @@ using MessageBoxHandler = std::function<MsgResult(const MessageRequest&)>;
 // asks before something is deleted, and the first button otherwise.
 MsgResult OvMessageBox(std::string_view text, MsgButtons buttons = MsgButtons::Ok,
                        MsgIcon icon = MsgIcon::None,
-                       std::optional<MsgResult> defaultAnswer = std::nullopt);
+                       std::optional<MsgResult> defaultAnswer = std::nullopt,
+                       std::vector<std::string> labels = {});
 
 // Installs the handler that shows messages and returns the previous one. An empty handler
 // restores the default, which prints the message to standard error and answers with the

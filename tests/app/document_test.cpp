@@ -1,14 +1,19 @@
 // The document: command routing with its guards, and the new/open/save cycle on real files.
-#include "core/ov2_doc.h"
-
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
+#include <QSysInfo>
+#include <QTest>
 #include <csignal>
 
 #include "core/catalogue_file.h"
 #include "core/command_ids.h"
 #include "core/map_string_to_string.h"
+#include "core/ov2_doc.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
@@ -250,7 +255,150 @@ TEST_F(DocumentTest, AFailedSaveKeepsTheOldFileAndTheModifiedFlag) {
         << messages.Texts()[0];
     EXPECT_EQ(ReadFileBytes(dir / "discs.ovd"), old);
     EXPECT_TRUE(doc.IsModified());
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+    // The catalogue and its lock; no temporary file left behind.
+    EXPECT_TRUE(std::filesystem::exists(dir / ".discs.ovd.lock"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              2);
+}
+
+// A catalogue saved by this document, holding its lock; and a second document that opens it.
+struct SharedCatalogueTest : DocumentTest {
+    SharedCatalogueTest() {
+        doc.m_pDatabase->AddTail(MakeDisc("1", "one"));
+        EXPECT_TRUE(doc.OnSaveDocument(path));
+        other.m_askOpenLocked = [this](const QString& title, const CCatalogueLock::Owner& owner) {
+            asked.push_back(title.toStdString() + " " + owner.user + " " +
+                            std::to_string(owner.pid));
+            return answer;
+        };
+    }
+    std::string LockText() const { return ReadFileBytes(dir / ".discs.ovd.lock"); }
+    TempDir dir;
+    const QString path = QString::fromStdString((dir / "discs.ovd").string());
+    COv2Doc other;
+    std::vector<std::string> asked;
+    COv2Doc::LockChoice answer = COv2Doc::LockChoice::ReadOnly;
+};
+
+TEST_F(SharedCatalogueTest, ASecondWindowIsAskedAndReadOnlyRefusesEveryEdit) {
+    const std::string lock = LockText();
+    EXPECT_NE(lock.find(" " + std::to_string(getpid()) + " "), std::string::npos) << lock;
+
+    answer = COv2Doc::LockChoice::Cancel;
+    EXPECT_FALSE(other.OnOpenDocument(path));
+    EXPECT_EQ(other.GetPathName(), QString());
+
+    answer = COv2Doc::LockChoice::ReadOnly;
+    ASSERT_TRUE(other.OnOpenDocument(path));
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[1].rfind("discs.ovd ", 0), 0u);
+    EXPECT_TRUE(asked[1].ends_with(" " + std::to_string(getpid())));
+    EXPECT_TRUE(other.IsReadOnly());
+    EXPECT_EQ(LockText(), lock);  // the first window keeps its lock
+    // Menus, Del, Ctrl+Enter: nothing changes the catalogue, and Save is off.
+    RecordingView otherTree{other, "CLeftView"};
+    for (int id : {kDeleteCd, kCdScan, kSettings, kFileSave, kLend}) {
+        EXPECT_FALSE(other.IsCommandEnabled(id)) << id;
+        EXPECT_FALSE(other.OnCommand(id)) << id;
+    }
+    other.m_nDeleteTarget = 1;
+    EXPECT_FALSE(other.OnCommand(kDelete));
+    other.m_nEnterTarget = 1;
+    EXPECT_FALSE(other.OnCommand(kCtrlEnter));
+    other.m_nEnterTarget = 3;
+    EXPECT_TRUE(other.OnCommand(kCtrlEnter));  // showing a disc still works
+    EXPECT_EQ(otherTree.commands, std::vector<int>{kShowCd});
+    EXPECT_EQ(Numbers(*other.m_pDatabase), "1");
+
+    // Save As makes the new file the editable one, with its own lock.
+    const QString copy = QString::fromStdString((dir / "mine.ovd").string());
+    other.m_askSavePath = [&copy](const QString&) { return copy; };
+    EXPECT_TRUE(other.OnCommand(kFileSaveAs));
+    EXPECT_FALSE(other.IsReadOnly());
+    EXPECT_TRUE(std::filesystem::exists(dir / ".mine.ovd.lock"));
+
+    // Open Anyway takes the lock over; the first window closing leaves the new holder's lock.
+    COv2Doc third;
+    third.m_askOpenLocked = [](const QString&, const CCatalogueLock::Owner&) {
+        return COv2Doc::LockChoice::OpenAnyway;
+    };
+    ASSERT_TRUE(third.OnOpenDocument(path));
+    EXPECT_FALSE(third.IsReadOnly());
+    doc.OnNewDocument();
+    EXPECT_TRUE(std::filesystem::exists(dir / ".discs.ovd.lock"));
+    third.OnNewDocument();
+    EXPECT_FALSE(std::filesystem::exists(dir / ".discs.ovd.lock"));
+}
+
+TEST_F(SharedCatalogueTest, AStaleLockIsTakenOverAndAnUnwritableFolderOpensReadOnly) {
+    doc.OnNewDocument();
+    const pid_t child = fork();
+    if (child == 0) _exit(0);
+    waitpid(child, nullptr, 0);  // a process that existed and is gone
+    WriteFileBytes(dir / ".discs.ovd.lock", "anna " + QSysInfo::machineHostName().toStdString() +
+                                                " " + std::to_string(child) +
+                                                " 2026-12-07T20:14:00Z\n");
+    ASSERT_TRUE(other.OnOpenDocument(path));
+    EXPECT_TRUE(asked.empty());
+    EXPECT_FALSE(other.IsReadOnly());
+    EXPECT_NE(LockText().find(" " + std::to_string(getpid()) + " "), std::string::npos);
+    other.OnNewDocument();
+
+    // A folder that takes no lock: its mode says so, and since the tests may run as root, who
+    // writes anyway, a folder also holds the lock's name.
+    std::filesystem::create_directory(dir / ".discs.ovd.lock");
+    chmod(dir.path().c_str(), 0555);
+    QString note;
+    other.m_statusNote = [&note](const QString& text) { note = text; };
+    const bool opened = other.OnOpenDocument(path);
+    chmod(dir.path().c_str(), 0755);
+    ASSERT_TRUE(opened);
+    EXPECT_TRUE(asked.empty());
+    EXPECT_TRUE(other.IsReadOnly());
+    EXPECT_EQ(note, QStringLiteral(
+                        "discs.ovd lies in a folder that cannot be written: opened read-only."));
+}
+
+TEST_F(SharedCatalogueTest, AChangeOnDiskReloadsAnUnmodifiedCatalogueAndIsReportedOverChanges) {
+    int reported = 0;
+    doc.m_changedOnDisk = [&reported] { ++reported; };
+    COvDiscDatabase theirs;
+    theirs.AddTail(MakeDisc("1", "one"));
+    theirs.AddTail(MakeDisc("2", "two"));
+    WriteFileBytes(dir / "other.ovd", CatalogueBytes(theirs));
+    std::filesystem::rename(dir / "other.ovd", dir / "discs.ovd");  // as a safe save does
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Numbers(*doc.m_pDatabase) == "1 2"; }, 5000));
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(reported, 0);
+
+    doc.m_pDatabase->AddTail(MakeDisc("9", "mine"));
+    doc.SetModifiedFlag();
+    theirs.AddTail(MakeDisc("3", "three"));
+    WriteFileBytes(dir / "discs.ovd", CatalogueBytes(theirs));
+    EXPECT_TRUE(QTest::qWaitFor([&reported] { return reported == 1; }, 5000));
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "1 2 9");  // nothing dropped without asking
+
+    // Save over it asks; Cancel leaves both as they were.
+    MessageRecorder messages;
+    const std::string onDisk = ReadFileBytes(dir / "discs.ovd");
+    std::vector<QString> saveAsked;
+    doc.m_askSaveOverChanged = [&saveAsked](const QString& title) {
+        saveAsked.push_back(title);
+        return COv2Doc::ChangedFileChoice::Cancel;
+    };
+    EXPECT_FALSE(doc.OnCommand(kFileSave));
+    EXPECT_EQ(saveAsked, std::vector<QString>{QStringLiteral("discs.ovd")});
+    EXPECT_EQ(ReadFileBytes(dir / "discs.ovd"), onDisk);
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "1 2 9");
+    // Replace saves; the next save asks nothing.
+    doc.m_askSaveOverChanged = [](const QString&) { return COv2Doc::ChangedFileChoice::Replace; };
+    EXPECT_TRUE(doc.OnCommand(kFileSave));
+    doc.m_askSaveOverChanged = nullptr;
+    doc.SetModifiedFlag();
+    EXPECT_TRUE(doc.OnCommand(kFileSave));
+    EXPECT_TRUE(messages.Texts().empty());
 }
 
 TEST_F(DocumentTest, WorkingCopySharesFileRecords) {

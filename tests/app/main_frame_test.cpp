@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <QSplitter>
+#include <QSysInfo>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -17,7 +21,9 @@
 #include "app/ov2_app.h"
 #include "app/pane_splitter.h"
 #include "app/program_icon.h"
+#include "app/recovery_offer.h"
 #include "core/catalogue_file.h"
+#include "core/catalogue_recovery.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/shell_open.h"
@@ -281,6 +287,155 @@ TEST_F(MainFrameTest, MenuItemsAreEnabledByTheDocument) {
     EXPECT_FALSE(frame.Action(ov2::cmd::kLargeIcons)->isEnabled());
     EXPECT_TRUE(frame.Action(ov2::cmd::kSmallIcons)->isEnabled());
     EXPECT_FALSE(frame.Action(ov2::cmd::kLargeIcons)->icon().isNull());
+}
+
+TEST_F(MainFrameTest, ASecondWindowOnALockedCatalogueIsAskedAndShowsItReadOnly) {
+    TempDir dir;
+    const QString path = WriteCatalogue(dir, "discs.ovd", {MakeDisc("4", "Four")});
+    ASSERT_TRUE(doc.OpenFile(path));
+    COv2Doc secondDoc;
+    TestFrame second{&secondDoc};
+    second.show();
+    MessageRecorder messages;
+    messages.Answer(ov2::MsgResult::Yes);
+    ASSERT_TRUE(secondDoc.OpenFile(path));
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    const ov2::MessageRequest& asked = messages.Messages()[0];
+    const std::string host = QSysInfo::machineHostName().toStdString();
+    const std::string start = "discs.ovd is being edited by ",
+                      end = ". Open it read-only, open it anyway, or cancel?";
+    EXPECT_EQ(asked.text.rfind(start, 0), 0u) << asked.text;
+    EXPECT_NE(asked.text.find(" on " + host + " since " +
+                              QTime::currentTime().toString(QStringLiteral("HH:")).toStdString()),
+              std::string::npos)
+        << asked.text;
+    EXPECT_TRUE(asked.text.ends_with(end)) << asked.text;
+    EXPECT_EQ(asked.labels, (std::vector<std::string>{"Read-Only", "Open Anyway", "Cancel"}));
+    EXPECT_EQ(asked.defaultAnswer, ov2::MsgResult::Yes);
+
+    EXPECT_EQ(second.windowTitle(), QStringLiteral("Ov2 - discs.ovd (read-only)[*]"));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - discs.ovd[*]"));
+    for (const char* name : {"buttonScan", "buttonDelete", "buttonChangeNumber", "buttonLend",
+                             "buttonCreateCategory", "buttonSaveNotes"}) {
+        EXPECT_FALSE(second.findChild<QWidget*>(QString::fromLatin1(name))->isEnabled()) << name;
+        EXPECT_TRUE(frame.findChild<QWidget*>(QString::fromLatin1(name))->isEnabled()) << name;
+    }
+    EXPECT_TRUE(second.findChild<QWidget*>(QStringLiteral("buttonShowCd"))->isEnabled());
+    EXPECT_FALSE(second.Action(ov2::cmd::kFileSave)->isEnabled());
+    EXPECT_TRUE(second.Action(ov2::cmd::kFileSaveAs)->isEnabled());
+    auto* tree = second.findChild<CLeftView*>();
+    tree->setCurrentItem(tree->topLevelItem(0));
+    tree->editItem(tree->topLevelItem(0));
+    EXPECT_EQ(tree->findChild<QLineEdit*>(), nullptr);  // no label editing
+}
+
+TEST_F(MainFrameTest, AChangeOnDiskUnderChangesRaisesTheBarAndKeepMineSavesWithoutAsking) {
+    TempDir dir;
+    const QString path = WriteCatalogue(dir, "discs.ovd", {MakeDisc("4", "Four")});
+    ASSERT_TRUE(doc.OpenFile(path));
+    auto* bar = frame.findChild<QWidget*>(QStringLiteral("changedOnDiskBar"));
+    doc.SetModifiedFlag();
+    QTest::qWait(20);  // a time stamp of its own for the other program's file
+    WriteCatalogue(dir, "discs.ovd", {MakeDisc("4", "Four"), MakeDisc("5", "Five")});
+    EXPECT_TRUE(QTest::qWaitFor([bar] { return bar->isVisible(); }, 5000));
+    EXPECT_EQ(frame.findChild<QLabel*>(QStringLiteral("changedOnDiskText"))->text(),
+              QStringLiteral("discs.ovd was changed on disk by another program."));
+
+    MessageRecorder messages;
+    frame.RunCommand(ov2::cmd::kFileSave);  // answered Cancel
+    ASSERT_EQ(messages.Messages().size(), 1u);
+    EXPECT_EQ(messages.Texts()[0],
+              "discs.ovd was changed on disk since you opened it. Saving replaces those changes.");
+    EXPECT_EQ(messages.Messages()[0].labels,
+              (std::vector<std::string>{"Save As\u2026", "Replace", "Cancel"}));
+    EXPECT_EQ(messages.Messages()[0].defaultAnswer, ov2::MsgResult::Cancel);
+    EXPECT_TRUE(doc.IsModified());
+
+    QTest::mouseClick(frame.findChild<QPushButton*>(QStringLiteral("buttonKeepMine")),
+                      Qt::LeftButton);
+    EXPECT_FALSE(bar->isVisible());
+    frame.RunCommand(ov2::cmd::kFileSave);
+    EXPECT_EQ(messages.Messages().size(), 1u);
+    EXPECT_FALSE(doc.IsModified());
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "4");
+}
+
+// The program that crashes in the recovery test below: it changes a catalogue, keeps the change
+// in its recovery copy, and waits to be killed. It runs only when that test starts it.
+TEST(RecoveryChild, ChangesTheCatalogueAndWaitsToBeKilled) {
+    const QString path = qEnvironmentVariable("OV2_CRASHING_CATALOGUE");
+    if (path.isEmpty()) GTEST_SKIP() << "started by the recovery test only";
+    qputenv("XDG_STATE_HOME", qgetenv("OV2_CRASHING_STATE"));  // where the test looks
+    COv2Doc doc;
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    doc.m_pDatabase->AddTail(MakeDisc("2", "scanned"));
+    doc.SetModifiedFlag();
+    const QDir folder(CCatalogueRecovery::Folder());
+    // The first change is kept at once.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&folder] { return !folder.entryList(QDir::Files).isEmpty(); }, 10000));
+    std::puts("changes kept");
+    std::fflush(stdout);
+    QTest::qWait(60000);
+}
+
+TEST_F(MainFrameTest, AfterACrashTheNextStartOffersTheChangesAndRecoverRestoresThem) {
+    TempDir dir;
+    const QString path = WriteCatalogue(dir, "discs.ovd", {MakeDisc("1", "one")});
+    QProcess crashing;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("OV2_CRASHING_CATALOGUE"), path);
+    environment.insert(QStringLiteral("OV2_CRASHING_STATE"),
+                       qEnvironmentVariable("XDG_STATE_HOME"));
+    crashing.setProcessEnvironment(environment);
+    crashing.start(QCoreApplication::applicationFilePath(),
+                   {QStringLiteral("--gtest_filter=RecoveryChild.*")});
+    QByteArray output;
+    while (!output.contains("changes kept") && crashing.waitForReadyRead(20000))
+        output += crashing.readAll();
+    ASSERT_TRUE(output.contains("changes kept")) << output.toStdString();
+    const auto gone = static_cast<long long>(crashing.processId());
+    crashing.kill();  // SIGKILL: nothing of it runs any more
+    crashing.waitForFinished();
+    // A copy that does not read, left by another crash, is set aside and named.
+    const std::filesystem::path folder = CCatalogueRecovery::Folder().toStdString();
+    const std::string brokenName = std::to_string(gone) + "-0-broken.ovd";
+    WriteFileBytes(folder / brokenName, "not a catalogue");
+    WriteFileBytes(folder / (brokenName + ".origin"), path.toStdString() + "\n");
+    std::filesystem::last_write_time(
+        folder / brokenName, std::filesystem::file_time_type::clock::now() - std::chrono::hours(1));
+
+    MessageRecorder messages;
+    messages.Answer(ov2::MsgResult::Ok);
+    messages.Answer(ov2::MsgResult::Yes);
+    ov2::OfferRecovery(doc);
+    const std::vector<std::string> texts = messages.Texts();  // the older copy first
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].rfind("The unsaved changes to discs.ovd that Ov2 kept do not read (", 0), 0u)
+        << texts[0];
+    EXPECT_NE(texts[0].find("They are kept as " + (folder / brokenName).string() + ".unreadable-"),
+              std::string::npos)
+        << texts[0];
+    const QRegularExpression offer(
+        QStringLiteral("^Ov2 was closed with unsaved changes to discs.ovd \\(last change "
+                       "\\d\\d:\\d\\d, 1 disc more than the "
+                       "saved file\\). Recover them\\?$"));
+    EXPECT_TRUE(offer.match(QString::fromStdString(texts[1])).hasMatch()) << texts[1];
+
+    EXPECT_EQ(Numbers(*doc.m_pDatabase), "1 2");
+    EXPECT_TRUE(doc.IsModified());
+    EXPECT_FALSE(doc.IsReadOnly());  // the dead program's lock is taken over
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("Ov2 - discs.ovd[*]"));
+    frame.RunCommand(ov2::cmd::kFileSave);
+    COvDiscDatabase saved;
+    std::string error;
+    ASSERT_TRUE(ReadCatalogueFile(path.toStdString(), saved, &error)) << error;
+    EXPECT_EQ(Numbers(saved), "1 2");
+    EXPECT_TRUE(CCatalogueRecovery::LeftBehind().empty());
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        files += entry.path().string().find(".unreadable-") == std::string::npos;
+    EXPECT_EQ(files, 0);  // saved: no copy of it left
 }
 
 // A run from the build tree has no installed icon theme to ask: the program's own icon must

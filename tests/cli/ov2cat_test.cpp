@@ -1,11 +1,11 @@
+#include <gtest/gtest.h>
+
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QStringList>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -342,6 +342,38 @@ TEST(Ov2catBuild, RefusesBadDocumentsAndLeavesTheTargetAlone) {
     const std::string nowhere = (dir / "no" / "such" / "folder.ovd").string();
     ExpectOneLineFailure(Ov2cat({"build", (dir / "in.json").string(), nowhere}), nowhere);
     ExpectOneLineFailure(Ov2cat({"build", (dir / "none.json").string(), out}), (dir / "none.json").string());
+}
+
+TEST(Ov2catLock, WritersLeaveACatalogueOpenElsewhereAloneUnlessForced) {
+    TempDir dir;
+    const std::string catalogue = (dir / "cat.ovd").string();
+    COvDiscDatabase database;
+    database.AddTail(MakeDisc("1", "one"));
+    AddDefaultSettings(database);
+    WriteFileBytes(catalogue, CatalogueBytes(database));
+    const std::string before = ReadFileBytes(catalogue);
+    std::filesystem::create_directory(dir / "disc");
+    WriteFileBytes(dir / "disc" / "a.txt", "abc");
+    WriteFileBytes(dir / "in.json", Dump(catalogue));
+    // Taken an hour ago on another machine: held.
+    const std::string since =
+        QDateTime::currentDateTimeUtc().addSecs(-3600).toString(Qt::ISODate).toStdString();
+    WriteFileBytes(dir / ".cat.ovd.lock", "anna livingroom 4242 " + since + "\n");
+
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"scan", (dir / "disc").string(), catalogue},
+          {"build", (dir / "in.json").string(), catalogue},
+          {"rescan", (dir / "disc").string(), catalogue, "--disc", "1", "--yes"}}) {
+        SCOPED_TRACE(args[0]);
+        const Result r = Ov2cat(args);
+        ExpectOneLineFailure(r, catalogue);
+        EXPECT_NE(r.err.find(": locked by anna on livingroom since "), std::string::npos) << r.err;
+    }
+    EXPECT_EQ(ReadFileBytes(catalogue), before);
+
+    const Result forced = Ov2cat({"scan", (dir / "disc").string(), catalogue, "--force"});
+    EXPECT_EQ(forced.exitCode, 0) << forced.err;
+    EXPECT_EQ(Ov2cat({"stat", catalogue}).out, "discs 2 files 1 categories 0\n");
 }
 
 TEST(Ov2catUsage, MissingOrUnknownVerbsAndWrongArgumentCountsExitTwo) {

@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
     // Each run starts without remembered settings (recent files, pane widths) and leaves none.
     const QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    // Recovery copies of the catalogues that tests change stay in the scratch folder too.
+    setenv("XDG_STATE_HOME", (settings.path() + QStringLiteral("/state")).toLocal8Bit().constData(),
+           1);
     ov2::InstallIconThemeFallback();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
