@@ -240,12 +240,16 @@ void ImportJsonLines(std::string_view bytes, Builder& builder) {
         } else if (row.contains(QStringLiteral("type"))) {
             Fail(line, QStringLiteral("unknown type \"%1\"").arg(type));
         } else {
-            COvDisc& disc = builder.DiscOfRow(
-                line, NumberText(row, "disc", line), Text(row, "discName", line, false),
-                Text(row, "artist", line, false), Text(row, "location", line, false),
-                Texts(row, "discCategories", line));
-            builder.AddFile(disc, Text(row, "folder", line), Text(row, "name", line),
-                            NumberText(row, "size", line), Texts(row, "categories", line));
+            // Read one after the other, so that the first fault of a row is the one named.
+            const std::string number = NumberText(row, "disc", line);
+            std::string folder = Text(row, "folder", line), name = Text(row, "name", line);
+            std::string size = NumberText(row, "size", line);
+            const std::vector<std::string> discCategories = Texts(row, "discCategories", line);
+            COvDisc& disc = builder.DiscOfRow(line, number, Text(row, "discName", line, false),
+                                              Text(row, "artist", line, false),
+                                              Text(row, "location", line, false), discCategories);
+            builder.AddFile(disc, std::move(folder), std::move(name), std::move(size),
+                            Texts(row, "categories", line));
         }
     }
 }
