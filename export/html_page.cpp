@@ -35,8 +35,8 @@ main { flex: 1; display: flex; min-height: 0; }
 .row { position: absolute; left: 0; right: 0; height: 24px; display: grid; grid-template-columns: minmax(0, 3fr) 90px minmax(0, 3fr) minmax(0, 2fr); gap: 10px; padding: 0 10px; align-items: center; border-bottom: 1px solid var(--line); white-space: nowrap; }
 .row span { overflow: hidden; text-overflow: ellipsis; }
 .row .size { text-align: right; }
-#columns { position: relative; height: 26px; font-weight: 600; background: var(--head); }
-#list { flex: 1; overflow: auto; position: relative; }
+#columns { position: relative; height: 26px; font-weight: 600; background: var(--head); overflow: hidden; scrollbar-gutter: stable; }
+#list { flex: 1; overflow: auto; position: relative; scrollbar-gutter: stable; }
 #spacer { position: relative; }
 .muted { color: var(--muted); }
 </style>
@@ -136,7 +136,8 @@ const char* const kHtmlPageAfter = R"OV2(</script>
   const search = el("search");
   function runSearch() {
     const words = search.value.toLowerCase().split(/\s+/).filter(w => w);
-    if (!words.length) { pickDisc(null); return; }
+    if (!words.length) { pickDisc(tree.firstChild); return; }
+    const started = performance.now();
     if (!lowerNames) lowerNames = fileName.map(n => n.toLowerCase());
     const hits = [];
     outer: for (let f = 0; f < total; ++f) {
@@ -146,6 +147,7 @@ const char* const kHtmlPageAfter = R"OV2(</script>
     }
     setPicked(null);
     show(Int32Array.from(hits), "found");
+    document.body.dataset.searchMs = Math.round(performance.now() - started);
   }
   let timer = 0;
   search.addEventListener("input", () => { clearTimeout(timer); timer = setTimeout(runSearch, 120); });
@@ -166,7 +168,9 @@ const char* const kHtmlPageAfter = R"OV2(</script>
   }
   function pickDisc(node) {
     setPicked(node);
-    if (!node) { const all = new Int32Array(total); for (let i = 0; i < total; ++i) all[i] = i; show(all, "in all discs"); }
+    const all = new Int32Array(total);
+    for (let i = 0; i < total; ++i) all[i] = i;
+    show(all, "on all discs");
   }
   function folderTree(d) {
     const root = { children: new Map() };
@@ -225,6 +229,14 @@ const char* const kHtmlPageAfter = R"OV2(</script>
             disc.folders.length ? () => folderChildren(d, folderTree(d)) : null, away ? "lent" : "");
   });
   pickDisc(tree.firstChild);
+  // An address ending in #q=words opens the page with that search, so a search can be sent as a link.
+  function searchFromAddress() {
+    const words = new URLSearchParams(location.hash.slice(1)).get("q");
+    if (words !== null) { search.value = words; runSearch(); }
+  }
+  window.addEventListener("hashchange", searchFromAddress);
+  searchFromAddress();
+  document.body.dataset.readyMs = Math.round(performance.now());
 })();
 </script>
 </body>

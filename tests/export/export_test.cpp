@@ -236,5 +236,42 @@ TEST_F(ExportTest, CancelLeavesNoFileBehindInAnyFormat) {
     }
 }
 
+// Headless Chromium opens the page with a search in its address: the hit count as the page
+// shows it, and names that hold markup shown as text, never run.
+TEST_F(ExportTest, HtmlPageAnswersASearchInChromiumAndShowsMarkupAsText) {
+    const QString chromium = QStandardPaths::findExecutable(QStringLiteral("chromium"));
+    if (chromium.isEmpty())
+        GTEST_SKIP() << "Debian's chromium is not installed: the page is not opened";
+    m_database.m_lstDiscs[0]->m_strArtist = "<img src=x onerror=\"document.body.dataset.ran=1\">";
+    ExportOptions options;
+    options.format = Format::Html;
+    ASSERT_EQ(ExportCatalogue(m_database, WholeCatalogue(m_database), options,
+                              QString::fromStdString(Path("page.html")))
+                  .status,
+              ExportStatus::Done);
+    const std::string page = ReadFileBytes(m_dir / "page.html");
+    EXPECT_EQ(page.find("://"), std::string::npos) << "the page must not load anything";
+    const auto dom = [&](const char* fragment) {
+        const Outcome run =
+            Program(chromium,
+                    {QStringLiteral("--headless"), QStringLiteral("--no-sandbox"),
+                     QStringLiteral("--disable-gpu"), QStringLiteral("--dump-dom"),
+                     QStringLiteral("file://%1%2")
+                         .arg(QString::fromStdString(Path("page.html")), QLatin1String(fragment))});
+        EXPECT_EQ(run.code, 0) << run.err;
+        return run.out;
+    };
+    std::string shown = dom("#q=ALERT%20%20txt");
+    EXPECT_NE(shown.find("<span id=\"count\">1 file found</span>"), std::string::npos) << shown;
+    EXPECT_NE(shown.find(
+                  ">&lt;script&gt;alert(1)&lt;/script&gt;.txt</span><span class=\"size\">7 bytes<"),
+              std::string::npos);
+    EXPECT_NE(shown.find("\u2014 &lt;img src=x"), std::string::npos);
+    EXPECT_EQ(shown.find("data-ran"), std::string::npos);
+    shown = dom("#q=STRASSE");  // no word of it: nothing found
+    EXPECT_NE(shown.find("<span id=\"count\">0 files found</span>"), std::string::npos);
+    EXPECT_NE(dom("").find("<span id=\"count\">3 files on all discs</span>"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace ov2::test
