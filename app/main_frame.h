@@ -50,6 +50,8 @@ private:
     void OnAbout();
     // The settings sheet on the open catalogue.
     void OnSettings();
+    // File > Export...: the catalogue, the selected disc or Find's rows to another format.
+    void OnExport();
 
     COv2Doc* m_pDocument;
     CPaneSplitter* m_splitter = nullptr;

@@ -81,7 +81,10 @@ ExportResult ExportCatalogue(const COvDiscDatabase& database, const ExportSelect
     FileRow row;
     for (const ExportPick& pick : selection) {
         const COvDisc& disc = *database.m_lstDiscs.at(pick.disc);
-        const DiscRow discRow = MakeDiscRow(disc);
+        DiscRow discRow = MakeDiscRow(disc);
+        discRow.catalogue = pick.disc < options.discCatalogues.size()
+                                ? Utf8(options.discCatalogues[pick.disc])
+                                : Utf8(options.catalogue);
         writer->Disc(discRow);
         const std::size_t count = pick.allFiles ? disc.m_lstFiles.size() : pick.files.size();
         for (std::size_t i = 0; i < count; ++i) {

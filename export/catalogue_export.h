@@ -26,6 +26,9 @@ struct ExportOptions {
     // locale writes decimal numbers with a comma (those programs then split at `;`).
     bool forSpreadsheets = false;
     std::string catalogue;  // the catalogue's name in the rows (its file name)
+    // When the discs come from several catalogues (Find's rows): each disc's catalogue name, by
+    // the disc's place in the database; the discs of one catalogue follow each other.
+    std::vector<std::string> discCatalogues;
 };
 
 // The field separator of CSV for spreadsheet programs in the user's locale.

@@ -42,8 +42,7 @@ void CDelimitedWriter::Categories(const std::vector<std::string>& categories) {
     Field(joined);
 }
 
-bool CDelimitedWriter::Begin(const std::string& catalogue, const std::vector<std::string>&,
-                             QString* error) {
+bool CDelimitedWriter::Begin(const std::string&, const std::vector<std::string>&, QString* error) {
     if (!Open(error)) return false;
     if (m_bom) m_buffer += "\xEF\xBB\xBF";
     for (int i = 0; i < kColumnCount; ++i) {
@@ -51,7 +50,6 @@ bool CDelimitedWriter::Begin(const std::string& catalogue, const std::vector<std
         m_buffer += kColumns[i];
     }
     m_buffer += m_kind == Kind::Csv ? "\r\n" : "\n";
-    m_catalogue = catalogue;
     return true;
 }
 
@@ -59,7 +57,7 @@ void CDelimitedWriter::Disc(const DiscRow& disc) {
     // The first six columns repeat on every row of the disc: they are formatted once.
     std::string rows;
     rows.swap(m_buffer);
-    Field(m_catalogue);
+    Field(disc.catalogue);
     EndField();
     Field(disc.number);
     EndField();

@@ -26,7 +26,6 @@ private:
     Kind m_kind;
     char m_separator;
     bool m_bom;
-    std::string m_catalogue;
     std::string m_discFields;  // the disc's columns, formatted once per disc
 };
 

@@ -41,6 +41,7 @@ std::string Utf8(std::string_view bytes);
 // A disc's texts decoded once for all its rows.
 struct DiscRow {
     const COvDisc* record = nullptr;
+    std::string catalogue;  // the name of the disc's catalogue in the rows
     std::string number, name, artist, location, lendDate, savedAt, quality, notes, outline;
     std::vector<std::string> categories;
     std::optional<std::int64_t> numberValue;  // the number as a number, when it is one

@@ -43,7 +43,6 @@ void CJsonLinesWriter::Strings(const std::vector<std::string>& texts) {
 bool CJsonLinesWriter::Begin(const std::string& catalogue,
                              const std::vector<std::string>& categories, QString* error) {
     if (!Open(error)) return false;
-    m_catalogue = catalogue;
     m_buffer += "{\"type\":\"catalogue\"";
     Key("catalogue");
     String(catalogue);
@@ -58,7 +57,7 @@ void CJsonLinesWriter::Disc(const DiscRow& disc) {
     rows.swap(m_buffer);
     m_buffer += '{';
     Key("catalogue");
-    String(m_catalogue);
+    String(disc.catalogue);
     Key("disc");
     if (disc.numberValue)
         m_buffer += std::to_string(*disc.numberValue);

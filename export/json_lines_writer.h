@@ -23,7 +23,6 @@ private:
     void String(std::string_view text);
     void Key(const char* key);
     void Strings(const std::vector<std::string>& texts);
-    std::string m_catalogue;
     std::string m_discFields;  // the disc's keys of a file row, formatted once per disc
 };
 

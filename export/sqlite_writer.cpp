@@ -151,15 +151,8 @@ bool CSqliteWriter::Begin(const std::string& catalogue, const std::vector<std::s
     prepare("INSERT OR IGNORE INTO file_category VALUES (?,?)", &m_insertFileCategory);
     prepare("INSERT OR IGNORE INTO disc_category VALUES (?,?)", &m_insertDiscCategory);
     prepare("INSERT INTO file_search(rowid, name, folder) VALUES (?,?,?)", &m_insertSearch);
-    if (!m_failed) {
-        sqlite3_stmt* insert = nullptr;
-        prepare("INSERT INTO catalogue VALUES (1, ?)", &insert);
-        if (insert) {
-            Bind(insert, 1, catalogue);
-            Step(insert);
-            sqlite3_finalize(insert);
-        }
-    }
+    prepare("INSERT INTO catalogue VALUES (?,?)", &m_insertCatalogue);
+    if (!m_failed) CatalogueId(catalogue);
     for (const std::string& category : categories) CategoryId(category);
     if (m_failed) {
         if (error) *error = LastError();
@@ -167,6 +160,17 @@ bool CSqliteWriter::Begin(const std::string& catalogue, const std::vector<std::s
         return false;
     }
     return true;
+}
+
+std::int64_t CSqliteWriter::CatalogueId(const std::string& name) {
+    const auto [at, added] =
+        m_catalogues.try_emplace(name, static_cast<std::int64_t>(m_catalogues.size()) + 1);
+    if (added) {
+        sqlite3_bind_int64(m_insertCatalogue, 1, at->second);
+        Bind(m_insertCatalogue, 2, name);
+        Step(m_insertCatalogue);
+    }
+    return at->second;
 }
 
 std::int64_t CSqliteWriter::CategoryId(const std::string& name) {
@@ -201,7 +205,7 @@ void CSqliteWriter::Disc(const DiscRow& disc) {
     m_lastFolderId = 0;
     ++m_discId;
     sqlite3_bind_int64(m_insertDisc, 1, m_discId);
-    sqlite3_bind_int64(m_insertDisc, 2, m_catalogueId);
+    sqlite3_bind_int64(m_insertDisc, 2, CatalogueId(disc.catalogue));
     if (disc.numberValue)
         sqlite3_bind_int64(m_insertDisc, 3, *disc.numberValue);
     else
@@ -247,11 +251,12 @@ void CSqliteWriter::File(const DiscRow&, const FileRow& file) {
 }
 
 void CSqliteWriter::Close() {
-    for (sqlite3_stmt* statement : {m_insertDisc, m_insertFolder, m_insertFile, m_insertCategory,
-                                    m_insertFileCategory, m_insertDiscCategory, m_insertSearch})
+    for (sqlite3_stmt* statement :
+         {m_insertDisc, m_insertFolder, m_insertFile, m_insertCategory, m_insertFileCategory,
+          m_insertDiscCategory, m_insertSearch, m_insertCatalogue})
         sqlite3_finalize(statement);
     m_insertDisc = m_insertFolder = m_insertFile = m_insertCategory = m_insertFileCategory =
-        m_insertDiscCategory = m_insertSearch = nullptr;
+        m_insertDiscCategory = m_insertSearch = m_insertCatalogue = nullptr;
     if (m_db) sqlite3_close(m_db);
     m_db = nullptr;
 }

@@ -27,6 +27,7 @@ public:
 
 private:
     bool Exec(const char* sql);
+    std::int64_t CatalogueId(const std::string& name);
     std::int64_t CategoryId(const std::string& name);
     std::int64_t FolderId(const std::string& path);
     void Step(sqlite3_stmt* statement);
@@ -42,8 +43,9 @@ private:
     sqlite3_stmt* m_insertFileCategory = nullptr;
     sqlite3_stmt* m_insertDiscCategory = nullptr;
     sqlite3_stmt* m_insertSearch = nullptr;
-    std::unordered_map<std::string, std::int64_t> m_categories, m_folders;
-    std::int64_t m_catalogueId = 1, m_discId = 0, m_fileId = 0, m_folderId = 0;
+    sqlite3_stmt* m_insertCatalogue = nullptr;
+    std::unordered_map<std::string, std::int64_t> m_categories, m_folders, m_catalogues;
+    std::int64_t m_discId = 0, m_fileId = 0, m_folderId = 0;
     std::string m_lastFolder;
     std::int64_t m_lastFolderId = 0;
     bool m_failed = false;
