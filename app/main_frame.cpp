@@ -25,6 +25,7 @@
 #include "app/settings_sheet.h"
 #include "catalog_ops/categories_view.h"
 #include "catalog_ops/commands_view.h"
+#include "catalog_ops/dialog_search.h"
 #include "convertor/dialog_convert.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
@@ -265,7 +266,10 @@ QAction* CMainFrame::Action(int nID) const {
 }
 
 void CMainFrame::OnExport() {
-    CDialogExport dialog(ov2::exporting::ExportSources(*m_pDocument, m_find->Model()->Results()), this);
+    std::vector<ov2::exporting::SearchRows> searches;
+    for (const CDialogSearch* window : findChildren<CDialogSearch*>())
+        if (window->isVisible()) searches.push_back({window->windowTitle(), &window->Hits()});
+    CDialogExport dialog(ov2::exporting::ExportSources(*m_pDocument, m_find->Model()->Results(), searches), this);
     dialog.exec();
 }
 

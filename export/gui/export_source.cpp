@@ -1,6 +1,7 @@
 #include "export/gui/export_source.h"
 
 #include <QFileInfo>
+#include <unordered_map>
 
 #include "core/ov2_doc.h"
 #include "find/find_index.h"
@@ -25,7 +26,8 @@ QString Plural(std::size_t count, const char* one, const char* many) {
 }  // namespace
 
 std::vector<ExportSource> ExportSources(const COv2Doc& document,
-                                        const std::shared_ptr<const find::FindResults>& found) {
+                                        const std::shared_ptr<const find::FindResults>& found,
+                                        const std::vector<SearchRows>& searches) {
     std::vector<ExportSource> sources;
     const COvDiscDatabase& database = *document.m_pDatabase;
     const std::string label = document.GetPathName().isEmpty()
@@ -78,6 +80,35 @@ std::vector<ExportSource> ExportSources(const COv2Doc& document,
         find.database = rows;
         find.catalogue = label;
         sources.push_back(std::move(find));
+    }
+    for (const SearchRows& search : searches) {
+        auto rows = std::make_shared<COvDiscDatabase>();
+        ExportSource window;
+        const COvDisc* last = nullptr;
+        std::unordered_map<const COvFileData*, std::uint32_t> places;  // the files of the last disc
+        for (const SearchHit& hit : *search.hits) {
+            if (hit.disc.get() != last) {
+                rows->AddTail(hit.disc);
+                window.selection.push_back(
+                    {static_cast<std::uint32_t>(rows->m_lstDiscs.size() - 1), !hit.file, {}});
+                last = hit.disc.get();
+                places.clear();
+                for (std::size_t i = 0; hit.file && i < hit.disc->m_lstFiles.size(); ++i)
+                    places.emplace(hit.disc->m_lstFiles[i].get(), static_cast<std::uint32_t>(i));
+            }
+            // A file the catalogue no longer holds on its disc (deleted since the search) is left
+            // out.
+            if (const auto at = hit.file ? places.find(hit.file.get()) : places.end();
+                at != places.end())
+                window.selection.back().files.push_back(at->second);
+        }
+        window.title =
+            QStringLiteral("The rows of the search window \"%1\" (%2)")
+                .arg(search.title, Plural(FileCount(*rows, window.selection), "file", "files"));
+        window.objectName = QStringLiteral("sourceSearch");
+        window.database = rows;
+        window.catalogue = label;
+        sources.push_back(std::move(window));
     }
     return sources;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "catalog_ops/catalogue_search.h"
 #include "export/export_rows.h"
 
 class COv2Doc;
@@ -26,9 +27,17 @@ struct ExportSource {
         discCatalogues;  // per disc, when the discs come from several catalogues
 };
 
-// The sources the open catalogue and Find offer now: the whole catalogue always, the selected
-// disc when one is selected, Find's rows when it shows files.
+// The rows of a search result window: its title and hits (a disc hit stands for its files).
+struct SearchRows {
+    QString title;
+    const std::vector<SearchHit>* hits = nullptr;
+};
+
+// The sources the open catalogue, Find and the search result windows offer now: the whole
+// catalogue always, the selected disc when one is selected, Find's rows when it shows files,
+// each result window's rows.
 std::vector<ExportSource> ExportSources(const COv2Doc& document,
-                                        const std::shared_ptr<const find::FindResults>& found);
+                                        const std::shared_ptr<const find::FindResults>& found,
+                                        const std::vector<SearchRows>& searches = {});
 
 }  // namespace ov2::exporting

@@ -1,5 +1,6 @@
 // File > Export... in the real main window: the sources it offers (the catalogue, the selected
-// disc, Find's rows), an export of Find's rows, and Cancel during a long export.
+// disc, Find's rows, a search result window's rows), an export of Find's rows, and Cancel
+// during a long export.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QTimer>
 
 #include "app/main_frame.h"
+#include "catalog_ops/dialog_search.h"
 #include "core/catalogue_file.h"
 #include "core/ov2_doc.h"
 #include "export/gui/dialog_export.h"
@@ -33,7 +35,7 @@ T* Child(QWidget* dialog, const char* name) {
     return child;
 }
 
-TEST(ExportDialog, OffersTheCatalogueTheSelectedDiscAndFindsRowsAndExportsFindsRows) {
+TEST(ExportDialog, OffersTheCatalogueTheSelectedDiscFindAndSearchWindowsAndExportsFindsRows) {
     TempDir dir;
     COvDiscDatabase database;
     AddDefaultSettings(database);
@@ -51,6 +53,8 @@ TEST(ExportDialog, OffersTheCatalogueTheSelectedDiscAndFindsRowsAndExportsFindsR
         return !frame.Find()->Session()->IsBusy() && frame.Find()->Model()->rowCount() == 2;
     }));
 
+    auto* search = new CDialogSearch(&doc, {"a", "files", "all"}, {}, &frame);
+    search->show();
     const QString out = QString::fromStdString((dir / "found.jsonl").string());
     QStringList offered;
     QTimer::singleShot(0, [&] {
@@ -58,6 +62,7 @@ TEST(ExportDialog, OffersTheCatalogueTheSelectedDiscAndFindsRowsAndExportsFindsR
         ASSERT_NE(dialog, nullptr);
         auto* sources = Child<QComboBox>(dialog, "comboSource");
         for (int i = 0; i < sources->count(); ++i) offered << sources->itemText(i);
+        sources->setCurrentIndex(sources->findData(QStringLiteral("sourceFind")));
         Child<QComboBox>(dialog, "comboFormat")->setCurrentIndex(3);  // JSON Lines
         Child<QLineEdit>(dialog, "editDestination")->setText(out);
         QTest::mouseClick(Child<QPushButton>(dialog, "buttonExport"), Qt::LeftButton);
@@ -67,9 +72,11 @@ TEST(ExportDialog, OffersTheCatalogueTheSelectedDiscAndFindsRowsAndExportsFindsR
         dialog->reject();
     });
     frame.findChild<QAction*>(QStringLiteral("actionExport"))->trigger();
-    EXPECT_EQ(offered, (QStringList{QStringLiteral("The whole catalogue (2 discs, 3 files)"),
-                                    QStringLiteral("The selected disc: 2 Live (1 file)"),
-                                    QStringLiteral("The rows of Find: \"ext:mp3\" (2 files)")}));
+    EXPECT_EQ(offered,
+              (QStringList{QStringLiteral("The whole catalogue (2 discs, 3 files)"),
+                           QStringLiteral("The selected disc: 2 Live (1 file)"),
+                           QStringLiteral("The rows of Find: \"ext:mp3\" (2 files)"),
+                           QStringLiteral("The rows of the search window \"a\" (2 files)")}));
     const std::string rows = ReadFileBytes(dir / "found.jsonl");
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 5)
         << rows;  // catalogue, 2 discs, 2 files
