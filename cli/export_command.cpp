@@ -59,6 +59,9 @@ ExportCommandResult ExportFromCatalogue(const std::vector<std::string>& argument
     }
     if (!format) return BadArguments();
 
+    std::error_code same;
+    if (std::filesystem::equivalent(file, out, same))
+        return Failed(out, "the export would replace the catalogue itself");
     COvDiscDatabase database;
     std::string error;
     if (!ReadCatalogueFile(file, database, &error)) return Failed(file, error);

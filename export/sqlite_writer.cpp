@@ -125,8 +125,10 @@ bool CSqliteWriter::Begin(const std::string& catalogue, const std::vector<std::s
                           QString* error) {
     std::random_device random;
     m_temporary = m_path + ".part" + std::to_string(random() % 1000000);
-    if (sqlite3_open_v2(m_temporary.c_str(), &m_db,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_EXCLUSIVE,
+    std::error_code ignored;
+    std::filesystem::remove(m_temporary,
+                            ignored);  // a database begun there before and never finished
+    if (sqlite3_open_v2(m_temporary.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
                         nullptr) != SQLITE_OK) {
         m_error = m_db ? sqlite3_errmsg(m_db) : "out of memory";
         if (error)

@@ -137,6 +137,13 @@ void CDialogExport::OnExport() {
     }
     const ExportSource& source =
         m_sources[static_cast<std::size_t>(std::max(0, m_comboSource->currentIndex()))];
+    if (!source.catalogueFile.isEmpty() && QFileInfo(m_destination).exists() &&
+        QFileInfo(m_destination).canonicalFilePath() ==
+            QFileInfo(source.catalogueFile).canonicalFilePath()) {
+        ov2::OvMessageBox("The export would replace the catalogue itself. Choose another file.");
+        m_editDestination->setFocus();
+        return;
+    }
     m_cancel = false;
     m_done = 0;
     m_total = FileCount(*source.database, source.selection);

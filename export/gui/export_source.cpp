@@ -42,6 +42,7 @@ std::vector<ExportSource> ExportSources(const COv2Doc& document,
     all.database = whole;
     all.selection = WholeCatalogue(database);
     all.catalogue = label;
+    all.catalogueFile = document.GetPathName();
     sources.push_back(all);
 
     const std::string number = document.m_pCurrentDisc->m_strNumber.str();
@@ -79,6 +80,7 @@ std::vector<ExportSource> ExportSources(const COv2Doc& document,
         find.objectName = QStringLiteral("sourceFind");
         find.database = rows;
         find.catalogue = label;
+        find.catalogueFile = document.GetPathName();
         sources.push_back(std::move(find));
     }
     for (const SearchRows& search : searches) {
@@ -108,6 +110,7 @@ std::vector<ExportSource> ExportSources(const COv2Doc& document,
         window.objectName = QStringLiteral("sourceSearch");
         window.database = rows;
         window.catalogue = label;
+        window.catalogueFile = document.GetPathName();
         sources.push_back(std::move(window));
     }
     return sources;

@@ -23,6 +23,7 @@ struct ExportSource {
     std::shared_ptr<const COvDiscDatabase> database;
     ExportSelection selection;
     std::string catalogue;  // the catalogue's name in the rows
+    QString catalogueFile;  // the open catalogue's file, which an export must not replace
     std::vector<std::string>
         discCatalogues;  // per disc, when the discs come from several catalogues
 };

@@ -210,6 +210,9 @@ TEST_F(ExportTest, SqliteDatabaseAnswersSqlite3AndTheChoiceOfRowsHolds) {
         {"export", Path("Music.ovd"), Path("x.csv"), "--format", "csv", "--query", "size:>zz"});
     EXPECT_EQ(bad.code, 1);
     EXPECT_FALSE(std::filesystem::exists(m_dir / "x.csv"));
+    const std::string catalogue = ReadFileBytes(m_dir / "Music.ovd");
+    EXPECT_EQ(Ov2cat({"export", Path("Music.ovd"), Path("Music.ovd"), "--format", "csv"}).code, 1);
+    EXPECT_EQ(ReadFileBytes(m_dir / "Music.ovd"), catalogue);
 }
 
 // A cancelled export leaves nothing at the destination, not even its temporary file, and an
