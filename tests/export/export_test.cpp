@@ -108,6 +108,7 @@ TEST_F(ExportTest, CsvAndTsvReadBackByPythonsCsvModuleWithEveryTextAsUtf8) {
     EXPECT_EQ(read("plain.csv", "utf-8", ","), expected);
 
     // For spreadsheets in a locale that writes "1,5": a BOM and ";".
+    const QLocale locale;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     ExportOptions options;
     options.forSpreadsheets = true;
@@ -116,7 +117,7 @@ TEST_F(ExportTest, CsvAndTsvReadBackByPythonsCsvModuleWithEveryTextAsUtf8) {
                               QString::fromStdString(Path("sheet.csv")))
                   .status,
               ExportStatus::Done);
-    QLocale::setDefault(QLocale::c());
+    QLocale::setDefault(locale);
     EXPECT_TRUE(ReadFileBytes(m_dir / "sheet.csv")
                     .starts_with("\xEF\xBB\xBF"
                                  "catalogue;disc;"));
