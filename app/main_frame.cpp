@@ -30,9 +30,12 @@
 #include "app/settings_sheet.h"
 #include "catalog_ops/categories_view.h"
 #include "catalog_ops/commands_view.h"
+#include "catalog_ops/dialog_search.h"
 #include "convertor/dialog_convert.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
+#include "export/gui/dialog_export.h"
+#include "find/find_model.h"
 #include "find/gui/find_pane.h"
 #include "platform/message_box.h"
 #include "platform/shell_open.h"
@@ -308,6 +311,10 @@ void CMainFrame::CreateMenus() {
     AddCommand(m_fileMenu, kFileSaveAs, QStringLiteral("Save &As..."), "document-save-as");
     AddCommand(m_fileMenu, kConvertOldFiles, QStringLiteral("Convert Old Files"), "document-revert",
                QKeySequence(Qt::CTRL | Qt::Key_A));
+    QAction* exportAction = m_fileMenu->addAction(QIcon::fromTheme(QStringLiteral("document-send")),
+                                                  QStringLiteral("&Export..."));
+    exportAction->setObjectName(QStringLiteral("actionExport"));
+    connect(exportAction, &QAction::triggered, this, &CMainFrame::OnExport);
     m_recentSeparator = m_fileMenu->addSeparator();
     for (int i = 0; i < CRecentFileList::kSize; ++i)
         AddCommand(m_fileMenu, kFileMru1 + i, QString(), nullptr)->setVisible(false);
@@ -365,6 +372,14 @@ void CMainFrame::CreateMenus() {
 QAction* CMainFrame::Action(int nID) const {
     auto it = m_actions.find(nID);
     return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::OnExport() {
+    std::vector<ov2::exporting::SearchRows> searches;
+    for (const CDialogSearch* window : findChildren<CDialogSearch*>())
+        if (window->isVisible()) searches.push_back({window->windowTitle(), &window->Hits()});
+    CDialogExport dialog(ov2::exporting::ExportSources(*m_pDocument, m_find->Model()->Results(), searches), this);
+    dialog.exec();
 }
 
 void CMainFrame::UpdateMenuState() {

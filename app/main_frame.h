@@ -57,6 +57,8 @@ private:
     void ShowChangedOnDiskBar();
     void OnReloadFromDisk();
     void ApplyReadOnly();
+    // File > Export...: the catalogue, the selected disc or Find's rows to another format.
+    void OnExport();
 
     COv2Doc* m_pDocument;
     CPaneSplitter* m_splitter = nullptr;

@@ -44,6 +44,8 @@ public:
     void OnSearchOpen();
     // Selects the found disc, or the found file's folder and the file, in the main window.
     void OnSearchGoto();
+    // The rows as last filled, for File > Export...
+    const std::vector<ov2::SearchHit>& Hits() const { return m_hits; }
 
 private:
     void LoadParameters();

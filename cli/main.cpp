@@ -20,6 +20,7 @@
 #include "catalog_ops/disc_gaps.h"
 #include "cli/catalogue_json.h"
 #include "cli/convert_command.h"
+#include "cli/export_command.h"
 #include "cli/find_command.h"
 #include "cli/freedb_command.h"
 #include "cli/scan_command.h"
@@ -340,6 +341,18 @@ int Convert(const char* oldFolder, const char* catalogue, bool force) {
     return WriteOut(result.output);
 }
 
+int Report(const ExportCommandResult& result) {
+    switch (result.status) {
+        case ExportCommandResult::Status::BadArguments:
+            return Usage();
+        case ExportCommandResult::Status::Failed:
+            return Fail(result.what, result.reason);
+        case ExportCommandResult::Status::Ok:
+            break;
+    }
+    return WriteOut(result.output);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -369,5 +382,8 @@ int main(int argc, char** argv) {
         return Convert(argv[2], argv[3], argc == 5);
     if (verb == "scan" && argc >= 4) return Scan(argc, argv);
     if (verb == "rescan" && argc >= 6) return Rescan(argc, argv);
+    if (verb == "export" && argc >= 6)
+        return Report(ExportFromCatalogue(std::vector<std::string>(argv + 2, argv + argc)));
+    if (verb == "import" && argc == 4) return Report(ImportIntoCatalogue(argv[2], argv[3]));
     return Usage();
 }

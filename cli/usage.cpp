@@ -49,6 +49,42 @@ constexpr CommandUsage kCommands[] = {
      "own; quote blanks: regex:\"^0[1-9] - \"). Any word or filter can be negated with !. Letters "
      "before a colon name a "
      "filter: quote a word that holds a colon (\"cd:1\"). An empty query finds every file"},
+    {"export",
+     "FILE.ovd OUT --format csv|tsv|jsonl|html|sqlite [--disc N]... [--query QUERY] "
+     "[--for-spreadsheets]",
+     "writes the catalogue's files to OUT, one row a file with the columns catalogue (the "
+     "catalogue's file name), disc (number), discName, artist, location (\"home\" or the "
+     "borrower), discCategories, folder (as stored, drive included), name, extension, size (in "
+     "bytes), modified (empty: the catalogue does not record when a file changed) and "
+     "categories; texts as UTF-8 (names made on Windows are read as Windows-1252). --disc takes "
+     "only the discs named; --query only the files the query finds (the language of ov2cat "
+     "find). csv: RFC 4180 with a header row (fields holding a comma, a quote or a line break "
+     "quoted, quotes doubled, CR LF line ends), several categories separated by \";\"; "
+     "--for-spreadsheets adds a byte order mark and separates fields with \";\" where the "
+     "locale writes decimals with a comma. tsv: the same with TAB, one row a line (TAB and line "
+     "breaks in a field become blanks). jsonl: one JSON object a line, disc and size as "
+     "numbers, modified null, categories as lists; a first line {\"type\":\"catalogue\"} and "
+     "a line {\"type\":\"disc\"} before each disc's files (with its quality, notes, savedAt, "
+     "lendDate and outline) make it a backup that ov2cat import reads back whole. html: one page "
+     "that needs nothing else (no network, no other file): the discs as a tree of their folders, a "
+     "search box (names holding every word typed, without regard to case) and the files in a list, "
+     "sizes as people read them, light or dark as the browser prefers. sqlite: an "
+     "SQLite database with the tables catalogue, disc, folder, file, category, file_category, "
+     "disc_category, the view file_row (id and the columns above) and the full-text table "
+     "file_search (name, folder; its rowid is the file's id), three examples: sqlite3 OUT \"SELECT "
+     "name, size FROM file_row WHERE disc = 12\" (the files of disc 12); \"SELECT file_row.folder, "
+     "file_row.name FROM file_search JOIN file_row ON file_row.id = file_search.rowid WHERE "
+     "file_search MATCH 'holiday'\" (names and folders holding the word); \"SELECT disc.number, "
+     "disc.name, sum(file.size) FROM disc JOIN file ON file.disc_id = disc.id GROUP BY disc.id "
+     "ORDER BY 3 DESC LIMIT 10\" (the ten fullest discs). Debian's pgloader moves the tables into "
+     "PostgreSQL: pgloader OUT postgresql:///DATABASE. The file appears only complete; prints "
+     "\"files F\""},
+    {"import", "FILE.jsonl|FILE.csv OUT.ovd",
+     "writes the catalogue that an export to JSON Lines, CSV or TSV describes: discs with their "
+     "labels, lending and categories, folders, files, sizes and categories (from CSV each "
+     "disc's outline is made from its files' folders); texts are stored as UTF-8, the settings "
+     "are a new catalogue's. A row that does not parse is named with its line number and "
+     "nothing is written; prints \"discs D files F\""},
     {"drives", "",
      "the drive letters, one a line: letter, type (\"cdrom\", \"removable\", \"fixed\", "
      "\"remote\", \"ram\"), root or image (the device when no disc is mounted) and label, "

@@ -1,0 +1,17 @@
+#pragma once
+
+namespace ov2::exporting {
+
+// The columns of every format, in order: the header of CSV and TSV, the keys of a JSON Lines
+// row, the columns of the SQLite view "file_row". "modified" stays empty (null) until the
+// catalogue records the time a file was changed.
+inline constexpr const char* kColumns[] = {
+    "catalogue", "disc", "discName",  "artist", "location", "discCategories",
+    "folder",    "name", "extension", "size",   "modified", "categories",
+};
+inline constexpr int kColumnCount = sizeof kColumns / sizeof kColumns[0];
+
+// Several categories in one CSV or TSV field.
+inline constexpr char kCategorySeparator = ';';
+
+}  // namespace ov2::exporting
