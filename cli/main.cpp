@@ -384,6 +384,9 @@ int main(int argc, char** argv) {
     if (verb == "rescan" && argc >= 6) return Rescan(argc, argv);
     if (verb == "export" && argc >= 6)
         return Report(ExportFromCatalogue(std::vector<std::string>(argv + 2, argv + argc)));
-    if (verb == "import" && argc == 4) return Report(ImportIntoCatalogue(argv[2], argv[3]));
+    if (verb == "import" && (argc == 4 || (argc == 5 && IsForce(argc, argv, 4)))) {
+        if (LockedAgainstWriting(argv[3], argc == 5)) return 1;
+        return Report(ImportIntoCatalogue(argv[2], argv[3]));
+    }
     return Usage();
 }

@@ -79,12 +79,14 @@ constexpr CommandUsage kCommands[] = {
      "ORDER BY 3 DESC LIMIT 10\" (the ten fullest discs). Debian's pgloader moves the tables into "
      "PostgreSQL: pgloader OUT postgresql:///DATABASE. The file appears only complete; prints "
      "\"files F\""},
-    {"import", "FILE.jsonl|FILE.csv OUT.ovd",
+    {"import", "FILE.jsonl|FILE.csv OUT.ovd [--force]",
      "writes the catalogue that an export to JSON Lines, CSV or TSV describes: discs with their "
      "labels, lending and categories, folders, files, sizes and categories (from CSV each "
      "disc's outline is made from its files' folders); texts are stored as UTF-8, the settings "
      "are a new catalogue's. A row that does not parse is named with its line number and "
-     "nothing is written; prints \"discs D files F\""},
+     "nothing is written; prints \"discs D files F\". A catalogue that another program has "
+     "open for editing (its lock lies beside it) is left alone: exit 1 with \"locked by USER "
+     "on HOST since TIME\", unless --force"},
     {"drives", "",
      "the drive letters, one a line: letter, type (\"cdrom\", \"removable\", \"fixed\", "
      "\"remote\", \"ram\"), root or image (the device when no disc is mounted) and label, "

@@ -363,6 +363,7 @@ TEST(Ov2catLock, WritersLeaveACatalogueOpenElsewhereAloneUnlessForced) {
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"scan", (dir / "disc").string(), catalogue},
           {"build", (dir / "in.json").string(), catalogue},
+          {"import", (dir / "in.jsonl").string(), catalogue},
           {"rescan", (dir / "disc").string(), catalogue, "--disc", "1", "--yes"}}) {
         SCOPED_TRACE(args[0]);
         const Result r = Ov2cat(args);
