@@ -7,7 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <optional>
 #include <unordered_map>
@@ -24,16 +24,24 @@ struct CDiscWalk::FolderId {
 };
 
 struct CDiscWalk::Listing {
+    struct CloseFolder {
+        void operator()(DIR* dir) const { ::closedir(dir); }
+    };
     FolderId id;
     std::vector<std::pair<std::string, std::int64_t>> files;  // raw name, size in bytes
     std::vector<std::string> folders;                         // raw names
+    // A native folder stays open while its sub-folders are walked, so that each is opened by
+    // its name within it rather than by its full path again.
+    std::unique_ptr<DIR, CloseFolder> open;
 };
 
 // Where the walk lists folders: `path` is the source's own name of a folder.
 class CDiscWalk::Source {
 public:
     virtual ~Source() = default;
-    virtual bool List(const std::string& path, Listing& listing, std::string* error) = 0;
+    // `parent`, when given, is the listing of the folder that holds `path` under `name`.
+    virtual bool List(const std::string& path, Listing& listing, std::string* error,
+                      const Listing* parent = nullptr, const std::string* name = nullptr) = 0;
     virtual std::string Child(const std::string& path, const std::string& name) const = 0;
     // A native file holding the bytes of the file `path`, to list it as an archive; none when
     // archives here are not opened (those inside archives). `temporary`: delete it afterwards.
@@ -42,8 +50,11 @@ public:
 
 class CDiscWalk::NativeSource : public Source {
 public:
-    bool List(const std::string& path, Listing& listing, std::string* error) override {
-        return ListFolder(path, listing, error);
+    bool List(const std::string& path, Listing& listing, std::string* error, const Listing* parent,
+              const std::string* name) override {
+        if (parent && parent->open && name)
+            return ListFolder(::dirfd(parent->open.get()), *name, true, listing, error);
+        return ListFolder(AT_FDCWD, path, parent != nullptr, listing, error);
     }
     std::string Child(const std::string& path, const std::string& name) const override {
         return path + '/' + name;
@@ -55,6 +66,9 @@ public:
 };
 
 namespace {
+
+// How many folders of the way down a walk keeps open at most.
+constexpr std::size_t kOpenFolders = 64;
 
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
@@ -104,7 +118,8 @@ public:
             std::sort(listing.folders.begin(), listing.folders.end(), ImageOrder);
         }
     }
-    bool List(const std::string& path, Listing& listing, std::string* error) override {
+    bool List(const std::string& path, Listing& listing, std::string* error, const Listing*,
+              const std::string*) override {
         const auto found = m_folders.find(path);
         if (found == m_folders.end()) {
             if (error) *error = "no such folder in the image";
@@ -170,8 +185,10 @@ CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name, bool a
     return added;
 }
 
-bool CDiscWalk::ListFolder(const std::string& nativePath, Listing& listing, std::string* error) {
-    const int fd = ::open(nativePath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool CDiscWalk::ListFolder(int at, const std::string& path, bool noFollow, Listing& listing,
+                           std::string* error) {
+    const int fd = ::openat(at, path.c_str(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
     if (fd < 0) {
         if (error) *error = std::strerror(errno);
         return false;
@@ -189,6 +206,7 @@ bool CDiscWalk::ListFolder(const std::string& nativePath, Listing& listing, std:
         ::close(fd);
         return false;
     }
+    listing.open.reset(dir);
     errno = 0;
     while (const dirent* entry = ::readdir(dir)) {
         const char* name = entry->d_name;
@@ -217,7 +235,6 @@ bool CDiscWalk::ListFolder(const std::string& nativePath, Listing& listing, std:
         errno = 0;
     }
     const int readError = errno;
-    ::closedir(dir);
     if (readError != 0) {
         // What was read before the error stays; the folder is listed as far as it could be.
         if (error) *error = std::strerror(readError);
@@ -237,8 +254,9 @@ void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPat
         file->m_strFileName = name;
         file->m_strFolder = folder;
         file->m_strDrive = drive;
-        std::snprintf(sizeText, sizeof sizeText, "%lld", static_cast<long long>(size));
-        file->m_strSize = std::string_view(sizeText);
+        const auto written = std::to_chars(sizeText, sizeText + sizeof sizeText, size);
+        file->m_strSize =
+            std::string_view(sizeText, static_cast<std::size_t>(written.ptr - sizeText));
         m_dTotalBytes += static_cast<double>(size);
         // The original's test: a case-sensitive ".cda" anywhere in the name.
         if (name.find(".cda") != std::string::npos) m_bAudioDisc = true;
@@ -248,13 +266,16 @@ void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPat
 }
 
 void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string& sourcePath,
-                               const std::string& recordPath, const std::vector<std::string>& names,
+                               const std::string& recordPath, const Listing& parentListing,
                                std::vector<FolderId>& ancestors) {
-    for (const std::string& rawName : names) {
+    for (const std::string& rawName : parentListing.folders) {
         if (m_bStopped) return;
         const std::string childSource = source.Child(sourcePath, rawName);
         Listing listing;
-        const bool listed = source.List(childSource, listing, nullptr);
+        const bool listed = source.List(childSource, listing, nullptr, &parentListing, &rawName);
+        // Each level of a deep disc would hold one more open folder: below a depth that no
+        // real disc reaches, folders are opened by their full path instead.
+        if (ancestors.size() >= kOpenFolders) listing.open.reset();
         // A folder that is one of its own ancestors would be walked for ever.
         if (listed && std::find(ancestors.begin(), ancestors.end(), listing.id) != ancestors.end())
             continue;
@@ -264,7 +285,7 @@ void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string
         if (!listed) continue;  // it stands in the outline but contributes no files
         RecordFiles(listing, childRecord);
         ancestors.push_back(listing.id);
-        WalkSubfolders(source, folder, childSource, childRecord, listing.folders, ancestors);
+        WalkSubfolders(source, folder, childSource, childRecord, listing, ancestors);
         ancestors.pop_back();
         WalkArchives(source, folder, childSource, childRecord, listing);
     }
@@ -300,12 +321,12 @@ void CDiscWalk::WalkArchives(Source& source, Folder& parent, const std::string& 
         ++m_archives.listed;
         ImageSource archive(std::move(entries), std::string());
         Listing top;
-        archive.List(std::string(), top, nullptr);
+        archive.List(std::string(), top, nullptr, nullptr, nullptr);
         const std::string childRecord = recordPath + name + '\\';
         Folder& folder = AddFolder(parent, std::move(name), true);
         RecordFiles(top, childRecord);
         std::vector<FolderId> ancestors{top.id};
-        WalkSubfolders(archive, folder, std::string(), childRecord, top.folders, ancestors);
+        WalkSubfolders(archive, folder, std::string(), childRecord, top, ancestors);
     }
 }
 
@@ -343,7 +364,7 @@ bool CDiscWalk::Walk(Source& source, const std::string& root) {
     }
     m_strRootError.clear();
     std::vector<FolderId> ancestors{listing.id};
-    WalkSubfolders(source, m_root, root, m_strDriveRoot, listing.folders, ancestors);
+    WalkSubfolders(source, m_root, root, m_strDriveRoot, listing, ancestors);
     WalkArchives(source, m_root, root, m_strDriveRoot, listing);
     // The root's own files come after every file below it.
     RecordFiles(listing, m_strDriveRoot);
