@@ -11,6 +11,7 @@
 #include <cstring>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "core/disc_database.h"
 #include "platform/audio_cd.h"
@@ -24,15 +25,36 @@ struct CDiscWalk::FolderId {
 };
 
 struct CDiscWalk::Listing {
-    struct CloseFolder {
-        void operator()(DIR* dir) const { ::closedir(dir); }
+    // A native folder, open.
+    class Open {
+    public:
+        Open() = default;
+        explicit Open(int fd) : m_fd(fd) {}
+        Open(Open&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+        Open& operator=(Open&& other) noexcept {
+            if (this != &other) {
+                reset();
+                m_fd = std::exchange(other.m_fd, -1);
+            }
+            return *this;
+        }
+        ~Open() { reset(); }
+        void reset() {
+            if (m_fd >= 0) ::close(m_fd);
+            m_fd = -1;
+        }
+        int fd() const { return m_fd; }
+        explicit operator bool() const { return m_fd >= 0; }
+
+    private:
+        int m_fd = -1;
     };
     FolderId id;
     std::vector<std::pair<std::string, std::int64_t>> files;  // raw name, size in bytes
     std::vector<std::string> folders;                         // raw names
     // A native folder stays open while its sub-folders are walked, so that each is opened by
     // its name within it rather than by its full path again.
-    std::unique_ptr<DIR, CloseFolder> open;
+    Open open;
 };
 
 // Where the walk lists folders: `path` is the source's own name of a folder.
@@ -53,7 +75,7 @@ public:
     bool List(const std::string& path, Listing& listing, std::string* error, const Listing* parent,
               const std::string* name) override {
         if (parent && parent->open && name)
-            return ListFolder(::dirfd(parent->open.get()), *name, true, listing, error);
+            return ListFolder(parent->open.fd(), *name, true, listing, error);
         return ListFolder(AT_FDCWD, path, parent != nullptr, listing, error);
     }
     std::string Child(const std::string& path, const std::string& name) const override {
@@ -193,53 +215,58 @@ bool CDiscWalk::ListFolder(int at, const std::string& path, bool noFollow, Listi
         if (error) *error = std::strerror(errno);
         return false;
     }
+    listing.open = Listing::Open(fd);
     struct stat folderStat {};
     if (::fstat(fd, &folderStat) != 0) {
         if (error) *error = std::strerror(errno);
-        ::close(fd);
         return false;
     }
     listing.id = FolderId{folderStat.st_dev, folderStat.st_ino};
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        if (error) *error = std::strerror(errno);
-        ::close(fd);
-        return false;
-    }
-    listing.open.reset(dir);
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (IsDotOrDotDot(name)) continue;
-        unsigned char type = entry->d_type;
-        struct stat st {};
-        bool haveStat = false;
-        if (type == DT_UNKNOWN) {
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-            haveStat = true;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+    // The folder's entries are read straight into one buffer, without a directory stream
+    // (which would allocate one and check the descriptor's flags for every folder).
+    thread_local std::vector<char> buffer(64 * 1024);
+    int readError = 0;
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
+        if (got <= 0) {
+            if (got < 0) readError = errno;
+            break;
         }
-        if (type == DT_DIR) {
-            listing.folders.emplace_back(name);
-        } else if (type == DT_LNK) {
-            // The target decides: a folder is left alone, a file counts with its size, and a
-            // link to nothing is a file of no size.
-            if (::fstatat(fd, name, &st, 0) != 0)
-                listing.files.emplace_back(name, 0);
-            else if (!S_ISDIR(st.st_mode))
-                listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
-        } else {
-            if (!haveStat && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st.st_size = 0;
-            listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer.data() + at);
+            at += entry->d_reclen;
+            AddEntry(fd, entry->d_name, entry->d_type, listing);
         }
-        errno = 0;
     }
-    const int readError = errno;
     if (readError != 0) {
         // What was read before the error stays; the folder is listed as far as it could be.
         if (error) *error = std::strerror(readError);
     }
     return true;
+}
+
+void CDiscWalk::AddEntry(int folder, const char* name, unsigned char type, Listing& listing) {
+    if (IsDotOrDotDot(name)) return;
+    struct stat st {};
+    bool haveStat = false;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;  // gone meanwhile
+        haveStat = true;
+        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+    }
+    if (type == DT_DIR) {
+        listing.folders.emplace_back(name);
+    } else if (type == DT_LNK) {
+        // The target decides: a folder is left alone, a file counts with its size, and a
+        // link to nothing is a file of no size.
+        if (::fstatat(folder, name, &st, 0) != 0)
+            listing.files.emplace_back(name, 0);
+        else if (!S_ISDIR(st.st_mode))
+            listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+    } else {
+        if (!haveStat && ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st.st_size = 0;
+        listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+    }
 }
 
 void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPath) {

@@ -124,6 +124,8 @@ private:
     // listing. False, with the reason, when it cannot be read.
     static bool ListFolder(int at, const std::string& path, bool noFollow, Listing& listing,
                            std::string* error);
+    // Adds an entry of the open folder `folder` as ListFolder lists it.
+    static void AddEntry(int folder, const char* name, unsigned char type, Listing& listing);
     // The walk from `root` of whatever `source` lists: a native folder or an image.
     bool Walk(Source& source, const std::string& root);
     void WalkSubfolders(Source& source, Folder& parent, const std::string& sourcePath,
