@@ -7,10 +7,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
+#include <charconv>
 #include <cstring>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "core/disc_database.h"
 #include "platform/audio_cd.h"
@@ -24,16 +25,45 @@ struct CDiscWalk::FolderId {
 };
 
 struct CDiscWalk::Listing {
+    // A native folder, open.
+    class Open {
+    public:
+        Open() = default;
+        explicit Open(int fd) : m_fd(fd) {}
+        Open(Open&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+        Open& operator=(Open&& other) noexcept {
+            if (this != &other) {
+                reset();
+                m_fd = std::exchange(other.m_fd, -1);
+            }
+            return *this;
+        }
+        ~Open() { reset(); }
+        void reset() {
+            if (m_fd >= 0) ::close(m_fd);
+            m_fd = -1;
+        }
+        int fd() const { return m_fd; }
+        explicit operator bool() const { return m_fd >= 0; }
+
+    private:
+        int m_fd = -1;
+    };
     FolderId id;
     std::vector<std::pair<std::string, std::int64_t>> files;  // raw name, size in bytes
     std::vector<std::string> folders;                         // raw names
+    // A native folder stays open while its sub-folders are walked, so that each is opened by
+    // its name within it rather than by its full path again.
+    Open open;
 };
 
 // Where the walk lists folders: `path` is the source's own name of a folder.
 class CDiscWalk::Source {
 public:
     virtual ~Source() = default;
-    virtual bool List(const std::string& path, Listing& listing, std::string* error) = 0;
+    // `parent`, when given, is the listing of the folder that holds `path` under `name`.
+    virtual bool List(const std::string& path, Listing& listing, std::string* error,
+                      const Listing* parent = nullptr, const std::string* name = nullptr) = 0;
     virtual std::string Child(const std::string& path, const std::string& name) const = 0;
     // A native file holding the bytes of the file `path`, to list it as an archive; none when
     // archives here are not opened (those inside archives). `temporary`: delete it afterwards.
@@ -42,8 +72,11 @@ public:
 
 class CDiscWalk::NativeSource : public Source {
 public:
-    bool List(const std::string& path, Listing& listing, std::string* error) override {
-        return ListFolder(path, listing, error);
+    bool List(const std::string& path, Listing& listing, std::string* error, const Listing* parent,
+              const std::string* name) override {
+        if (parent && parent->open && name)
+            return ListFolder(parent->open.fd(), *name, true, listing, error);
+        return ListFolder(AT_FDCWD, path, parent != nullptr, listing, error);
     }
     std::string Child(const std::string& path, const std::string& name) const override {
         return path + '/' + name;
@@ -55,6 +88,9 @@ public:
 };
 
 namespace {
+
+// How many folders of the way down a walk keeps open at most.
+constexpr std::size_t kOpenFolders = 64;
 
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
@@ -104,7 +140,8 @@ public:
             std::sort(listing.folders.begin(), listing.folders.end(), ImageOrder);
         }
     }
-    bool List(const std::string& path, Listing& listing, std::string* error) override {
+    bool List(const std::string& path, Listing& listing, std::string* error, const Listing*,
+              const std::string*) override {
         const auto found = m_folders.find(path);
         if (found == m_folders.end()) {
             if (error) *error = "no such folder in the image";
@@ -170,59 +207,66 @@ CDiscWalk::Folder& CDiscWalk::AddFolder(Folder& parent, std::string name, bool a
     return added;
 }
 
-bool CDiscWalk::ListFolder(const std::string& nativePath, Listing& listing, std::string* error) {
-    const int fd = ::open(nativePath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool CDiscWalk::ListFolder(int at, const std::string& path, bool noFollow, Listing& listing,
+                           std::string* error) {
+    const int fd = ::openat(at, path.c_str(),
+                            O_RDONLY | O_DIRECTORY | O_CLOEXEC | (noFollow ? O_NOFOLLOW : 0));
     if (fd < 0) {
         if (error) *error = std::strerror(errno);
         return false;
     }
+    listing.open = Listing::Open(fd);
     struct stat folderStat {};
     if (::fstat(fd, &folderStat) != 0) {
         if (error) *error = std::strerror(errno);
-        ::close(fd);
         return false;
     }
     listing.id = FolderId{folderStat.st_dev, folderStat.st_ino};
-    DIR* dir = ::fdopendir(fd);
-    if (!dir) {
-        if (error) *error = std::strerror(errno);
-        ::close(fd);
-        return false;
-    }
-    errno = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const char* name = entry->d_name;
-        if (IsDotOrDotDot(name)) continue;
-        unsigned char type = entry->d_type;
-        struct stat st {};
-        bool haveStat = false;
-        if (type == DT_UNKNOWN) {
-            if (::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;  // gone meanwhile
-            haveStat = true;
-            type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+    // The folder's entries are read straight into one buffer, without a directory stream
+    // (which would allocate one and check the descriptor's flags for every folder).
+    thread_local std::vector<char> buffer(64 * 1024);
+    int readError = 0;
+    for (;;) {
+        const ssize_t got = ::getdents64(fd, buffer.data(), buffer.size());
+        if (got <= 0) {
+            if (got < 0) readError = errno;
+            break;
         }
-        if (type == DT_DIR) {
-            listing.folders.emplace_back(name);
-        } else if (type == DT_LNK) {
-            // The target decides: a folder is left alone, a file counts with its size, and a
-            // link to nothing is a file of no size.
-            if (::fstatat(fd, name, &st, 0) != 0)
-                listing.files.emplace_back(name, 0);
-            else if (!S_ISDIR(st.st_mode))
-                listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
-        } else {
-            if (!haveStat && ::fstatat(fd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st.st_size = 0;
-            listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+        for (ssize_t at = 0; at < got;) {
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer.data() + at);
+            at += entry->d_reclen;
+            AddEntry(fd, entry->d_name, entry->d_type, listing);
         }
-        errno = 0;
     }
-    const int readError = errno;
-    ::closedir(dir);
     if (readError != 0) {
         // What was read before the error stays; the folder is listed as far as it could be.
         if (error) *error = std::strerror(readError);
     }
     return true;
+}
+
+void CDiscWalk::AddEntry(int folder, const char* name, unsigned char type, Listing& listing) {
+    if (IsDotOrDotDot(name)) return;
+    struct stat st {};
+    bool haveStat = false;
+    if (type == DT_UNKNOWN) {
+        if (::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return;  // gone meanwhile
+        haveStat = true;
+        type = S_ISDIR(st.st_mode) ? DT_DIR : S_ISLNK(st.st_mode) ? DT_LNK : DT_REG;
+    }
+    if (type == DT_DIR) {
+        listing.folders.emplace_back(name);
+    } else if (type == DT_LNK) {
+        // The target decides: a folder is left alone, a file counts with its size, and a
+        // link to nothing is a file of no size.
+        if (::fstatat(folder, name, &st, 0) != 0)
+            listing.files.emplace_back(name, 0);
+        else if (!S_ISDIR(st.st_mode))
+            listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+    } else {
+        if (!haveStat && ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st.st_size = 0;
+        listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+    }
 }
 
 void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPath) {
@@ -237,8 +281,9 @@ void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPat
         file->m_strFileName = name;
         file->m_strFolder = folder;
         file->m_strDrive = drive;
-        std::snprintf(sizeText, sizeof sizeText, "%lld", static_cast<long long>(size));
-        file->m_strSize = std::string_view(sizeText);
+        const auto written = std::to_chars(sizeText, sizeText + sizeof sizeText, size);
+        file->m_strSize =
+            std::string_view(sizeText, static_cast<std::size_t>(written.ptr - sizeText));
         m_dTotalBytes += static_cast<double>(size);
         // The original's test: a case-sensitive ".cda" anywhere in the name.
         if (name.find(".cda") != std::string::npos) m_bAudioDisc = true;
@@ -248,13 +293,16 @@ void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPat
 }
 
 void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string& sourcePath,
-                               const std::string& recordPath, const std::vector<std::string>& names,
+                               const std::string& recordPath, const Listing& parentListing,
                                std::vector<FolderId>& ancestors) {
-    for (const std::string& rawName : names) {
+    for (const std::string& rawName : parentListing.folders) {
         if (m_bStopped) return;
         const std::string childSource = source.Child(sourcePath, rawName);
         Listing listing;
-        const bool listed = source.List(childSource, listing, nullptr);
+        const bool listed = source.List(childSource, listing, nullptr, &parentListing, &rawName);
+        // Each level of a deep disc would hold one more open folder: below a depth that no
+        // real disc reaches, folders are opened by their full path instead.
+        if (ancestors.size() >= kOpenFolders) listing.open.reset();
         // A folder that is one of its own ancestors would be walked for ever.
         if (listed && std::find(ancestors.begin(), ancestors.end(), listing.id) != ancestors.end())
             continue;
@@ -264,7 +312,7 @@ void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string
         if (!listed) continue;  // it stands in the outline but contributes no files
         RecordFiles(listing, childRecord);
         ancestors.push_back(listing.id);
-        WalkSubfolders(source, folder, childSource, childRecord, listing.folders, ancestors);
+        WalkSubfolders(source, folder, childSource, childRecord, listing, ancestors);
         ancestors.pop_back();
         WalkArchives(source, folder, childSource, childRecord, listing);
     }
@@ -300,12 +348,12 @@ void CDiscWalk::WalkArchives(Source& source, Folder& parent, const std::string& 
         ++m_archives.listed;
         ImageSource archive(std::move(entries), std::string());
         Listing top;
-        archive.List(std::string(), top, nullptr);
+        archive.List(std::string(), top, nullptr, nullptr, nullptr);
         const std::string childRecord = recordPath + name + '\\';
         Folder& folder = AddFolder(parent, std::move(name), true);
         RecordFiles(top, childRecord);
         std::vector<FolderId> ancestors{top.id};
-        WalkSubfolders(archive, folder, std::string(), childRecord, top.folders, ancestors);
+        WalkSubfolders(archive, folder, std::string(), childRecord, top, ancestors);
     }
 }
 
@@ -343,7 +391,7 @@ bool CDiscWalk::Walk(Source& source, const std::string& root) {
     }
     m_strRootError.clear();
     std::vector<FolderId> ancestors{listing.id};
-    WalkSubfolders(source, m_root, root, m_strDriveRoot, listing.folders, ancestors);
+    WalkSubfolders(source, m_root, root, m_strDriveRoot, listing, ancestors);
     WalkArchives(source, m_root, root, m_strDriveRoot, listing);
     // The root's own files come after every file below it.
     RecordFiles(listing, m_strDriveRoot);

@@ -119,12 +119,17 @@ private:
     class ImageSource;
 
     // Lists a folder once: its files with their sizes and its sub-folders, in the file
-    // system's order. False, with the reason, when it cannot be read.
-    static bool ListFolder(const std::string& nativePath, Listing& listing, std::string* error);
+    // system's order; `path` is relative to the open folder `at` (or AT_FDCWD). With
+    // `noFollow`, a link in place of the folder is not listed. The folder is left open in the
+    // listing. False, with the reason, when it cannot be read.
+    static bool ListFolder(int at, const std::string& path, bool noFollow, Listing& listing,
+                           std::string* error);
+    // Adds an entry of the open folder `folder` as ListFolder lists it.
+    static void AddEntry(int folder, const char* name, unsigned char type, Listing& listing);
     // The walk from `root` of whatever `source` lists: a native folder or an image.
     bool Walk(Source& source, const std::string& root);
     void WalkSubfolders(Source& source, Folder& parent, const std::string& sourcePath,
-                        const std::string& recordPath, const std::vector<std::string>& names,
+                        const std::string& recordPath, const Listing& parentListing,
                         std::vector<FolderId>& ancestors);
     void RecordFiles(const Listing& listing, const std::string& recordPath);
     // Lists the archives among the folder's files (`listing`), each as a sub-folder of `parent`.

@@ -107,6 +107,16 @@ TEST(DiscWalkTest, AFolderInsideAFolderOfTheSameNameIsWalkedOnceEach) {
     EXPECT_EQ(Records(walk),
               (std::vector<Record>{{"f:\\a\\", "one.txt"}, {"f:\\a\\a\\", "two.txt"}}));
     EXPECT_EQ(walk.FolderOutline("3 X"), "3 X\r\n\tA\r\n\t\tA\r\n");
+
+    // Deeper than the walk keeps folders open: the bottom is reached all the same.
+    fs::path deep = dir / "A" / "A";
+    std::string record = "f:\\a\\a\\";
+    for (int level = 0; level < 80; ++level) deep /= "d", record += "d\\";
+    PutFile(deep / "end.txt", 3);
+    CDiscWalk deepWalk("f:\\");
+    ASSERT_TRUE(deepWalk.WalkFolder(dir.path().string()));
+    EXPECT_EQ(Records(deepWalk).at(2), (Record{record, "end.txt"}));
+    EXPECT_EQ(deepWalk.TotalBytes(), 6);
 }
 
 TEST(DiscWalkTest, AnEmptyDriveRecordsNothingAndAnUnreadableOneSaysSo) {
