@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "cli/process_end.h"
 #include "core/catalogue_file.h"
 #include "core/disc_database.h"
 #include "find/disc_part.h"
@@ -13,16 +14,6 @@
 #include "platform/text.h"
 
 namespace {
-
-// ov2cat ends once the rows are written. Handing a million records back to the allocator one by
-// one, after the parts' buffers came and went, costs more than reading them did (the allocator
-// merges its free lists over and over), so they are left to the end of the process; a
-// sanitizer build frees them, so that its leak check stays meaningful.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kFreeRecords = true;
-#else
-constexpr bool kFreeRecords = false;
-#endif
 
 // A row is one line: TAB, CR and LF inside a text become blanks.
 void AppendField(std::string& line, std::string_view text, bool last) {
@@ -100,7 +91,6 @@ FindCommandResult FindInCatalogues(std::string_view text, const std::vector<std:
     for (std::size_t c = 0; c < databases.size(); ++c)
         AppendRows(result.output, *parsed.query, *databases[c],
                    std::filesystem::path(files[c]).filename().string(), json);
-    if (!kFreeRecords)
-        for (auto& database : databases) (void)database.release();
+    for (auto& database : databases) ov2::LeaveToProcessEnd(database);
     return result;
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "cli/process_end.h"
 #include "core/catalogue_file.h"
 #include "core/catalogue_save.h"
 #include "core/number_text.h"
@@ -19,15 +20,6 @@
 #include "scan/scan_source.h"
 
 namespace {
-
-// ov2cat ends once the disc is saved: handing its hundred thousand records back to the allocator
-// one by one costs a good share of a scan, so they are left to the end of the process. A
-// sanitizer build frees them, so that its leak check stays meaningful.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kFreeRecords = true;
-#else
-constexpr bool kFreeRecords = false;
-#endif
 
 std::optional<char> DriveLetter(std::string_view text) {
     if (text.empty()) return std::nullopt;
@@ -241,7 +233,7 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
                     FormatSizeText(totalBytes) + "\n";
     if (const std::string archives = walk.Archives().Summary(); !archives.empty())
         result.output += archives + "\n";
-    if (!kFreeRecords) (void)doc.m_pDatabase.release();
+    ov2::LeaveToProcessEnd(doc.m_pDatabase);
     return result;
 }
 
