@@ -103,7 +103,10 @@ for elf in "$work/root/usr/bin/ov2" "$work/root/usr/bin/ov2cat" "$work/root$lib"
     ldd "$elf" >"$work/ldd"
     ! grep -q 'not found' "$work/ldd" || fail "$elf: $(grep 'not found' "$work/ldd" | head -n 1)"
     for needed in $(objdump -p "$elf" | awk '$1 == "NEEDED" { print $2 }'); do
-        path="$(awk -v lib="$needed" '$1 == lib { print $3 }' "$work/ldd")"
+        # "libfoo.so.1 => /usr/lib/…/libfoo.so.1 (…)", or the loader alone: "/lib64/ld-linux….so.2 (…)".
+        path="$(awk -v lib="$needed" '$1 == lib { print $3; exit }
+            substr($1, length($1) - length(lib)) == "/" lib { print $1; exit }' "$work/ldd")"
+        [ -n "$path" ] || fail "$(basename "$elf") needs $needed, which ldd did not resolve"
         case "$path" in "$work/root"/*) continue ;; esac
         package="$(dpkg -S "$(readlink -f "$path")" 2>/dev/null | head -n 1 | cut -d: -f1)"
         [ -n "$package" ] || package="$(dpkg -S "$path" | head -n 1 | cut -d: -f1)"
