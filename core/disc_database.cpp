@@ -20,14 +20,13 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
-// The class a settings entry that the program uses must have.
-const OvRuntimeClass* ExpectedSettingClass(std::string_view key) {
+}  // namespace
+
+const OvRuntimeClass* COvDiscDatabase::ExpectedSettingClass(std::string_view key) {
     if (key == "SearchCombo" || key == "LendCombo") return CStringList::ThisClass();
     if (key == "CDDB") return CMapStringToString::ThisClass();
     return nullptr;
 }
-
-}  // namespace
 
 COvDiscDatabase::COvDiscDatabase()
     : m_pSettings(std::make_unique<CMapStringToOb>()), m_pCategories(std::make_unique<CStringList>()) {}
