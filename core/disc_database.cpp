@@ -134,7 +134,7 @@ void COvDiscDatabase::RemoveAll() {
 void COvDiscDatabase::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
         ar.WriteCount(m_lstDiscs.size());
-        for (const auto& disc : m_lstDiscs) ar.WriteObject(disc.get());
+        for (const auto& disc : m_lstDiscs) ar.WriteObject(disc);
         m_pCategories->Serialize(ar);
         ar.WriteCount(m_pSettings->m_map.GetCount());
         m_pSettings->m_map.ForEach([&ar](const std::string& key, const std::shared_ptr<CObject>& value) {
