@@ -143,8 +143,8 @@ void BM_SaveCatalogue(benchmark::State& state) {
 }
 BENCHMARK(BM_SaveCatalogue)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-// The program's own save: the bytes, their check that they read back, the temporary file and
-// its rename over the old one.
+// The program's own save: the bytes written to a temporary file, read back from it and checked
+// as the reader would take them, its flush to the disk and its rename over the old one.
 void BM_SafeSave(benchmark::State& state) {
     COvDiscDatabase& database = Catalogue();
     const QString file = QString::fromStdString((Folder() / "safe.ovd").string());
