@@ -170,12 +170,12 @@ void CArchive::AddStored(const CObject* object, std::uint32_t index) {
     ++m_storedObjectCount;
 }
 
-void CArchive::WriteObject(const CObject* object) {
+void CArchive::WriteObject(const CObject* object, bool once) {
     if (!object) {
         WriteWord(kNullTag);
         return;
     }
-    if (const std::uint32_t* stored = FindStored(object)) {
+    if (const std::uint32_t* stored = once ? nullptr : FindStored(object)) {
         if (*stored < kBigObjectTag) {
             WriteWord(static_cast<std::uint16_t>(*stored));
         } else {
@@ -203,7 +203,8 @@ void CArchive::WriteObject(const CObject* object) {
         WriteWord(kBigObjectTag);
         WriteDWord(kBigClassTag | known->second);
     }
-    AddStored(object, NextIndex());
+    const std::uint32_t index = NextIndex();
+    if (!once) AddStored(object, index);
     const_cast<CObject*>(object)->Serialize(*this);
 }
 

@@ -68,23 +68,3 @@ std::string CatalogueBytes(COvDiscDatabase& database) {
     }, nullptr);
     return bytes;
 }
-
-bool ReadableCatalogueBytes(COvDiscDatabase& database, std::string* bytes, std::string* error) {
-    bytes->clear();
-    std::string why;
-    const bool written = WriteCatalogue(
-        database,
-        [bytes](const char* data, std::size_t size) {
-            bytes->append(data, size);
-            return true;
-        },
-        &why);
-    if (written && CatalogueBytesRead(*bytes, &why)) return true;
-    if (error) *error = written ? "the catalogue would not be readable: " + why : why;
-    return false;
-}
-
-bool CatalogueBytesRead(std::string_view bytes, std::string* error) {
-    COvDiscDatabase check;
-    return ReadCatalogue(bytes, check, error);
-}

@@ -20,8 +20,3 @@ bool ReadCatalogueFile(const std::filesystem::path& path, COvDiscDatabase& datab
 // Writing hands the bytes to the sink in pieces; false and the reason when the sink refuses.
 bool WriteCatalogue(COvDiscDatabase& database, const CArchive::Sink& sink, std::string* error);
 std::string CatalogueBytes(COvDiscDatabase& database);
-// The catalogue's bytes, read back before anybody stores them: a save must never replace a file
-// by one the reader refuses. False and the reason when they cannot be written or would not read.
-bool ReadableCatalogueBytes(COvDiscDatabase& database, std::string* bytes, std::string* error);
-// Whether the reader takes the bytes as a catalogue; the reason when it does not.
-bool CatalogueBytesRead(std::string_view bytes, std::string* error);

@@ -11,8 +11,8 @@ namespace ov2 {
 // catalogue itself (its bytes would not read back, wherever they went).
 enum class SaveFault { None, File, Catalogue };
 
-// Saves the catalogue over the file. Its bytes must read back first; they go to a temporary file
-// beside it that replaces it only when complete. A file marked read-only (no write permission
+// Saves the catalogue over the file. Its bytes go to a temporary file beside it, are read back
+// from there and must pass the reader's checks; only then does it replace the file. A file marked read-only (no write permission
 // for anyone) is left alone even where the file system would let the user replace it. On a
 // fault, error receives the reason and the old file is as it was.
 SaveFault SaveCatalogueFile(const QString& path, COvDiscDatabase& database, std::string* error);

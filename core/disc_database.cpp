@@ -20,14 +20,13 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     return result;
 }
 
-// The class a settings entry that the program uses must have.
-const OvRuntimeClass* ExpectedSettingClass(std::string_view key) {
+}  // namespace
+
+const OvRuntimeClass* COvDiscDatabase::ExpectedSettingClass(std::string_view key) {
     if (key == "SearchCombo" || key == "LendCombo") return CStringList::ThisClass();
     if (key == "CDDB") return CMapStringToString::ThisClass();
     return nullptr;
 }
-
-}  // namespace
 
 COvDiscDatabase::COvDiscDatabase()
     : m_pSettings(std::make_unique<CMapStringToOb>()), m_pCategories(std::make_unique<CStringList>()) {}
@@ -135,7 +134,7 @@ void COvDiscDatabase::RemoveAll() {
 void COvDiscDatabase::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
         ar.WriteCount(m_lstDiscs.size());
-        for (const auto& disc : m_lstDiscs) ar.WriteObject(disc.get());
+        for (const auto& disc : m_lstDiscs) ar.WriteObject(disc);
         m_pCategories->Serialize(ar);
         ar.WriteCount(m_pSettings->m_map.GetCount());
         m_pSettings->m_map.ForEach([&ar](const std::string& key, const std::shared_ptr<CObject>& value) {

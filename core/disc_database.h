@@ -43,6 +43,8 @@ public:
 
     // Discs, then category names, then the settings map.
     void Serialize(CArchive& ar);
+    // The class that a settings entry the program uses must have; null for any other key.
+    static const OvRuntimeClass* ExpectedSettingClass(std::string_view key);
 
     // Empties the discs, the categories and the settings.
     void RemoveAll();

@@ -22,7 +22,7 @@ void COvDisc::Serialize(CArchive& ar) {
                                &m_strSavedAt,  &m_strLendDate, &m_strFolderTree};
     if (ar.IsStoring()) {
         ar.WriteCount(m_lstFiles.size());
-        for (const auto& file : m_lstFiles) ar.WriteObject(file.get());
+        for (const auto& file : m_lstFiles) ar.WriteObject(file);
         for (const OvString* text : texts) ar.WriteString(*text);
     } else {
         const std::size_t count = ar.ReadCount(2);

@@ -47,11 +47,14 @@ TEST(CatalogueFile, LaterDiscsAndFilesReferToTheirClasses) {
     db.AddTail(MakeDisc("1", "empty"));  // a disc without files: the file class comes later
     db.AddTail(ExampleDisc("2"));
     db.AddTail(ExampleDisc("3"));
+    db.AddTail(MakeDisc("4", "", {db.m_lstDiscs[2]->m_lstFiles[0]}));  // a record held twice
     const std::string bytes = CatalogueBytes(db);
     const std::string second = Bytes().Word(0x8001).Word(1).NewClass("COvFileData").str();
     const std::string third = Bytes().Word(0x8001).Word(1).Word(0x8004).str();
+    const std::string fourth = Bytes().Word(0x8001).Word(1).Word(7).str();  // refers to the third's file
     EXPECT_NE(bytes.find(second), std::string::npos);
     EXPECT_NE(bytes.find(third), std::string::npos);
+    EXPECT_NE(bytes.find(fourth), std::string::npos);
 }
 
 TEST(CatalogueFile, EmptyCatalogueIsThreeZeroCounts) {

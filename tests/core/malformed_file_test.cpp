@@ -4,13 +4,16 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <sstream>
 
+#include "core/catalogue_check.h"
 #include "core/catalogue_file.h"
 #include "core/disc_database.h"
 #include "tests/support/bytes.h"
 #include "tests/support/sample_catalogue.h"
+#include "tests/support/temp_dir.h"
 
 // The largest single allocation made while a test watches; the reader must never size an
 // allocation from a count or length it has not checked against the file.
@@ -48,6 +51,9 @@ std::string ReadError(std::string_view bytes) {
     EXPECT_TRUE(db.IsEmpty());
     EXPECT_EQ(db.m_pSettings->m_map.GetCount(), 0u);
     EXPECT_LT(g_largest.load(), std::size_t{1} << 20) << "allocation of " << g_largest.load() << " bytes";
+    std::string checked;  // the save's check refuses them for the same reason
+    EXPECT_FALSE(CatalogueBytesValid(bytes, &checked));
+    EXPECT_EQ(checked, error);
     return error;
 }
 
@@ -75,6 +81,39 @@ TEST(MalformedFile, EveryTruncationFailsInMemoryAndFromAStream) {
         COvDiscDatabase streamed;
         EXPECT_THROW(streamed.Serialize(ar), CArchiveException) << "at " << n;
     }
+}
+
+// The save's check takes exactly what the reader takes, refusing the rest for the reader's
+// reason: the fuzz seeds, and every truncation and bit flip of a small catalogue and of them.
+TEST(MalformedFile, TheSaveCheckAgreesWithTheReader) {
+    COvDiscDatabase db;
+    db.AddTail(MakeDisc("1", "one", {MakeFile("a.txt", "d:\\", "5", {"cat"}), MakeFile("b", "d:\\x\\", "7")}));
+    db.m_pCategories->m_strings = {"cat"};
+    AddDefaultSettings(db);
+    std::vector<std::string> seeds = {CatalogueBytes(db)};
+    for (const char* corpus : {OV2_FUZZ_CORPUS, OV2_FUZZ_CORPUS "-old"})
+        for (const auto& seed : std::filesystem::directory_iterator(corpus)) seeds.push_back(ReadFileBytes(seed.path()));
+    int accepted = 0, refused = 0;
+    auto agree = [&](const std::string& bytes) {
+        COvDiscDatabase read;
+        std::string readError, checkError;
+        const bool reads = ReadCatalogue(bytes, read, &readError);
+        EXPECT_EQ(CatalogueBytesValid(bytes, &checkError), reads) << Hex(bytes.substr(0, 64));
+        EXPECT_EQ(checkError, readError);
+        ++(reads ? accepted : refused);
+    };
+    for (const std::string& seed : seeds) {
+        agree(seed);
+        const std::size_t step = 1 + seed.size() / 512;  // every bit of a small seed, a sample of a large one
+        for (std::size_t n = 0; n < seed.size(); n += step) agree(seed.substr(0, n));
+        for (std::size_t bit = 0; bit < 8 * seed.size(); bit += step) {
+            std::string flipped = seed;
+            flipped[bit / 8] = static_cast<char>(flipped[bit / 8] ^ (1 << (bit % 8)));
+            agree(flipped);
+        }
+    }
+    EXPECT_GT(accepted, 1000);  // flips inside texts keep a file readable
+    EXPECT_GT(refused, 1000);
 }
 
 TEST(MalformedFile, ClassDescriptionsMustNameKnownClassesAtSchemaZero) {
@@ -134,6 +173,7 @@ TEST(MalformedFile, NestingIsBounded) {
     COvDiscDatabase db;
     std::string error;
     EXPECT_TRUE(ReadCatalogue(nested(CArchive::kMaxDepth), db, &error)) << error;
+    EXPECT_TRUE(CatalogueBytesValid(nested(CArchive::kMaxDepth), &error)) << error;
     EXPECT_EQ(ReadError(nested(CArchive::kMaxDepth + 1)), "objects are nested too deeply");
     EXPECT_EQ(ReadError(nested(100000)), "objects are nested too deeply");
 }

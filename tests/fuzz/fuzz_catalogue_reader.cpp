@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the catalogue reader. A read must either fail cleanly (an empty
 // catalogue and a reason) or give a catalogue that writes, reads back and writes again to the
-// same bytes (after at most two rounds, see below). Reading from memory and from a stream must agree. Anything else aborts.
+// same bytes (after at most two rounds, see below). Reading from memory and from a stream, and
+// the save's check, must agree. Anything else aborts.
 //
 // OV2_FUZZ_EXPECT_VALID=1 makes a failed read abort too: the seed check runs the valid seed
 // files that way, so that a reader which starts rejecting good files is noticed.
@@ -13,6 +14,7 @@
 #include <string_view>
 
 #include "core/archive.h"
+#include "core/catalogue_check.h"
 #include "core/catalogue_file.h"
 #include "core/disc_database.h"
 
@@ -65,6 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (error.empty()) Fail("a failed read gave no reason");
         if (!IsEmpty(database)) Fail("a failed read left records behind");
     }
+
+    // A save trusts this check instead of a read: it must agree, reason and all.
+    std::string checkError;
+    if (CatalogueBytesValid(bytes, &checkError) != read || checkError != error)
+        Fail("the save's check and the reader disagree:", error + " / " + checkError);
 
     COvDiscDatabase fromStream;
     if (ReadFromStream(bytes, fromStream) != read) Fail("the memory and stream readers disagree");
