@@ -166,27 +166,13 @@ ArchiveOutcome ListArchive(const std::string& archivePath, std::vector<ImageEntr
         const char* stored = archive_entry_pathname(entry);
         if (!stored) stored = archive_entry_pathname_utf8(entry);
         bool unsafe = false;
-        RawImageEntry item;
-        item.entry.path = stored ? ArchiveEntryPath(stored, unsafe) : std::string();
-        const mode_t type = archive_entry_filetype(entry);
-        if (type == AE_IFDIR) {
-            item.entry.folder = true;
-        } else if (type == AE_IFLNK) {
-            item.link = true;
-            const char* target = archive_entry_symlink(entry);
-            item.linkTarget = target ? target : "";
-        } else if (archive_entry_hardlink(entry) && !archive_entry_size_is_set(entry)) {
-            item.entry.size = previousSize;
-        } else {
-            const la_int64_t size = archive_entry_size(entry);
-            item.entry.size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
-            previousSize = item.entry.size;
-        }
+        RawImageEntry item =
+            RawEntryOf(entry, stored ? ArchiveEntryPath(stored, unsafe) : std::string(), previousSize);
         if (!item.entry.path.empty()) raw.push_back(std::move(item));
 
         // A compressed stream is read through to reach the next header: block by block here, so
         // that the limits hold within one large entry too. Other formats skip bodies by seeking.
-        if (archive_filter_count(a.get()) > 1 && type == AE_IFREG) {
+        if (archive_filter_count(a.get()) > 1 && archive_entry_filetype(entry) == AE_IFREG) {
             const void* block = nullptr;
             size_t size = 0;
             la_int64_t offset = 0;

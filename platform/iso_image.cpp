@@ -197,22 +197,7 @@ bool ReadEntries(const std::string& imagePath, std::vector<RawImageEntry>& raw,
             SetError(error, "the image holds a name that leads outside it: " + std::string(pathView));
             return false;
         }
-        RawImageEntry item;
-        item.entry.path = pathView;
-        const mode_t type = archive_entry_filetype(entry);
-        if (type == AE_IFDIR) {
-            item.entry.folder = true;
-        } else if (type == AE_IFLNK) {
-            item.link = true;
-            const char* target = archive_entry_symlink(entry);
-            item.linkTarget = target ? target : "";
-        } else if (archive_entry_hardlink(entry) && !archive_entry_size_is_set(entry)) {
-            item.entry.size = previousSize;
-        } else {
-            const la_int64_t size = archive_entry_size(entry);
-            item.entry.size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
-            previousSize = item.entry.size;
-        }
+        RawImageEntry item = RawEntryOf(entry, std::string(pathView), previousSize);
         raw.push_back(std::move(item));
     }
 }
@@ -381,6 +366,26 @@ bool CopyBody(const EntrySource& source, const std::string& entryPath, int fd, s
 // read wins), every folder above an entry present as a folder, nothing below a file. Links
 // lead to what they name inside the image: to a folder they are left out, to a file they count
 // with its size, and to nothing (or outside the image) they are files of no size.
+RawImageEntry RawEntryOf(::archive_entry* entry, std::string path, std::uint64_t& previousSize) {
+    RawImageEntry item;
+    item.entry.path = std::move(path);
+    const mode_t type = archive_entry_filetype(entry);
+    if (type == AE_IFDIR) {
+        item.entry.folder = true;
+    } else if (type == AE_IFLNK) {
+        item.link = true;
+        const char* target = archive_entry_symlink(entry);
+        item.linkTarget = target ? target : "";
+    } else if (archive_entry_hardlink(entry) && !archive_entry_size_is_set(entry)) {
+        item.entry.size = previousSize;
+    } else {
+        const la_int64_t size = archive_entry_size(entry);
+        item.entry.size = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+        previousSize = item.entry.size;
+    }
+    return item;
+}
+
 void SettleImageEntries(std::vector<RawImageEntry>& raw, std::vector<ImageEntry>& entries) {
     std::unordered_map<std::string, std::size_t> index;  // path -> place in `raw`
     index.reserve(raw.size() * 2);

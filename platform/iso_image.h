@@ -14,6 +14,8 @@ struct archive;
 // ISO 9660 disc images read in place, without mounting them and without privileges, so that an
 // image can stand for a CD-ROM drive: its tree is listed for the scan and one of its files is
 // copied out when a catalogued file is opened.
+struct archive_entry;
+
 namespace ov2 {
 
 struct ImageEntry {
@@ -29,6 +31,11 @@ struct RawImageEntry {
     std::string linkTarget;  // a symbolic link's target as stored
     bool link = false;
 };
+
+// What a libarchive entry read from an image or an archive is: a folder, a link and its target,
+// or a file and its size (a hard link without a size of its own has that of the entry before,
+// kept in `previousSize`).
+RawImageEntry RawEntryOf(::archive_entry* entry, std::string path, std::uint64_t& previousSize);
 
 // Makes a listing one that a mounted image would show: one entry per path (the first one read
 // wins), every folder above an entry present as a folder, nothing below a file. Links lead to
