@@ -425,7 +425,9 @@ void CLeftView::contextMenuEvent(QContextMenuEvent* event) {
     // A disc node's own walk brought up to date.
     if (QTreeWidgetItem* item = currentItem(); item && !item->parent()) {
         menu.addSeparator();
-        menu.addAction(QStringLiteral("Rescan Disc"), this, [this] { OnViewCommand(kRescanDisc); })
+        // Through the document, which keeps the long work in the recovery copy at once.
+        menu.addAction(QStringLiteral("Rescan Disc"), this,
+                       [this] { m_pDocument->OnCommand(kRescanDisc); })
             ->setData(kRescanDisc);
     }
     menu.exec(event->globalPos());

@@ -210,7 +210,12 @@ QGroupBox* CCommandsView::BuildOperations() {
     // arrow on it says "go" as Start Scan's does.
     scan->setIcon(
         ov2::BadgedIcon(ov2::ThemeIcon("media-optical", QStyle::SP_DriveCDIcon), ov2::GoIcon()));
-    connect(scan, &QToolButton::clicked, this, &CCommandsView::OnButtonScan);
+    // Work that took long to do is kept in the recovery copy as soon as it is done, as the
+    // document does for the same commands from the menus.
+    connect(scan, &QToolButton::clicked, this, [this] {
+        OnButtonScan();
+        m_pDocument->WriteRecoveryCopy();
+    });
     row->addWidget(scan);
     QToolButton* gaps =
         HoverButton(group, "buttonGaps", "edit-find-replace", QStyle::SP_FileDialogListView,
@@ -223,7 +228,10 @@ QGroupBox* CCommandsView::BuildOperations() {
     row->addWidget(remove);
     QToolButton* cddb = HoverButton(group, "buttonCddb", "applications-internet", QStyle::SP_DriveNetIcon,
                                     "CDDB Query     Ctrl + D");
-    connect(cddb, &QToolButton::clicked, this, &CCommandsView::OnCddbCommand);
+    connect(cddb, &QToolButton::clicked, this, [this] {
+        OnCddbCommand();
+        m_pDocument->WriteRecoveryCopy();
+    });
     row->addWidget(cddb);
     row->addStretch(1);
     return group;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 
+#include "core/catalogue_file.h"
 #include "core/catalogue_save.h"
 
 namespace {
@@ -28,7 +29,33 @@ bool MakeFolder(const QString& folder) {
         folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+// The copy and, beside it, the line naming its catalogue, each for its user alone.
+bool WriteCopy(const QString& copy, const QString& original, const std::string& bytes) {
+    std::string error;
+    if (ov2::SaveCatalogueBytes(copy, bytes, &error) != ov2::SaveFault::None) return false;
+    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    QFile info(copy + kInfoSuffix);
+    if (!info.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        info.write(original.toUtf8() + '\n') < 0)
+        return false;
+    info.close();
+    QFile::setPermissions(info.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return true;
+}
+
 }  // namespace
+
+CCatalogueRecovery::~CCatalogueRecovery() { Settle(); }
+
+void CCatalogueRecovery::Settle() {
+    if (!m_pending.valid()) return;
+    if (!m_pending.get() && !QFile::exists(m_copyPath + kInfoSuffix)) m_copyPath.clear();
+}
+
+bool CCatalogueRecovery::HasCopy() {
+    Settle();
+    return !m_copyPath.isEmpty();
+}
 
 QString CCatalogueRecovery::Folder() {
     QString state = QFile::decodeName(qgetenv("XDG_STATE_HOME"));
@@ -39,6 +66,7 @@ QString CCatalogueRecovery::Folder() {
 
 bool CCatalogueRecovery::Write(COvDiscDatabase& database, const QString& original,
                                std::string* error) {
+    Settle();  // one write at a time
     const QString folder = Folder();
     if (!MakeFolder(folder)) {
         *error = "cannot make " + folder.toStdString();
@@ -51,23 +79,19 @@ bool CCatalogueRecovery::Write(COvDiscDatabase& database, const QString& origina
         QCryptographicHash::hash(original.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
     const QString copy = folder + QLatin1Char('/') + QString::number(getpid()) + QLatin1Char('-') +
                          hash + QLatin1Char('-') + name;
-    if (ov2::SaveCatalogueFile(copy, database, error) != ov2::SaveFault::None) return false;
-    QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    QFile info(copy + kInfoSuffix);
-    if (!info.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        info.write(original.toUtf8() + '\n') < 0) {
-        *error = info.errorString().toStdString();
-        return false;
-    }
-    info.close();
-    QFile::setPermissions(info.fileName(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    // The records change on this thread alone, so their bytes are made here.
+    std::string bytes = CatalogueBytes(database);
     if (!m_copyPath.isEmpty() && m_copyPath != copy)
         Remove();  // a catalogue saved under a new name
     m_copyPath = copy;
+    m_pending = std::async(std::launch::async, [copy, original, bytes = std::move(bytes)] {
+        return WriteCopy(copy, original, bytes);
+    });
     return true;
 }
 
 void CCatalogueRecovery::Remove() {
+    Settle();
     if (m_copyPath.isEmpty()) return;
     QFile::remove(m_copyPath);
     QFile::remove(m_copyPath + kInfoSuffix);

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -20,16 +21,20 @@ public:
     };
 
     CCatalogueRecovery() = default;
+    ~CCatalogueRecovery();
     CCatalogueRecovery(const CCatalogueRecovery&) = delete;
     CCatalogueRecovery& operator=(const CCatalogueRecovery&) = delete;
 
     static QString Folder();
-    // Writes the catalogue's copy through the safe save, replacing this process's last one.
-    // False (error says why) when it could not be written; the last copy then stays.
+    // Writes the catalogue's copy through the safe save, replacing this process's last one. The
+    // bytes are made here; the file is written on a thread of its own, so the window does not
+    // wait for the disk. False (error says why) when it could not be started; a copy that fails
+    // to be written leaves the last one.
     bool Write(COvDiscDatabase& database, const QString& original, std::string* error);
     // Deletes this process's copy: the changes were saved, or dropped on purpose.
     void Remove();
-    bool HasCopy() const { return !m_copyPath.isEmpty(); }
+    // Whether a copy lies in the folder, once the write under way has ended.
+    bool HasCopy();
 
     // The copies left by processes that ended without a clean quit, oldest first.
     static std::vector<Copy> LeftBehind();
@@ -39,5 +44,9 @@ public:
     static QString SetAside(const Copy& copy);
 
 private:
+    // Waits for the write under way; forgets the copy when none was left on the disk.
+    void Settle();
+
     QString m_copyPath;
+    std::future<bool> m_pending;  // the write under way
 };

@@ -68,16 +68,52 @@ private:
     std::string_view m_bytes;
 };
 
-}  // namespace
-
-SaveFault SaveCatalogueFile(const QString& path, COvDiscDatabase& database, std::string* error) {
+// Whether a file may be replaced: one marked read-only is left alone even where the file system
+// would let the user replace it.
+bool MayReplace(const QString& path, std::string* error) {
     const QFileInfo existing(path);
     constexpr auto kAnyWrite =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
     if (existing.exists() && !existing.isDir() && !(existing.permissions() & kAnyWrite)) {
         *error = "the file is read-only";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SaveFault SaveCatalogueBytes(const QString& path, std::string_view bytes, std::string* error) {
+    if (!MayReplace(path, error)) return SaveFault::File;
+    std::string why;
+    if (!CatalogueBytesValid(bytes, &why)) {
+        *error = "the catalogue would not be readable: " + why;
+        return SaveFault::Catalogue;
+    }
+    QSaveFile file(path);
+    const auto length = static_cast<qint64>(bytes.size());
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), length) != length ||
+        !file.flush()) {
+        *error = file.errorString().toStdString();
+        file.cancelWriting();
         return SaveFault::File;
     }
+    WrittenBytes onDisk;
+    if (!onDisk.Read(static_cast<int>(file.handle()), bytes.size(), &why) ||
+        onDisk.bytes() != bytes) {
+        file.cancelWriting();
+        *error = "the written file does not read back" + (why.empty() ? std::string() : ": " + why);
+        return SaveFault::File;
+    }
+    if (!file.commit()) {
+        *error = file.errorString().toStdString();
+        return SaveFault::File;
+    }
+    return SaveFault::None;
+}
+
+SaveFault SaveCatalogueFile(const QString& path, COvDiscDatabase& database, std::string* error) {
+    if (!MayReplace(path, error)) return SaveFault::File;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         *error = file.errorString().toStdString();

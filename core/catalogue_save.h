@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <string>
+#include <string_view>
 
 class COvDiscDatabase;
 
@@ -16,5 +17,9 @@ enum class SaveFault { None, File, Catalogue };
 // for anyone) is left alone even where the file system would let the user replace it. On a
 // fault, error receives the reason and the old file is as it was.
 SaveFault SaveCatalogueFile(const QString& path, COvDiscDatabase& database, std::string* error);
+
+// The same safe save of bytes already made (CatalogueBytes), for a caller that made them on one
+// thread and writes them on another: checked as they lie in the temporary file, then put in place.
+SaveFault SaveCatalogueBytes(const QString& path, std::string_view bytes, std::string* error);
 
 }  // namespace ov2

@@ -371,9 +371,10 @@ TEST(RecoveryChild, ChangesTheCatalogueAndWaitsToBeKilled) {
     doc.m_pDatabase->AddTail(MakeDisc("2", "scanned"));
     doc.SetModifiedFlag();
     const QDir folder(CCatalogueRecovery::Folder());
-    // The first change is kept at once.
-    ASSERT_TRUE(
-        QTest::qWaitFor([&folder] { return !folder.entryList(QDir::Files).isEmpty(); }, 10000));
+    // The first change is kept at once; the line naming the catalogue is written last.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&folder] { return !folder.entryList({QStringLiteral("*.origin")}, QDir::Files).isEmpty(); },
+        10000));
     std::puts("changes kept");
     std::fflush(stdout);
     QTest::qWait(60000);
