@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/archive.h"
+#include "core/file_facts.h"
 #include "core/map_string_to_string.h"
 #include "core/number_text.h"
 #include "platform/message_box.h"
@@ -136,11 +137,20 @@ void COvDiscDatabase::Serialize(CArchive& ar) {
         ar.WriteCount(m_lstDiscs.size());
         for (const auto& disc : m_lstDiscs) ar.WriteObject(disc);
         m_pCategories->Serialize(ar);
-        ar.WriteCount(m_pSettings->m_map.GetCount());
+        // The facts go last, built afresh from the records; without any the settings are
+        // written exactly as they were read.
+        const std::shared_ptr<CStringList> facts = ov2::PackFacts(*this);
+        const bool stale = m_pSettings->m_map.Lookup(ov2::kFileFactsKey) != nullptr;
+        ar.WriteCount(m_pSettings->m_map.GetCount() - (stale ? 1 : 0) + (facts ? 1 : 0));
         m_pSettings->m_map.ForEach([&ar](const std::string& key, const std::shared_ptr<CObject>& value) {
+            if (key == ov2::kFileFactsKey) return;
             ar.WriteString(key);
             ar.WriteObject(value.get());
         });
+        if (facts) {
+            ar.WriteString(ov2::kFileFactsKey);
+            ar.WriteObject(facts.get());
+        }
         return;
     }
     const std::size_t discs = ar.ReadCount(2);
@@ -155,4 +165,5 @@ void COvDiscDatabase::Serialize(CArchive& ar) {
             throw CArchiveException("the setting \"" + key + "\" is not a " + expected->m_lpszClassName);
         m_pSettings->m_map.SetAt(key, std::move(value));
     }
+    ov2::UnpackFacts(*this);
 }

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_facts.h"
 #include "core/object.h"
 #include "core/ov_file_data.h"
 #include "core/ov_string.h"
@@ -26,6 +27,8 @@ public:
     OvString m_strQuality;
     OvString m_strName;
     OvString m_strNumber;      // decimal text without leading zeros, unique in the catalogue
+    // The volume it was scanned from; kept, like the files' facts, in the settings.
+    ov2::DiscFacts m_facts;
 
     int GetCount() const { return static_cast<int>(m_lstFiles.size()); }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_facts.h"
 #include "core/object.h"
 #include "core/ov_string.h"
 
@@ -15,6 +16,9 @@ public:
     OvString m_strSize;      // size in bytes, decimal text
     OvString m_strFolder;    // folder path, lower case, drive included, ending in "\"
     OvString m_strFileName;  // name with extension, as found on the disc
+    // Not among the record's own fields: the catalogue keeps these in its settings
+    // ("FileFacts").
+    ov2::FileFacts m_facts;
 
     // The name the file has on its disc. An audio track that the user titled ("07 Intro.cda",
     // "01 Back on Track.cda") is still TrackNN.cda there: NN is the title's two digits.

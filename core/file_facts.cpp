@@ -1,0 +1,307 @@
+#include "core/file_facts.h"
+
+#define XXH_INLINE_ALL
+#include <xxhash.h>
+
+#include <array>
+#include <charconv>
+#include <cstdio>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "core/disc_database.h"
+#include "core/ov_disc.h"
+#include "core/string_list.h"
+
+namespace ov2 {
+
+namespace {
+
+constexpr std::string_view kLayout = "1";
+constexpr std::size_t kFields = 12;
+
+constexpr std::string_view kBase64 = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string Base64(std::string_view bytes) {
+    std::string out;
+    out.reserve((bytes.size() + 2) / 3 * 4);
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const std::uint32_t v = static_cast<std::uint8_t>(bytes[i]) << 16 |
+                                static_cast<std::uint8_t>(bytes[i + 1]) << 8 |
+                                static_cast<std::uint8_t>(bytes[i + 2]);
+        for (int shift : {18, 12, 6, 0}) out += kBase64[(v >> shift) & 63];
+    }
+    if (const std::size_t left = bytes.size() - i; left > 0) {
+        std::uint32_t v = static_cast<std::uint8_t>(bytes[i]) << 16;
+        if (left == 2) v |= static_cast<std::uint8_t>(bytes[i + 1]) << 8;
+        out += kBase64[(v >> 18) & 63];
+        out += kBase64[(v >> 12) & 63];
+        out += left == 2 ? kBase64[(v >> 6) & 63] : '=';
+        out += '=';
+    }
+    return out;
+}
+
+// Nothing on malformed input.
+std::optional<std::string> FromBase64(std::string_view text) {
+    static const std::array<std::int8_t, 256> values = [] {
+        std::array<std::int8_t, 256> table{};
+        table.fill(-1);
+        for (std::size_t i = 0; i < kBase64.size(); ++i) table[static_cast<std::uint8_t>(kBase64[i])] = static_cast<std::int8_t>(i);
+        return table;
+    }();
+    if (text.size() % 4 != 0) return std::nullopt;
+    std::size_t padding = 0;
+    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=') ++padding;
+    std::string out;
+    out.reserve(text.size() / 4 * 3);
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < text.size() - padding; ++i) {
+        const std::int8_t value = values[static_cast<std::uint8_t>(text[i])];
+        if (value < 0) return std::nullopt;
+        v = v << 6 | static_cast<std::uint32_t>(value);
+        if (i % 4 == 3) {
+            out += static_cast<char>(v >> 16);
+            out += static_cast<char>(v >> 8);
+            out += static_cast<char>(v);
+            v = 0;
+        }
+    }
+    if (padding == 1) {
+        out += static_cast<char>(v >> 10);
+        out += static_cast<char>(v >> 2);
+    } else if (padding == 2) {
+        out += static_cast<char>(v >> 4);
+    }
+    return out;
+}
+
+void PutVarint(std::string& out, std::uint64_t v) {
+    while (v >= 0x80) {
+        out += static_cast<char>((v & 0x7F) | 0x80);
+        v >>= 7;
+    }
+    out += static_cast<char>(v);
+}
+
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : m_bytes(bytes) {}
+    std::optional<std::uint64_t> Varint() {
+        std::uint64_t v = 0;
+        for (int shift = 0; shift < 64; shift += 7) {
+            if (m_at >= m_bytes.size()) return std::nullopt;
+            const auto byte = static_cast<std::uint8_t>(m_bytes[m_at++]);
+            v |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+            if (!(byte & 0x80)) return v;
+        }
+        return std::nullopt;
+    }
+    std::optional<std::uint64_t> Fixed64() {
+        if (m_bytes.size() - m_at < 8) return std::nullopt;
+        std::uint64_t v = 0;
+        for (int i = 7; i >= 0; --i) v = v << 8 | static_cast<std::uint8_t>(m_bytes[m_at + i]);
+        m_at += 8;
+        return v;
+    }
+    bool AtEnd() const { return m_at == m_bytes.size(); }
+
+private:
+    std::string_view m_bytes;
+    std::size_t m_at = 0;
+};
+
+std::uint64_t ZigZag(std::int64_t v) { return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63); }
+std::int64_t UnZigZag(std::uint64_t v) { return static_cast<std::int64_t>(v >> 1) ^ -static_cast<std::int64_t>(v & 1); }
+
+constexpr std::uint64_t kTime = 1, kFingerprint = 2, kEncrypted = 4;  // the flags of an entry
+
+std::string PackFiles(const COvDisc& disc) {
+    std::string bytes;
+    bytes.reserve(disc.m_lstFiles.size() * 4);
+    std::int64_t previous = 0;
+    for (const auto& file : disc.m_lstFiles) {
+        const FileFacts& facts = file->m_facts;
+        PutVarint(bytes, (facts.HasTime() ? kTime : 0) | (facts.HasFingerprint() ? kFingerprint : 0) |
+                             (facts.encrypted ? kEncrypted : 0));
+        if (facts.HasTime()) {
+            PutVarint(bytes, ZigZag(facts.modified - previous));
+            previous = facts.modified;
+        }
+        if (facts.HasFingerprint())
+            for (int i = 0; i < 8; ++i) bytes += static_cast<char>(facts.fingerprint >> (8 * i));
+    }
+    return Base64(bytes);
+}
+
+// Per record, in the disc's order; nothing when the bytes do not decode to exactly one entry
+// a record.
+std::optional<std::vector<FileFacts>> UnpackFiles(std::string_view text, std::size_t count) {
+    const std::optional<std::string> bytes = FromBase64(text);
+    if (!bytes || bytes->size() < count) return std::nullopt;  // an entry takes a byte at least
+    Reader reader(*bytes);
+    std::vector<FileFacts> files(count);
+    std::int64_t previous = 0;
+    for (FileFacts& facts : files) {
+        const std::optional<std::uint64_t> flags = reader.Varint();
+        if (!flags || *flags > (kTime | kFingerprint | kEncrypted)) return std::nullopt;
+        if (*flags & kTime) {
+            const std::optional<std::uint64_t> delta = reader.Varint();
+            if (!delta) return std::nullopt;
+            const std::int64_t time = static_cast<std::int64_t>(static_cast<std::uint64_t>(previous) + static_cast<std::uint64_t>(UnZigZag(*delta)));
+            if (time <= FileFacts::kNoTime || time >= -FileFacts::kNoTime) return std::nullopt;
+            facts.modified = previous = time;
+        }
+        if (*flags & kFingerprint) {
+            const std::optional<std::uint64_t> fingerprint = reader.Fixed64();
+            if (!fingerprint || *fingerprint == 0) return std::nullopt;
+            facts.fingerprint = *fingerprint;
+        }
+        facts.encrypted = (*flags & kEncrypted) != 0;
+    }
+    if (!reader.AtEnd()) return std::nullopt;
+    return files;
+}
+
+// A text field: the separators of the layout cannot occur in it.
+std::string Field(std::string_view text) {
+    std::string field(text);
+    for (char& c : field)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    return field;
+}
+
+std::string NumberField(std::int64_t value) { return value < 0 ? std::string() : std::to_string(value); }
+
+std::optional<std::int64_t> ParseNumberField(std::string_view text) {
+    if (text.empty()) return -1;
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 0) return std::nullopt;
+    return value;
+}
+
+std::vector<std::string_view> SplitTabs(std::string_view text) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (std::size_t tab; (tab = text.find('\t', start)) != std::string_view::npos; start = tab + 1)
+        fields.push_back(text.substr(start, tab - start));
+    fields.push_back(text.substr(start));
+    return fields;
+}
+
+bool HasFacts(const COvDisc& disc) {
+    if (!disc.m_facts.IsEmpty()) return true;
+    for (const auto& file : disc.m_lstFiles)
+        if (!file->m_facts.IsEmpty()) return true;
+    return false;
+}
+
+void Unpack(COvDiscDatabase& database, std::string_view text) {
+    const std::vector<std::string_view> fields = SplitTabs(text);
+    if (fields.size() != kFields || fields[2] != kLayout) return;
+    COvDisc* disc = database.FindDisc(fields[0]);
+    if (!disc) return;
+    std::uint64_t checksum = 0;
+    std::size_t count = 0;
+    if (fields[1].size() != 16 ||
+        std::from_chars(fields[1].data(), fields[1].data() + 16, checksum, 16).ptr != fields[1].data() + 16 ||
+        std::from_chars(fields[3].data(), fields[3].data() + fields[3].size(), count).ptr !=
+            fields[3].data() + fields[3].size() ||
+        count != disc->m_lstFiles.size() || checksum != RecordsChecksum(*disc))
+        return;
+    const std::optional<std::int64_t> capacity = ParseNumberField(fields[8]);
+    const std::optional<std::int64_t> free = ParseNumberField(fields[9]);
+    std::optional<std::vector<FileFacts>> files = UnpackFiles(fields[11], count);
+    if (!capacity || !free || !files) return;
+    disc->m_facts = DiscFacts{std::string(fields[4]), std::string(fields[5]), std::string(fields[6]),
+                              std::string(fields[7]), *capacity,          *free,
+                              std::string(fields[10])};
+    for (std::size_t i = 0; i < count; ++i) disc->m_lstFiles[i]->m_facts = (*files)[i];
+}
+
+}  // namespace
+
+bool DiscFacts::IsEmpty() const {
+    return fileSystem.empty() && label.empty() && uuid.empty() && model.empty() && capacity < 0 &&
+           free < 0 && scannedAt.empty();
+}
+
+std::string BinarySizeText(std::int64_t bytes) {
+    if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+    static constexpr const char* kUnits[] = {"KiB", "MiB", "GiB", "TiB", "PiB", "EiB"};
+    double value = static_cast<double>(bytes) / 1024;
+    std::size_t unit = 0;
+    // 1023.95 MiB would print as "1024.0 MiB": it goes up a unit instead.
+    while (value >= 1023.95 && unit + 1 < std::size(kUnits)) {
+        value /= 1024;
+        ++unit;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f %s", value, kUnits[unit]);
+    return text;
+}
+
+std::string DiscFacts::Summary() const {
+    std::string summary;
+    const auto add = [&summary](const std::string& part) {
+        if (part.empty()) return;
+        if (!summary.empty()) summary += ", ";
+        summary += part;
+    };
+    add(fileSystem);
+    if (!label.empty()) add("'" + label + "'");
+    if (capacity >= 0) add(BinarySizeText(capacity));
+    if (free >= 0) add(BinarySizeText(free) + " free");
+    return summary;
+}
+
+std::uint64_t RecordsChecksum(const COvDisc& disc) {
+    // Chained one-shot hashes: far quicker than a streaming state for texts this short. The
+    // separator bytes keep "ab"+"c" apart from "a"+"bc".
+    std::uint64_t h = XXH3_64bits_withSeed(nullptr, 0, disc.m_lstFiles.size());
+    const auto add = [&h](std::string_view text) {
+        h = XXH3_64bits_withSeed(text.data(), text.size(), h ^ (text.size() * 0x9E3779B97F4A7C15ull));
+    };
+    for (const auto& file : disc.m_lstFiles) {
+        add(file->m_strFileName);
+        add(file->m_strFolder);
+        add(file->m_strSize);
+        add(file->m_strDrive);
+    }
+    return h;
+}
+
+std::shared_ptr<CStringList> PackFacts(const COvDiscDatabase& database) {
+    std::shared_ptr<CStringList> list;
+    for (const auto& disc : database.m_lstDiscs) {
+        if (!HasFacts(*disc)) continue;
+        if (!list) list = std::make_shared<CStringList>();
+        const DiscFacts& facts = disc->m_facts;
+        char checksum[17];
+        std::snprintf(checksum, sizeof checksum, "%016llx", static_cast<unsigned long long>(RecordsChecksum(*disc)));
+        std::string text;
+        for (const std::string& field :
+             {Field(disc->m_strNumber), std::string(checksum), std::string(kLayout),
+              std::to_string(disc->m_lstFiles.size()), Field(facts.fileSystem), Field(facts.label),
+              Field(facts.uuid), Field(facts.model), NumberField(facts.capacity), NumberField(facts.free),
+              Field(facts.scannedAt)})
+            text.append(field).append("\t");
+        text += PackFiles(*disc);
+        list->m_strings.push_back(std::move(text));
+    }
+    return list;
+}
+
+void UnpackFacts(COvDiscDatabase& database) {
+    std::shared_ptr<CObject>* entry = database.m_pSettings->m_map.Lookup(kFileFactsKey);
+    if (!entry) return;
+    const std::shared_ptr<CObject> value = std::move(*entry);
+    database.m_pSettings->m_map.RemoveKey(kFileFactsKey);
+    if (const auto* list = dynamic_cast<const CStringList*>(value.get()))
+        for (const std::string& text : list->m_strings) Unpack(database, text);
+}
+
+}  // namespace ov2
