@@ -1,7 +1,7 @@
 // Saving and loading a large catalogue: 1,000 discs of 1,000 files each.
 //
-//   bench_catalogue                              the benchmarks (save, load, peak memory of a load,
-//                                                and loads of catalogues with many settings)
+//   bench_catalogue                              the benchmarks (save; load and its peak memory, without
+//                                                and with every fact; many settings)
 //   bench_catalogue --write-catalogue FILE       writes the generated catalogue, for profiling
 //   bench_catalogue --measure-load FILE          loads FILE and prints the peak resident memory;
 //                                                BM_LoadPeakMemory runs this in a fresh process
@@ -103,18 +103,50 @@ COvDiscDatabase& Catalogue() {
     return *database;
 }
 
-// The generated catalogue saved to a file, written once; empty when it could not be written.
-const std::filesystem::path& CatalogueFile() {
-    static const std::filesystem::path path = [] {
-        const std::filesystem::path file = Folder() / "catalogue.ovd";
+// Gives every file a modification time and a fingerprint and every disc its volume facts, as
+// a scan with fingerprints leaves them: the most facts a catalogue can carry.
+void AddFacts(COvDiscDatabase& database) {
+    std::uint64_t state = 20261208;
+    const auto next = [&state] {
+        state = state * 6364136223846793005ull + 1442695040888963407ull;
+        return state >> 1 | 1;
+    };
+    for (const auto& disc : database.m_lstDiscs) {
+        disc->m_facts = {"ext4", "BACKUP_" + disc->m_strNumber.str(), "0b8c6a2e-3f1d-4c55-9d0e-5a1b2c3d4e5f",
+                         "WD Elements 25A2", 1000204886016, 225686003712, "2026-12-08T14:03:09+01:00"};
+        std::int64_t time = 1100000000 + static_cast<std::int64_t>(next() % 600000000);
+        for (const auto& file : disc->m_lstFiles) {
+            time += static_cast<std::int64_t>(next() % 100000) - 30000;
+            file->m_facts.modified = time;
+            file->m_facts.fingerprint = next();
+        }
+    }
+}
+
+// The generated catalogue saved to a file, without facts or with, written once; empty when it
+// could not be written.
+const std::filesystem::path& CatalogueFile(bool facts = false) {
+    static const auto write = [](bool withFacts) {
+        const std::filesystem::path file = Folder() / (withFacts ? "facts.ovd" : "catalogue.ovd");
         std::string error;
-        if (!SaveFile(Catalogue(), file, &error)) {
+        COvDiscDatabase* database = &Catalogue();
+        std::unique_ptr<COvDiscDatabase> copy;
+        if (withFacts) {
+            copy = std::make_unique<COvDiscDatabase>();
+            GenerateCatalogue(*copy, kDiscs, kFilesPerDisc);
+            AddFacts(*copy);
+            database = copy.get();
+        }
+        if (!SaveFile(*database, file, &error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             return std::filesystem::path();
         }
         return file;
-    }();
-    return path;
+    };
+    static const std::filesystem::path plain = write(false);
+    if (!facts) return plain;
+    static const std::filesystem::path withFacts = write(true);
+    return withFacts;
 }
 
 void SetFileCounters(benchmark::State& state, const std::filesystem::path& file) {
@@ -174,7 +206,7 @@ void BM_SaveCheck(benchmark::State& state) {
 BENCHMARK(BM_SaveCheck)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 void BM_LoadCatalogue(benchmark::State& state) {
-    const std::filesystem::path& file = CatalogueFile();
+    const std::filesystem::path& file = CatalogueFile(state.range(0) != 0);
     if (file.empty()) {
         state.SkipWithError("the catalogue could not be written");
         return;
@@ -194,13 +226,13 @@ void BM_LoadCatalogue(benchmark::State& state) {
     }
     SetFileCounters(state, file);
 }
-BENCHMARK(BM_LoadCatalogue)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_LoadCatalogue)->ArgName("facts")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
 // Runs `bench_catalogue --measure-load FILE` in a fresh process and reports its peak resident
 // memory, whole (nothing subtracted), and that peak over the file's size. The process's own
 // load time is reported too: a first load into a fresh heap.
 void BM_LoadPeakMemory(benchmark::State& state) {
-    const std::filesystem::path& file = CatalogueFile();
+    const std::filesystem::path& file = CatalogueFile(state.range(0) != 0);
     if (file.empty()) {
         state.SkipWithError("the catalogue could not be written");
         return;
@@ -239,7 +271,7 @@ void BM_LoadPeakMemory(benchmark::State& state) {
     state.counters["peak_per_file_size"] = static_cast<double>(peakKiB) * 1024.0 / fileBytes;
     state.counters["fresh_load_s"] = loadSeconds;
 }
-BENCHMARK(BM_LoadPeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_LoadPeakMemory)->ArgName("facts")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 // A catalogue with no discs and `entries` settings entries, each a CStringList, under keys that
 // all fall into one bucket of the settings map (crowded) or spread over all of them. A file of

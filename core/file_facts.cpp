@@ -44,40 +44,6 @@ std::string Base64(std::string_view bytes) {
     return out;
 }
 
-// Nothing on malformed input.
-std::optional<std::string> FromBase64(std::string_view text) {
-    static const std::array<std::int8_t, 256> values = [] {
-        std::array<std::int8_t, 256> table{};
-        table.fill(-1);
-        for (std::size_t i = 0; i < kBase64.size(); ++i) table[static_cast<std::uint8_t>(kBase64[i])] = static_cast<std::int8_t>(i);
-        return table;
-    }();
-    if (text.size() % 4 != 0) return std::nullopt;
-    std::size_t padding = 0;
-    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=') ++padding;
-    std::string out;
-    out.reserve(text.size() / 4 * 3);
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < text.size() - padding; ++i) {
-        const std::int8_t value = values[static_cast<std::uint8_t>(text[i])];
-        if (value < 0) return std::nullopt;
-        v = v << 6 | static_cast<std::uint32_t>(value);
-        if (i % 4 == 3) {
-            out += static_cast<char>(v >> 16);
-            out += static_cast<char>(v >> 8);
-            out += static_cast<char>(v);
-            v = 0;
-        }
-    }
-    if (padding == 1) {
-        out += static_cast<char>(v >> 10);
-        out += static_cast<char>(v >> 2);
-    } else if (padding == 2) {
-        out += static_cast<char>(v >> 4);
-    }
-    return out;
-}
-
 void PutVarint(std::string& out, std::uint64_t v) {
     while (v >= 0x80) {
         out += static_cast<char>((v & 0x7F) | 0x80);
@@ -86,31 +52,72 @@ void PutVarint(std::string& out, std::uint64_t v) {
     out += static_cast<char>(v);
 }
 
+// Decodes base64 into `out`, which keeps its room from disc to disc; false on malformed text.
+bool FromBase64(std::string_view text, std::string& out) {
+    static const std::array<std::int8_t, 256> values = [] {
+        std::array<std::int8_t, 256> table{};
+        table.fill(-1);
+        for (std::size_t i = 0; i < kBase64.size(); ++i) table[static_cast<std::uint8_t>(kBase64[i])] = static_cast<std::int8_t>(i);
+        return table;
+    }();
+    out.clear();
+    if (text.size() % 4 != 0) return false;
+    std::size_t padding = 0;
+    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=') ++padding;
+    const std::size_t full = (text.size() - padding) / 4 * 4;  // characters of whole groups
+    out.resize(full / 4 * 3);
+    char* to = out.data();
+    for (std::size_t i = 0; i < full; i += 4) {
+        const auto at = [&](std::size_t k) { return values[static_cast<std::uint8_t>(text[i + k])]; };
+        const std::int8_t a = at(0), b = at(1), c = at(2), d = at(3);
+        if ((a | b | c | d) < 0) return false;
+        const std::uint32_t v = static_cast<std::uint32_t>(a) << 18 | static_cast<std::uint32_t>(b) << 12 |
+                                static_cast<std::uint32_t>(c) << 6 | static_cast<std::uint32_t>(d);
+        *to++ = static_cast<char>(v >> 16);
+        *to++ = static_cast<char>(v >> 8);
+        *to++ = static_cast<char>(v);
+    }
+    if (padding > 0) {
+        std::uint32_t v = 0;
+        for (std::size_t k = full; k < text.size() - padding; ++k) {
+            const std::int8_t value = values[static_cast<std::uint8_t>(text[k])];
+            if (value < 0) return false;
+            v = v << 6 | static_cast<std::uint32_t>(value);
+        }
+        if (padding == 1) {
+            out += static_cast<char>(v >> 10);
+            out += static_cast<char>(v >> 2);
+        } else {
+            out += static_cast<char>(v >> 4);
+        }
+    }
+    return true;
+}
+
 class Reader {
 public:
-    explicit Reader(std::string_view bytes) : m_bytes(bytes) {}
+    explicit Reader(std::string_view bytes) : m_at(bytes.data()), m_end(bytes.data() + bytes.size()) {}
     std::optional<std::uint64_t> Varint() {
         std::uint64_t v = 0;
-        for (int shift = 0; shift < 64; shift += 7) {
-            if (m_at >= m_bytes.size()) return std::nullopt;
-            const auto byte = static_cast<std::uint8_t>(m_bytes[m_at++]);
+        for (int shift = 0; shift < 64 && m_at < m_end; shift += 7) {
+            const auto byte = static_cast<std::uint8_t>(*m_at++);
             v |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
             if (!(byte & 0x80)) return v;
         }
         return std::nullopt;
     }
     std::optional<std::uint64_t> Fixed64() {
-        if (m_bytes.size() - m_at < 8) return std::nullopt;
+        if (m_end - m_at < 8) return std::nullopt;
         std::uint64_t v = 0;
-        for (int i = 7; i >= 0; --i) v = v << 8 | static_cast<std::uint8_t>(m_bytes[m_at + i]);
+        for (int i = 7; i >= 0; --i) v = v << 8 | static_cast<std::uint8_t>(m_at[i]);
         m_at += 8;
         return v;
     }
-    bool AtEnd() const { return m_at == m_bytes.size(); }
+    bool AtEnd() const { return m_at == m_end; }
 
 private:
-    std::string_view m_bytes;
-    std::size_t m_at = 0;
+    const char* m_at;
+    const char* m_end;
 };
 
 std::uint64_t ZigZag(std::int64_t v) { return (static_cast<std::uint64_t>(v) << 1) ^ static_cast<std::uint64_t>(v >> 63); }
@@ -136,33 +143,34 @@ std::string PackFiles(const COvDisc& disc) {
     return Base64(bytes);
 }
 
-// Per record, in the disc's order; nothing when the bytes do not decode to exactly one entry
-// a record.
-std::optional<std::vector<FileFacts>> UnpackFiles(std::string_view text, std::size_t count) {
-    const std::optional<std::string> bytes = FromBase64(text);
-    if (!bytes || bytes->size() < count) return std::nullopt;  // an entry takes a byte at least
-    Reader reader(*bytes);
-    std::vector<FileFacts> files(count);
+// Reads one entry a record, in the disc's order, into the records when `apply`; false when the
+// bytes do not hold to exactly that, which a first pass without `apply` finds before any
+// record is changed.
+bool UnpackFiles(std::string_view bytes, const COvDisc& disc, bool apply) {
+    if (bytes.size() < disc.m_lstFiles.size()) return false;  // an entry takes a byte at least
+    Reader reader(bytes);
     std::int64_t previous = 0;
-    for (FileFacts& facts : files) {
+    for (const auto& file : disc.m_lstFiles) {
+        FileFacts facts;
         const std::optional<std::uint64_t> flags = reader.Varint();
-        if (!flags || *flags > (kTime | kFingerprint | kEncrypted)) return std::nullopt;
+        if (!flags || *flags > (kTime | kFingerprint | kEncrypted)) return false;
         if (*flags & kTime) {
             const std::optional<std::uint64_t> delta = reader.Varint();
-            if (!delta) return std::nullopt;
-            const std::int64_t time = static_cast<std::int64_t>(static_cast<std::uint64_t>(previous) + static_cast<std::uint64_t>(UnZigZag(*delta)));
-            if (time <= FileFacts::kNoTime || time >= -FileFacts::kNoTime) return std::nullopt;
+            if (!delta) return false;
+            const auto time = static_cast<std::int64_t>(static_cast<std::uint64_t>(previous) +
+                                                        static_cast<std::uint64_t>(UnZigZag(*delta)));
+            if (time <= FileFacts::kNoTime || time >= -FileFacts::kNoTime) return false;
             facts.modified = previous = time;
         }
         if (*flags & kFingerprint) {
             const std::optional<std::uint64_t> fingerprint = reader.Fixed64();
-            if (!fingerprint || *fingerprint == 0) return std::nullopt;
+            if (!fingerprint || *fingerprint == 0) return false;
             facts.fingerprint = *fingerprint;
         }
         facts.encrypted = (*flags & kEncrypted) != 0;
+        if (apply) file->m_facts = facts;
     }
-    if (!reader.AtEnd()) return std::nullopt;
-    return files;
+    return reader.AtEnd();
 }
 
 // A text field: the separators of the layout cannot occur in it.
@@ -199,7 +207,8 @@ bool HasFacts(const COvDisc& disc) {
     return false;
 }
 
-void Unpack(COvDiscDatabase& database, std::string_view text) {
+// `bytes` is room for the decoded entries, kept from disc to disc.
+void Unpack(COvDiscDatabase& database, std::string_view text, std::string& bytes) {
     const std::vector<std::string_view> fields = SplitTabs(text);
     if (fields.size() != kFields || fields[2] != kLayout) return;
     COvDisc* disc = database.FindDisc(fields[0]);
@@ -214,12 +223,11 @@ void Unpack(COvDiscDatabase& database, std::string_view text) {
         return;
     const std::optional<std::int64_t> capacity = ParseNumberField(fields[8]);
     const std::optional<std::int64_t> free = ParseNumberField(fields[9]);
-    std::optional<std::vector<FileFacts>> files = UnpackFiles(fields[11], count);
-    if (!capacity || !free || !files) return;
+    if (!capacity || !free || !FromBase64(fields[11], bytes) || !UnpackFiles(bytes, *disc, false)) return;
+    UnpackFiles(bytes, *disc, true);
     disc->m_facts = DiscFacts{std::string(fields[4]), std::string(fields[5]), std::string(fields[6]),
                               std::string(fields[7]), *capacity,          *free,
                               std::string(fields[10])};
-    for (std::size_t i = 0; i < count; ++i) disc->m_lstFiles[i]->m_facts = (*files)[i];
 }
 
 }  // namespace
@@ -300,8 +308,12 @@ void UnpackFacts(COvDiscDatabase& database) {
     if (!entry) return;
     const std::shared_ptr<CObject> value = std::move(*entry);
     database.m_pSettings->m_map.RemoveKey(kFileFactsKey);
-    if (const auto* list = dynamic_cast<const CStringList*>(value.get()))
-        for (const std::string& text : list->m_strings) Unpack(database, text);
+    std::string bytes;
+    if (auto* list = dynamic_cast<CStringList*>(value.get()))
+        for (std::string& text : list->m_strings) {
+            Unpack(database, text, bytes);
+            std::string().swap(text);  // a million records' facts are some 15 MB of text
+        }
 }
 
 }  // namespace ov2

@@ -125,6 +125,22 @@ std::string WideTexts() {
     return b.str();
 }
 
+// Two discs with facts: times, a fingerprint, an encrypted entry and volume facts.
+std::string Facts() {
+    COvDiscDatabase db;
+    for (const char* number : {"1", "2"}) {
+        auto disc = MakeDisc(number, "backup", {MakeFile("a.txt", "d:\\docs\\", "5"), MakeFile("b.zip", "d:\\", "900")});
+        disc->m_lstFiles[0]->m_facts.modified = 1700000000;
+        disc->m_lstFiles[0]->m_facts.fingerprint = 0x1234;
+        disc->m_lstFiles[1]->m_facts.modified = 4102444800;
+        disc->m_lstFiles[1]->m_facts.encrypted = true;
+        disc->m_facts = {"ext4", "BACKUP", "1b2c", "Model", 1000, 10, "2026-12-08T14:03:09+01:00"};
+        db.AddTail(std::move(disc));
+    }
+    AddDefaultSettings(db);
+    return CatalogueBytes(db);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,6 +157,7 @@ int main(int argc, char** argv) {
         {"valid-nested-settings", NestedSettings()},
         {"valid-wide-texts", WideTexts()},
         {"valid-settings-sharing-a-bucket", SettingsSharingABucket()},
+        {"valid-facts", Facts()},
     };
     for (const auto& [name, bytes] : seeds) {
         COvDiscDatabase check;
