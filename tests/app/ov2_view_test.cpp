@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -16,11 +17,12 @@
 
 #include "app/left_view.h"
 #include "catalog_ops/attached_categories_dialog.h"
+#include "core/catalogue_file.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/shell_open.h"
-#include "tests/support/drive_map.h"
 #include "tests/support/cue_image.h"
+#include "tests/support/drive_map.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
@@ -142,10 +144,13 @@ struct FileListTest : testing::Test {
 // ---------------------------------------------------------------- listing
 
 TEST_F(FileListTest, ColumnsAndRowsOfADiscNodeAndOfFolders) {
-    ASSERT_EQ(list->columnCount(), 3);
+    ASSERT_EQ(list->columnCount(), 4);
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("File Name"));
     EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Size"));
     EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("Type"));
+    EXPECT_EQ(list->headerItem()->text(3), QStringLiteral("Modified"));
+    EXPECT_GE(list->columnWidth(3),
+              list->fontMetrics().horizontalAdvance(QStringLiteral("2023-12-31 23:59")));
     // The columns end at the list's edge, and the size column holds the largest usual size.
     EXPECT_EQ(list->header()->length(), list->viewport()->width());
     EXPECT_GE(list->columnWidth(1),
@@ -234,6 +239,58 @@ TEST_F(FileListTest, SizeColumnSortsLargestFirstThenSmallestAndResetsWithTheCata
     EXPECT_EQ(arrow(), -1);
     ClickHeader(1);
     EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"song", "readme", "Notes"}));
+}
+
+// UTC seconds of a local time of this machine, whatever its zone.
+std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second) {
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second)).toSecsSinceEpoch();
+}
+
+TEST_F(FileListTest, ModifiedShowsLocalTimesSortsByTheTimeNotTheTextAndLocksEncryptedFiles) {
+    // The same minute, seconds apart: only the time itself tells them apart.
+    Record(0, 0).m_facts.modified = LocalSeconds(2023, 4, 1, 10, 0, 40);
+    Record(0, 1).m_facts.modified = LocalSeconds(2023, 4, 1, 10, 0, 5);
+    Record(0, 3).m_facts.modified = LocalSeconds(1969, 7, 20, 20, 17, 0);
+    Record(0, 3).m_facts.encrypted = true;
+    Select({"1"});
+    EXPECT_EQ(Column(*list, 3), (std::vector<std::string>{"2023-04-01 10:00", "2023-04-01 10:00",
+                                                          "1969-07-20 20:17"}));
+    EXPECT_EQ(Row("song")->toolTip(0), COv2View::EncryptedTip());
+    EXPECT_EQ(Row("readme")->toolTip(0), QString());
+    EXPECT_NE(Row("song")->icon(0).pixmap(16, 16).toImage(),
+              COv2View::FileIcon("song.mp3").pixmap(16, 16).toImage());  // the lock is drawn
+
+    ClickHeader(3);
+    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"readme", "Notes", "song"}));
+    ClickHeader(3);
+    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"song", "Notes", "readme"}));
+
+    Select({"2"});  // a disc of an old catalogue: no times
+    EXPECT_EQ(Column(*list, 3), std::vector<std::string>(4, ""));
+}
+
+TEST_F(FileListTest, ADiscWhoseFactsWereLostShowsNoTimesWhileAnotherKeepsItsOwn) {
+    COvDiscDatabase database;
+    for (const char* number : {"1", "2"}) {
+        auto disc = MakeDisc(number, "backup",
+                             {MakeFile("a.txt", "d:\\", "5"), MakeFile("q.txt", "d:\\", "7")});
+        for (const auto& file : disc->m_lstFiles)
+            file->m_facts.modified = LocalSeconds(2100, 1, 1, 0, 0, 0);
+        database.AddTail(std::move(disc));
+    }
+    AddDefaultSettings(database);
+    std::string bytes = CatalogueBytes(database);
+    // A program that knows nothing of the facts renames a file of disc 2.
+    bytes.replace(bytes.rfind("q.txt"), 5, "r.txt");
+    TempDir dir;
+    WriteFileBytes(dir / "facts.ovd", bytes);
+    ASSERT_TRUE(doc.OnOpenDocument(QString::fromStdString((dir / "facts.ovd").string())));
+
+    Select({"1"});
+    EXPECT_EQ(Column(*list, 3), std::vector<std::string>(2, "2100-01-01 00:00"));
+    Select({"2"});
+    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"a", "r"}));
+    EXPECT_EQ(Column(*list, 3), std::vector<std::string>(2, ""));
 }
 
 // ---------------------------------------------------------------- finding records
