@@ -121,6 +121,8 @@ COv2View::COv2View(COv2Doc* doc, QWidget* parent) : QTreeWidget(parent), m_pDocu
                      QStringLiteral("Modified")});
     headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
     headerItem()->setTextAlignment(kColumnType, Qt::AlignRight | Qt::AlignVCenter);
+    // Right-aligned like the type before it, so that the two never run together.
+    headerItem()->setTextAlignment(kColumnModified, Qt::AlignRight | Qt::AlignVCenter);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setSectionsClickable(true);
@@ -301,6 +303,7 @@ void COv2View::ShowFolder(std::string_view path) {
             row->setData(kColumnModified, ov2::kSortValueRole, static_cast<qint64>(facts.modified));
         row->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(kColumnType, Qt::AlignRight | Qt::AlignVCenter);
+        row->setTextAlignment(kColumnModified, Qt::AlignRight | Qt::AlignVCenter);
         row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
         rows.append(row);
     }
