@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <ctime>
 
 #include "app/left_view.h"
 #include "catalog_ops/attached_categories_dialog.h"
@@ -195,8 +196,14 @@ QString COv2View::SizeText(std::string_view sizeBytes) {
 
 QString COv2View::ModifiedText(const ov2::FileFacts& facts) {
     if (!facts.HasTime()) return {};
-    return QDateTime::fromSecsSinceEpoch(facts.modified, Qt::LocalTime)
-        .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
+    // The C library's conversion: QDateTime's takes twice as long as the rest of a row.
+    const std::time_t seconds = static_cast<std::time_t>(facts.modified);
+    std::tm local{};
+    char text[64];
+    if (!localtime_r(&seconds, &local) ||
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) == 0)
+        return {};
+    return QString::fromLatin1(text);
 }
 
 const QString& COv2View::EncryptedTip() {
