@@ -501,9 +501,13 @@ void CMainFrame::RestoreLayout() {
     QList<int> widths = kDefaultWidths;
     widths[3] = std::max(widths[3], m_categories->minimumSizeHint().width());
     m_splitter->setSizes(RememberedWidths(settings, kPanesKey, 4).value_or(widths));
-    if (const auto columns = RememberedWidths(settings, kFileColumnsKey, 2)) {
+    // Settings from before the Modified column hold the widths of the size and type alone.
+    std::optional<QList<int>> columns = RememberedWidths(settings, kFileColumnsKey, 3);
+    if (!columns) columns = RememberedWidths(settings, kFileColumnsKey, 2);
+    if (columns) {
         m_files->setColumnWidth(COv2View::kColumnSize, (*columns)[0]);
         m_files->setColumnWidth(COv2View::kColumnType, (*columns)[1]);
+        if (columns->size() > 2) m_files->setColumnWidth(COv2View::kColumnModified, (*columns)[2]);
     }
 }
 
@@ -511,8 +515,10 @@ void CMainFrame::SaveLayout() const {
     QSettings settings(QStringLiteral("Ov2"), QStringLiteral("Ov2"));
     settings.beginGroup(kLayoutGroup);
     settings.setValue(kPanesKey, WidthTexts(m_splitter->PreferredSizes()));
-    settings.setValue(kFileColumnsKey, WidthTexts({m_files->columnWidth(COv2View::kColumnSize),
-                                                   m_files->columnWidth(COv2View::kColumnType)}));
+    settings.setValue(kFileColumnsKey,
+                      WidthTexts({m_files->columnWidth(COv2View::kColumnSize),
+                                  m_files->columnWidth(COv2View::kColumnType),
+                                  m_files->columnWidth(COv2View::kColumnModified)}));
 }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {

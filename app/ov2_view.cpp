@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QFile>
 #include <QHash>
 #include <QHeaderView>
@@ -12,6 +13,7 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 #include <algorithm>
+#include <ctime>
 
 #include "app/left_view.h"
 #include "catalog_ops/attached_categories_dialog.h"
@@ -115,15 +117,18 @@ COv2View::COv2View(COv2Doc* doc, QWidget* parent) : QTreeWidget(parent), m_pDocu
     setItemDelegate(new CTitleDelegate(this));
     setSortingEnabled(false);  // the header-click rule sorts, not the view
 
-    setColumnCount(3);
-    setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type")});
+    setColumnCount(4);
+    setHeaderLabels({QStringLiteral("File Name"), QStringLiteral("Size"), QStringLiteral("Type"),
+                     QStringLiteral("Modified")});
     headerItem()->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
     headerItem()->setTextAlignment(kColumnType, Qt::AlignRight | Qt::AlignVCenter);
+    // Right-aligned like the type before it, so that the two never run together.
+    headerItem()->setTextAlignment(kColumnModified, Qt::AlignRight | Qt::AlignVCenter);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
     header()->setSectionsClickable(true);
     // The names take whatever width the list has, so that a scroll bar narrows them and never
-    // hides the type; the size and type keep room for their longest usual texts.
+    // hides the type; the size, type and time keep room for their longest usual texts.
     header()->setSectionResizeMode(kColumnName, QHeaderView::Stretch);
     const int textMargins =
         2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1) + 4;
@@ -134,9 +139,13 @@ COv2View::COv2View(COv2Doc* doc, QWidget* parent) : QTreeWidget(parent), m_pDocu
     setColumnWidth(
         kColumnType,
         std::max(60, header()->fontMetrics().horizontalAdvance(QStringLiteral("Type")) + 28));
+    setColumnWidth(
+        kColumnModified,
+        std::max(fontMetrics().horizontalAdvance(QStringLiteral("8888-88-88 88:88")) + textMargins,
+                 header()->fontMetrics().horizontalAdvance(QStringLiteral("Modified")) + 28));
     ClearSortIndicator();
     connect(header(), &QHeaderView::sectionClicked, this, &COv2View::OnColumnclick);
-    for (int column = kColumnName; column <= kColumnType; ++column)
+    for (int column = kColumnName; column <= kColumnModified; ++column)
         m_mapSortState.SetState(column, QStringLiteral("false"));
 
     const int size = m_pDocument->m_bLargeIcons ? 32 : 16;
@@ -185,13 +194,36 @@ QString COv2View::SizeText(std::string_view sizeBytes) {
     return QString::fromStdString(FormatSizeText(bytes));
 }
 
-QIcon COv2View::FileIcon(std::string_view fileName) {
+QString COv2View::ModifiedText(const ov2::FileFacts& facts) {
+    if (!facts.HasTime()) return {};
+    // The C library's conversion: QDateTime's takes twice as long as the rest of a row.
+    const std::time_t seconds = static_cast<std::time_t>(facts.modified);
+    std::tm local{};
+    char text[64];
+    if (!localtime_r(&seconds, &local) ||
+        std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local) == 0)
+        return {};
+    return QString::fromLatin1(text);
+}
+
+const QString& COv2View::EncryptedTip() {
+    static const QString tip =
+        QStringLiteral("Encrypted inside its archive: opening it needs the password.");
+    return tip;
+}
+
+QIcon COv2View::FileIcon(std::string_view fileName, bool encrypted) {
     // A folder of 20,000 files holds a handful of extensions: look each up once. A name without
     // extension is its own key, since some of them have types of their own ("Makefile").
     static QHash<QString, QIcon> cache;
+    static QHash<QString, QIcon> lockedCache;
     const QString name = ov2::DecodeText(fileName);
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
     const QString key = dot < 0 ? name : name.mid(dot);
+    if (encrypted) {
+        if (auto found = lockedCache.constFind(key); found != lockedCache.constEnd()) return *found;
+        return *lockedCache.insert(key, ov2::LockedIcon(FileIcon(fileName)));
+    }
     if (auto found = cache.constFind(key); found != cache.constEnd()) return *found;
 
     static const QMimeDatabase mimeDatabase;
@@ -211,7 +243,7 @@ void COv2View::OnInitialUpdate() {
     m_pDatabase = m_pDocument->m_pDatabase.get();
     clear();
     ClearSortIndicator();
-    for (int column = kColumnName; column <= kColumnType; ++column)
+    for (int column = kColumnName; column <= kColumnModified; ++column)
         m_mapSortState.SetState(column, QStringLiteral("false"));
 }
 
@@ -268,12 +300,17 @@ void COv2View::ShowFolder(std::string_view path) {
             if (!below || *below != folder) continue;
         }
         const std::string_view name = file->m_strFileName;
-        auto* row = new QTreeWidgetItem(
-            QStringList{NameText(name), SizeText(file->m_strSize), TypeText(name)});
+        const ov2::FileFacts& facts = file->m_facts;
+        auto* row = new QTreeWidgetItem(QStringList{NameText(name), SizeText(file->m_strSize),
+                                                    TypeText(name), ModifiedText(facts)});
         row->setData(kColumnName, kNameRole, ov2::ToByteArray(name));
-        row->setIcon(kColumnName, FileIcon(name));
+        row->setIcon(kColumnName, FileIcon(name, facts.encrypted));
+        if (facts.encrypted) row->setToolTip(kColumnName, EncryptedTip());
+        if (facts.HasTime())
+            row->setData(kColumnModified, ov2::kSortValueRole, static_cast<qint64>(facts.modified));
         row->setTextAlignment(kColumnSize, Qt::AlignRight | Qt::AlignVCenter);
         row->setTextAlignment(kColumnType, Qt::AlignRight | Qt::AlignVCenter);
+        row->setTextAlignment(kColumnModified, Qt::AlignRight | Qt::AlignVCenter);
         row->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable);
         rows.append(row);
     }
@@ -435,8 +472,10 @@ void COv2View::OnClick() {
 }
 
 void COv2View::OnColumnclick(int column) {
-    if (column < kColumnName || column > kColumnType) return;
-    const ov2::SortKind kind = column == kColumnSize ? ov2::SortKind::Size : ov2::SortKind::Text;
+    if (column < kColumnName || column > kColumnModified) return;
+    const ov2::SortKind kind = column == kColumnSize       ? ov2::SortKind::Size
+                               : column == kColumnModified ? ov2::SortKind::Value
+                                                           : ov2::SortKind::Text;
     if (const std::optional<Qt::SortOrder> order = m_mapSortState.OnColumnClick(column))
         ov2::SortListRows(this, column, kind, *order);
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "catalog_ops/list_sort.h"
+#include "core/file_facts.h"
 #include "core/ov_view.h"
 
 class COv2Doc;
@@ -16,7 +17,8 @@ class COvFileData;
 class QAction;
 
 // The file list: the file records of the disc or folder selected in the disc tree, one row per
-// file with its name, size and type and the desktop's icon for that kind of file. Rows are not
+// file with its name, size, type and time of change and the desktop's icon for that kind of
+// file, locked for an entry that its archive keeps encrypted. Rows are not
 // linked to records: each row operation finds its record again from the row's texts and the
 // tree's selected path (FindFileRecord).
 class COv2View : public QTreeWidget, public COvView {
@@ -29,6 +31,7 @@ public:
     static constexpr int kColumnName = 0;  // the name without its extension
     static constexpr int kColumnSize = 1;  // "%0.3f MB"
     static constexpr int kColumnType = 2;  // the extension in upper case
+    static constexpr int kColumnModified = 3;  // local "yyyy-MM-dd HH:mm"; empty without a time
 
     explicit COv2View(COv2Doc* doc, QWidget* parent = nullptr);
     ~COv2View() override;
@@ -63,9 +66,13 @@ public:
     static QString NameText(std::string_view fileName);
     static QString TypeText(std::string_view fileName);
     static QString SizeText(std::string_view sizeBytes);
+    static QString ModifiedText(const ov2::FileFacts& facts);
     // The desktop's icon for a file of that name, found by its extension alone (the disc is never
-    // touched); one lookup per extension for the life of the program, shared by every list.
-    static QIcon FileIcon(std::string_view fileName);
+    // touched); one lookup per extension for the life of the program, shared by every list. An
+    // encrypted entry's icon carries a lock.
+    static QIcon FileIcon(std::string_view fileName, bool encrypted = false);
+    // The name's tooltip of an encrypted entry.
+    static const QString& EncryptedTip();
 
     // The handlers of the popup menu, the icon commands and title editing.
     void OnFilemenuViewandeditattachedcategories();

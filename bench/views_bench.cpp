@@ -42,6 +42,8 @@ void BM_ShowFolder20000(benchmark::State& state) {
         file->m_strFolder = folder;
         file->m_strDrive = "e:";
         file->m_strSize = std::to_string(i * 977);
+        file->m_facts.modified = 1600000000 + std::int64_t{i} * 3600;  // as a scan records them
+        file->m_facts.encrypted = i % 100 == 0;
         disc->m_lstFiles.push_back(file);
     }
     doc.m_pDatabase->AddTail(disc);

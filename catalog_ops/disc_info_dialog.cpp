@@ -1,5 +1,6 @@
 #include "catalog_ops/disc_info_dialog.h"
 
+#include <QDateTime>
 #include <QFormLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,6 +27,7 @@ CDialogDiscInfo::CDialogDiscInfo(const COvDisc& disc, QWidget* parent) : QDialog
     AddValue(form, "CD Quality:", "labelQuality", ov2::DecodeText(disc.m_strQuality));
     AddValue(form, "Number of Files:", "labelFileCount", ov2::DecodeText(disc.GetFileCountText()));
     AddValue(form, "Full Disc Size:", "labelFullSize", ov2::DecodeText(disc.GetFullSizeText()));
+    AddFacts(form, disc.m_facts);
 
     auto* notes = new QPlainTextEdit(this);
     notes->setObjectName(QStringLiteral("editNotes"));
@@ -67,6 +69,29 @@ QLabel* CDialogDiscInfo::AddValue(QFormLayout* form, const char* caption, const 
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     form->addRow(new QLabel(QString::fromLatin1(caption), this), label);
     return label;
+}
+
+void CDialogDiscInfo::AddFacts(QFormLayout* form, const ov2::DiscFacts& facts) {
+    if (facts.IsEmpty()) {
+        // Discs scanned before volumes were looked at, and those of converted catalogues.
+        AddValue(form, "Volume:", "labelVolume", QStringLiteral("Not recorded"));
+        return;
+    }
+    const auto text = [](const std::string& bytes) { return ov2::DecodeText(bytes); };
+    const auto size = [](std::int64_t bytes) {
+        return bytes < 0 ? QString() : QString::fromStdString(ov2::BinarySizeText(bytes));
+    };
+    AddValue(form, "File System:", "labelFileSystem", text(facts.fileSystem));
+    AddValue(form, "Volume Label:", "labelVolumeLabel", text(facts.label));
+    AddValue(form, "UUID / Serial:", "labelUuid", text(facts.uuid));
+    AddValue(form, "Device Model:", "labelModel", text(facts.model));
+    AddValue(form, "Capacity:", "labelCapacity", size(facts.capacity));
+    AddValue(form, "Free Space:", "labelFree", size(facts.free));
+    // Shown in the local time of the user; a text that is no time as it stands.
+    const QDateTime scanned = QDateTime::fromString(text(facts.scannedAt), Qt::ISODate);
+    AddValue(form, "Scanned At:", "labelScannedAt",
+             scanned.isValid() ? scanned.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm"))
+                               : text(facts.scannedAt));
 }
 
 void CDialogDiscInfo::FillCategories(const std::vector<std::string>& categories) {

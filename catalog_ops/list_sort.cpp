@@ -20,7 +20,8 @@ namespace {
 struct SortKey {
     int whole = 0;            // WholeNumber
     std::string bytes;        // Text: the UTF-8 bytes, compared without regard to case
-    std::optional<qint64> day;  // Date: the Julian day, none when the text is no date
+    std::optional<qint64> ordinal;  // Date: the Julian day, none when the text is no date;
+                                    // Value: the cell's number
     double number = 0;        // Decimal, Size; never NaN
 };
 
@@ -73,7 +74,8 @@ SortKey MakeKey(SortKind kind, const QString& text) {
     switch (kind) {
         case SortKind::WholeNumber: key.whole = ParseLeadingInt(EncodeText(text)); break;
         case SortKind::Text: key.bytes = EncodeText(text); break;
-        case SortKind::Date: key.day = ParseDate(text); break;
+        case SortKind::Date: key.ordinal = ParseDate(text); break;
+        case SortKind::Value: break;  // the cell's number, not its text: see CellKey
         case SortKind::Decimal: key.number = NumberValue(EncodeText(text)); break;
         case SortKind::Size: {
             const qsizetype blank = text.indexOf(QLatin1Char(' '));
@@ -89,14 +91,24 @@ int CompareKeys(SortKind kind, const SortKey& a, const SortKey& b) {
         case SortKind::WholeNumber: return ThreeWay(a.whole, b.whole);
         case SortKind::Text: return Sign(CompareNoCase(a.bytes, b.bytes));
         case SortKind::Date:
+        case SortKind::Value:
             // Texts that are no date (a disc never lent has an empty lend date) sort equal to
             // each other and before every date, so that they gather at one end of the list.
-            if (!a.day || !b.day) return ThreeWay(a.day.has_value(), b.day.has_value());
-            return ThreeWay(*a.day, *b.day);
+            if (!a.ordinal || !b.ordinal)
+                return ThreeWay(a.ordinal.has_value(), b.ordinal.has_value());
+            return ThreeWay(*a.ordinal, *b.ordinal);
         case SortKind::Decimal:
         case SortKind::Size: return ThreeWay(a.number, b.number);
     }
     return 0;
+}
+
+SortKey CellKey(SortKind kind, const QTreeWidgetItem& item, int column) {
+    if (kind != SortKind::Value) return MakeKey(kind, item.text(column));
+    SortKey key;
+    const QVariant value = item.data(column, kSortValueRole);
+    if (value.isValid()) key.ordinal = value.toLongLong();
+    return key;
 }
 
 QString StateKey(int column) { return QStringLiteral("column%1").arg(column + 1); }
@@ -147,7 +159,7 @@ void SortListRows(QTreeWidget* list, int column, SortKind kind, Qt::SortOrder or
     QAbstractItemModel* model = list->model();
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = list->topLevelItem(i);
-        rows.push_back({item, MakeKey(kind, item->text(column)), list->isExpanded(model->index(i, 0)),
+        rows.push_back({item, CellKey(kind, *item, column), list->isExpanded(model->index(i, 0)),
                         list->isRowHidden(i, QModelIndex())});
     }
     // Descending reverses the comparison, not the result: rows that compare equal keep their

@@ -18,7 +18,13 @@ enum class SortKind {
     Date = 3,         // "%B %d %Y" dates; texts that are no date sort equal, before every date
     Decimal = 4,      // decimal numbers, as atof reads them; no number counts 0
     Size = 5,         // the decimal number before the first blank ("12.345 MB"); none counts 0
+    Value = 6,        // the whole number the cell keeps under kSortValueRole, not its text (a
+                      // local time reads alike twice a year); cells without one sort equal,
+                      // before every number
 };
+
+// The cell data role that holds the qint64 a SortKind::Value column sorts by.
+inline constexpr int kSortValueRole = Qt::UserRole + 16;
 
 // A three-way comparison of two column texts under a kind: <0, 0, >0. It is a valid ordering
 // for every input (equal values compare equal, texts that do not parse order consistently).

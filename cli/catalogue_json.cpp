@@ -1,10 +1,13 @@
 #include "cli/catalogue_json.h"
 
+#include <QDateTime>
 #include <QJsonArray>
 #include <QJsonValue>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -89,10 +92,40 @@ QJsonValue TypedToJson(const CObject* object) {
                        {QStringLiteral("value"), CollectionToJson(*object)}};
 }
 
+// ISO 8601 in UTC ("2023-04-01T10:00:00Z") while the year has four digits; the seconds since
+// 1970 as a number beyond, where ISO 8601 has no common form.
+QJsonValue TimeToJson(std::int64_t seconds) {
+    const QDateTime time = QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
+    if (time.isValid() && time.date().year() >= 1 && time.date().year() <= 9999)
+        return time.toString(Qt::ISODate);
+    return static_cast<qint64>(seconds);
+}
+
 QJsonObject FileToJson(const COvFileData& file) {
     QJsonObject json;
     for (const FileText& field : kFileTexts) json.insert(Key(field.key), Text(file.*field.member));
     json.insert(QStringLiteral("categories"), Texts(file.m_lstCategories));
+    const ov2::FileFacts& facts = file.m_facts;
+    if (facts.HasTime()) json.insert(Key("modified"), TimeToJson(facts.modified));
+    if (facts.HasFingerprint())
+        json.insert(Key("fingerprint"),
+                    QStringLiteral("%1").arg(facts.fingerprint, 16, 16, QLatin1Char('0')));
+    if (facts.encrypted) json.insert(Key("encrypted"), true);
+    return json;
+}
+
+// The facts known, or nothing when none is.
+std::optional<QJsonObject> DiscFactsToJson(const ov2::DiscFacts& facts) {
+    if (facts.IsEmpty()) return std::nullopt;
+    QJsonObject json;
+    for (const auto& [key, text] : {std::pair{"fileSystem", &facts.fileSystem},
+                                    {"label", &facts.label},
+                                    {"uuid", &facts.uuid},
+                                    {"model", &facts.model},
+                                    {"scannedAt", &facts.scannedAt}})
+        if (!text->empty()) json.insert(Key(key), Text(*text));
+    if (facts.capacity >= 0) json.insert(Key("capacity"), static_cast<qint64>(facts.capacity));
+    if (facts.free >= 0) json.insert(Key("free"), static_cast<qint64>(facts.free));
     return json;
 }
 
@@ -100,6 +133,8 @@ QJsonObject DiscToJson(const COvDisc& disc) {
     QJsonObject json;
     for (const DiscText& field : kDiscTexts) json.insert(Key(field.key), Text(disc.*field.member));
     json.insert(QStringLiteral("categories"), Texts(disc.m_lstCategories));
+    if (const std::optional<QJsonObject> facts = DiscFactsToJson(disc.m_facts))
+        json.insert(Key("facts"), *facts);
     QJsonArray files;
     for (const auto& file : disc.m_lstFiles) files.append(FileToJson(*file));
     json.insert(QStringLiteral("files"), files);
@@ -116,14 +151,17 @@ QString Element(const QString& where, qsizetype index) {
     return where + QStringLiteral("[%1]").arg(index);
 }
 
-// The object with exactly these keys.
-QJsonObject ObjectWith(const QJsonValue& value, const QString& where, std::initializer_list<QString> keys) {
+// The object with exactly these keys, and any of the optional ones.
+QJsonObject ObjectWith(const QJsonValue& value, const QString& where,
+                       std::initializer_list<QString> keys,
+                       std::initializer_list<QString> optionalKeys = {}) {
     if (!value.isObject()) Fail(where, QStringLiteral("expected an object"));
     QJsonObject object = value.toObject();
     for (const QString& key : keys)
         if (!object.contains(key)) Fail(where, QStringLiteral("the key \"%1\" is missing").arg(key));
     for (auto it = object.begin(); it != object.end(); ++it)
-        if (std::find(keys.begin(), keys.end(), it.key()) == keys.end())
+        if (std::find(keys.begin(), keys.end(), it.key()) == keys.end() &&
+            std::find(optionalKeys.begin(), optionalKeys.end(), it.key()) == optionalKeys.end())
             Fail(where, QStringLiteral("unknown key \"%1\"").arg(it.key()));
     return object;
 }
@@ -205,25 +243,112 @@ std::shared_ptr<CObject> TypedFromJson(const QJsonValue& value, const QString& w
     return CollectionFromJson(ObjectWith(value, where, {QStringLiteral("type"), QStringLiteral("value")}), where);
 }
 
+// A whole number of 0 or more.
+std::int64_t Count(const QJsonValue& value, const QString& where) {
+    constexpr qint64 kNone = std::numeric_limits<qint64>::min();
+    const qint64 number = value.toInteger(kNone);
+    if (!value.isDouble() || number < 0)
+        Fail(where, QStringLiteral("expected a whole number of 0 or more"));
+    return number;
+}
+
+// An ISO 8601 time with its zone, in whole seconds.
+QDateTime IsoTime(const QString& text, const QString& where) {
+    const QDateTime time = QDateTime::fromString(text, Qt::ISODate);
+    if (!time.isValid()) Fail(where, QStringLiteral("\"%1\" is no ISO 8601 time").arg(text));
+    // Without a zone the time would be read in the zone of whoever builds the catalogue.
+    if (time.timeSpec() == Qt::LocalTime)
+        Fail(where,
+             QStringLiteral("\"%1\" gives no zone: end it with Z or an offset such as +01:00")
+                 .arg(text));
+    return time;
+}
+
+// "2023-04-01T10:00:00Z" (any zone) or the seconds since 1970 as a number.
+std::int64_t TimeFromJson(const QJsonValue& value, const QString& where) {
+    std::int64_t seconds = 0;
+    if (value.isString()) {
+        const QDateTime time = IsoTime(value.toString(), where);
+        if (time.toMSecsSinceEpoch() % 1000 != 0)
+            Fail(where, QStringLiteral("a time is kept in whole seconds"));
+        seconds = time.toSecsSinceEpoch();
+    } else if (value.isDouble()) {
+        constexpr qint64 kNone = std::numeric_limits<qint64>::min();
+        seconds = value.toInteger(kNone);
+        if (seconds == kNone) Fail(where, QStringLiteral("expected whole seconds since 1970"));
+    } else {
+        Fail(where, QStringLiteral("expected an ISO 8601 time or seconds since 1970"));
+    }
+    if (seconds <= ov2::FileFacts::kNoTime || seconds >= -ov2::FileFacts::kNoTime)
+        Fail(where, QStringLiteral("the time is out of range"));
+    return seconds;
+}
+
+std::uint64_t FingerprintFromJson(const QJsonValue& value, const QString& where) {
+    static const QRegularExpression kHex(QStringLiteral("^[0-9A-Fa-f]{16}$"));
+    if (!value.isString() || !kHex.match(value.toString()).hasMatch())
+        Fail(where, QStringLiteral("expected 16 hexadecimal digits"));
+    const std::uint64_t fingerprint = value.toString().toULongLong(nullptr, 16);
+    if (fingerprint == 0)
+        Fail(where, QStringLiteral("0 stands for no fingerprint: leave the key out"));
+    return fingerprint;
+}
+
 std::shared_ptr<COvFileData> FileFromJson(const QJsonValue& value, const QString& where) {
-    const QJsonObject json = ObjectWith(value, where, {Key("fileName"), Key("folder"), Key("size"), Key("drive"),
-                                                       Key("categories")});
+    const QJsonObject json =
+        ObjectWith(value, where,
+                   {Key("fileName"), Key("folder"), Key("size"), Key("drive"), Key("categories")},
+                   {Key("modified"), Key("fingerprint"), Key("encrypted")});
     auto file = std::make_shared<COvFileData>();
     for (const FileText& field : kFileTexts)
         (*file).*field.member = Bytes(json.value(Key(field.key)), Member(where, Key(field.key)));
     file->m_lstCategories = ByteList(json.value(Key("categories")), Member(where, Key("categories")));
+    ov2::FileFacts& facts = file->m_facts;
+    if (json.contains(Key("modified")))
+        facts.modified = TimeFromJson(json.value(Key("modified")), Member(where, Key("modified")));
+    if (json.contains(Key("fingerprint")))
+        facts.fingerprint =
+            FingerprintFromJson(json.value(Key("fingerprint")), Member(where, Key("fingerprint")));
+    if (json.contains(Key("encrypted"))) {
+        const QJsonValue encrypted = json.value(Key("encrypted"));
+        if (!encrypted.isBool())
+            Fail(Member(where, Key("encrypted")), QStringLiteral("expected true or false"));
+        facts.encrypted = encrypted.toBool();
+    }
     return file;
 }
 
+ov2::DiscFacts DiscFactsFromJson(const QJsonValue& value, const QString& where) {
+    const QJsonObject json = ObjectWith(value, where, {},
+                                        {Key("fileSystem"), Key("label"), Key("uuid"), Key("model"),
+                                         Key("capacity"), Key("free"), Key("scannedAt")});
+    ov2::DiscFacts facts;
+    for (const auto& [key, text] : {std::pair{"fileSystem", &facts.fileSystem},
+                                    {"label", &facts.label},
+                                    {"uuid", &facts.uuid},
+                                    {"model", &facts.model},
+                                    {"scannedAt", &facts.scannedAt}})
+        if (json.contains(Key(key))) *text = Bytes(json.value(Key(key)), Member(where, Key(key)));
+    for (const auto& [key, number] :
+         {std::pair{"capacity", &facts.capacity}, {"free", &facts.free}})
+        if (json.contains(Key(key))) *number = Count(json.value(Key(key)), Member(where, Key(key)));
+    if (!facts.scannedAt.empty())
+        IsoTime(QString::fromStdString(facts.scannedAt), Member(where, Key("scannedAt")));
+    return facts;
+}
+
 std::shared_ptr<COvDisc> DiscFromJson(const QJsonValue& value, const QString& where) {
-    const QJsonObject json =
-        ObjectWith(value, where, {Key("number"), Key("name"), Key("artist"), Key("quality"), Key("notes"),
-                                  Key("location"), Key("savedAt"), Key("lendDate"), Key("folderTree"),
-                                  Key("categories"), Key("files")});
+    const QJsonObject json = ObjectWith(
+        value, where,
+        {Key("number"), Key("name"), Key("artist"), Key("quality"), Key("notes"), Key("location"),
+         Key("savedAt"), Key("lendDate"), Key("folderTree"), Key("categories"), Key("files")},
+        {Key("facts")});
     auto disc = std::make_shared<COvDisc>();
     for (const DiscText& field : kDiscTexts)
         (*disc).*field.member = Bytes(json.value(Key(field.key)), Member(where, Key(field.key)));
     disc->m_lstCategories = ByteList(json.value(Key("categories")), Member(where, Key("categories")));
+    if (json.contains(Key("facts")))
+        disc->m_facts = DiscFactsFromJson(json.value(Key("facts")), Member(where, Key("facts")));
     const QString filesAt = Member(where, Key("files"));
     const QJsonArray files = ArrayAt(json.value(Key("files")), filesAt);
     for (qsizetype i = 0; i < files.size(); ++i) disc->m_lstFiles.push_back(FileFromJson(files[i], Element(filesAt, i)));

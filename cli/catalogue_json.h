@@ -9,9 +9,16 @@ class COvDiscDatabase;
 //
 //   {"discs": [{"number", "name", "artist", "quality", "notes", "location", "savedAt", "lendDate",
 //               "folderTree", "categories": [...],
-//               "files": [{"fileName", "folder", "size", "drive", "categories": [...]}]}],
+//               "facts": {"fileSystem", "label", "uuid", "model", "capacity", "free",
+//                         "scannedAt"},
+//               "files": [{"fileName", "folder", "size", "drive", "categories": [...],
+//                          "modified", "fingerprint", "encrypted"}]}],
 //    "categories": [...],
 //    "settings": [{"key", "type", "value"}]}
+//
+// The facts are there only where known: "facts" and its keys, and a file's "modified" (ISO 8601
+// in UTC, or seconds since 1970 where the year has no four digits; build takes any zone, and
+// the seconds for any time), "fingerprint" (16 hex digits) and "encrypted" (true).
 //
 // Texts are byte strings, not Unicode: byte b stands as code point U+00bb, so that any byte,
 // NUL included, passes through unchanged. A settings value is typed by its class name:

@@ -147,4 +147,36 @@ QIcon BadgedIcon(const QIcon& base, const QIcon& badge) {
     return QIcon(new FadeWhenDisabledEngine(std::move(icon)));
 }
 
+QIcon LockedIcon(const QIcon& base) {
+    // Painted here: the themes' padlocks are grey symbols, unreadable at the badge's few pixels.
+    QIcon lock;
+    for (const int side : {9, 13, 14, 16, 19, 22, 24, 28, 32, 48}) {
+        QPixmap pixmap(side, side);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const qreal pen = std::max(1.0, side / 10.0);
+        const QColor dark(0x5c, 0x43, 0x0c);
+        // The shackle, then the body over its feet.
+        painter.setPen(QPen(dark, std::max(1.5, side / 7.0)));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRoundedRect(QRectF(side * 0.28, side * 0.08, side * 0.44, side * 0.6),
+                                side * 0.2, side * 0.2);
+        painter.setPen(QPen(dark, pen));
+        painter.setBrush(QColor(0xe8, 0xb3, 0x2a));
+        const QRectF body(pen / 2 + side * 0.08, side * 0.44, side * 0.84 - pen,
+                          side * 0.54 - pen / 2);
+        painter.drawRoundedRect(body, side * 0.08, side * 0.08);
+        if (side >= 14) {  // the keyhole
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(dark);
+            painter.drawEllipse(QPointF(body.center().x(), body.center().y() - side * 0.03),
+                                side * 0.07, side * 0.07);
+        }
+        painter.end();
+        lock.addPixmap(pixmap);
+    }
+    return BadgedIcon(base, lock);
+}
+
 }  // namespace ov2

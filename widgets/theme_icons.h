@@ -26,4 +26,8 @@ QIcon GoIcon();
 // faded like ThemeIcon where disabled.
 QIcon BadgedIcon(const QIcon& base, const QIcon& badge);
 
+// `base` with a small golden padlock in its lower right corner: a file that cannot be read
+// without a password.
+QIcon LockedIcon(const QIcon& base);
+
 }  // namespace ov2

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -16,6 +17,7 @@
 
 #include "app/left_view.h"
 #include "catalog_ops/attached_categories_dialog.h"
+#include "core/catalogue_file.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "platform/shell_open.h"
@@ -142,10 +144,11 @@ struct FileListTest : testing::Test {
 // ---------------------------------------------------------------- listing
 
 TEST_F(FileListTest, ColumnsAndRowsOfADiscNodeAndOfFolders) {
-    ASSERT_EQ(list->columnCount(), 3);
+    ASSERT_EQ(list->columnCount(), 4);
     EXPECT_EQ(list->headerItem()->text(0), QStringLiteral("File Name"));
     EXPECT_EQ(list->headerItem()->text(1), QStringLiteral("Size"));
     EXPECT_EQ(list->headerItem()->text(2), QStringLiteral("Type"));
+    EXPECT_EQ(list->headerItem()->text(3), QStringLiteral("Modified"));
     // The columns end at the list's edge, and the size column holds the largest usual size.
     EXPECT_EQ(list->header()->length(), list->viewport()->width());
     EXPECT_GE(list->columnWidth(1),
@@ -234,6 +237,46 @@ TEST_F(FileListTest, SizeColumnSortsLargestFirstThenSmallestAndResetsWithTheCata
     EXPECT_EQ(arrow(), -1);
     ClickHeader(1);
     EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"song", "readme", "Notes"}));
+}
+
+// UTC seconds of a local time of this machine, whatever its zone.
+std::int64_t LocalSeconds(int year, int month, int day, int hour, int minute, int second) {
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second)).toSecsSinceEpoch();
+}
+
+TEST_F(FileListTest, ModifiedShowsLocalTimesSortsByTheTimeNotTheTextAndLocksEncryptedFiles) {
+    // The same minute, seconds apart: only the time itself tells them apart.
+    Record(0, 0).m_facts.modified = LocalSeconds(2023, 4, 1, 10, 0, 40);
+    Record(0, 1).m_facts.modified = LocalSeconds(2023, 4, 1, 10, 0, 5);
+    Record(0, 3).m_facts.modified = LocalSeconds(1969, 7, 20, 20, 17, 0);
+    Record(0, 3).m_facts.encrypted = true;
+    Select({"1"});
+    EXPECT_EQ(Column(*list, 3), (std::vector<std::string>{"2023-04-01 10:00", "2023-04-01 10:00",
+                                                          "1969-07-20 20:17"}));
+    EXPECT_EQ(Row("song")->toolTip(0), COv2View::EncryptedTip());
+    EXPECT_NE(Row("song")->icon(0).pixmap(16, 16).toImage(),
+              COv2View::FileIcon("song.mp3").pixmap(16, 16).toImage());  // the lock is drawn
+
+    ClickHeader(3);
+    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"readme", "Notes", "song"}));
+    ClickHeader(3);
+    EXPECT_EQ(Column(*list, 0), (std::vector<std::string>{"song", "Notes", "readme"}));
+
+    Select({"2"});  // a disc of an old catalogue: no times
+    EXPECT_EQ(Column(*list, 3), std::vector<std::string>(4, ""));
+}
+
+TEST_F(FileListTest, ADiscWhoseFactsWereLostShowsNoTimesWhileAnotherKeepsItsOwn) {
+    Record(0, 0).m_facts.modified = Record(1, 3).m_facts.modified = LocalSeconds(2100, 1, 1, 0, 0, 0);
+    std::string bytes = CatalogueBytes(*doc.m_pDatabase);
+    bytes.replace(bytes.find("liner.txt"), 5, "LINER");  // by a program that knows no facts
+    TempDir dir;
+    WriteFileBytes(dir / "facts.ovd", bytes);
+    ASSERT_TRUE(doc.OnOpenDocument(QString::fromStdString((dir / "facts.ovd").string())));
+    Select({"1"});
+    EXPECT_EQ(Column(*list, 3)[0], "2100-01-01 00:00");
+    Select({"2"});
+    EXPECT_EQ(Column(*list, 3), std::vector<std::string>(4, ""));
 }
 
 // ---------------------------------------------------------------- finding records

@@ -173,6 +173,32 @@ TEST(Ov2catRoundTrip, MapsWithKeysOfOneBucketKeepTheirByteOrder) {
     EXPECT_EQ(DumpAndBuild(reversed, second), CatalogueBytes(reversed));
 }
 
+TEST(Ov2catRoundTrip, FactsOfFilesAndDiscsSurviveDumpAndBuild) {
+    TempDir dir;
+    COvDiscDatabase database;
+    auto disc = MakeDisc("1", "backup", {MakeFile("a", "d:\\", "1"), MakeFile("b", "d:\\", "2"),
+                                         MakeFile("c", "d:\\", "3"), MakeFile("d", "d:\\", "4")});
+    disc->m_lstFiles[0]->m_facts.modified = -31536000;   // 1969
+    disc->m_lstFiles[1]->m_facts.modified = 4102444800;  // 2100
+    disc->m_lstFiles[1]->m_facts.fingerprint = 0x0123456789abcdefull;
+    disc->m_lstFiles[1]->m_facts.encrypted = true;
+    disc->m_lstFiles[3]->m_facts.modified = 300000000000;  // the year 11476
+    disc->m_facts = {"ext4", "BACKUP", "1b2c-3d4e", "WD", 999653638144, 0, "2026-12-08T14:03:09+01:00"};
+    database.AddTail(std::move(disc));
+    database.AddTail(MakeDisc("2", "plain", {MakeFile("e", "d:\\", "5")}));
+    AddDefaultSettings(database);
+
+    EXPECT_EQ(DumpAndBuild(database, dir), CatalogueBytes(database));
+
+    const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(ReadFileBytes(dir / "dump.json"))).object();
+    const QJsonArray files = json[QStringLiteral("discs")][0][QStringLiteral("files")].toArray();
+    EXPECT_EQ(files[0][QStringLiteral("modified")], QJsonValue(QStringLiteral("1969-01-01T00:00:00Z")));
+    EXPECT_EQ(files[1][QStringLiteral("fingerprint")], QJsonValue(QStringLiteral("0123456789abcdef")));
+    EXPECT_EQ(files[2].toObject().keys().size(), 5);  // no facts, no keys for them
+    EXPECT_EQ(files[3][QStringLiteral("modified")], QJsonValue(qint64{300000000000}));
+    EXPECT_FALSE(json[QStringLiteral("discs")][1].toObject().contains(QStringLiteral("facts")));
+}
+
 TEST(Ov2catStat, CountsDiscsFilesOfAllDiscsAndCategories) {
     TempDir dir;
     COvDiscDatabase database;
@@ -320,6 +346,8 @@ TEST(Ov2catBuild, RefusesBadDocumentsAndLeavesTheTargetAlone) {
         {"an unknown settings type", Document(R"("n")", R"("1")", R"({"key":"K","type":"CFoo","value":[]})"), "CFoo"},
         {"a key missing", R"({"discs":[],"categories":[]})", "settings"},
         {"a key twice", Document(R"("n")", R"("1")", cddb + "," + cddb), "settings[0].key"},
+        {"a time without its zone", Document(R"("n")", R"("1","modified":"2023-04-01T10:00:00")", cddb),
+         "discs[0].files[0].modified"},
         {"a setting the reader refuses",
          Document(R"("n")", R"("1")", R"({"key":"CDDB","type":"CStringList","value":[]})"), "would not be readable"},
     };
@@ -334,10 +362,12 @@ TEST(Ov2catBuild, RefusesBadDocumentsAndLeavesTheTargetAlone) {
     }
 
     // The same document with good values is built, so the refusals above are the values'.
-    WriteFileBytes(dir / "in.json", Document(R"("Caf\u00e9")", R"("1")", cddb));
+    WriteFileBytes(dir / "in.json", Document(R"("Caf\u00e9")", R"("1","modified":"2023-04-01T12:00:00+02:00")", cddb));
     const Result good = Ov2cat({"build", (dir / "in.json").string(), out});
     EXPECT_EQ(good.exitCode, 0) << good.err;
     EXPECT_EQ(Ov2cat({"stat", out}).out, "discs 1 files 1 categories 1\n");
+    EXPECT_NE(Ov2cat({"dump", out}).out.find(R"("modified": "2023-04-01T10:00:00Z")"),
+              std::string::npos);
 
     const std::string nowhere = (dir / "no" / "such" / "folder.ovd").string();
     ExpectOneLineFailure(Ov2cat({"build", (dir / "in.json").string(), nowhere}), nowhere);
