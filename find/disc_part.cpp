@@ -284,13 +284,16 @@ void FillDiscPart(const COvDisc& disc, std::optional<std::uint64_t> signature, D
             first = false;
         }
         if (contents.facts) {
-            // Most discs have no facts: their vectors stay empty.
-            if (file.m_facts.HasTime() && part->times.empty())
-                part->times.assign(i, FileFacts::kNoTime);
-            if (!part->times.empty()) part->times.push_back(file.m_facts.modified);
-            if (file.m_facts.HasFingerprint() && part->fingerprints.empty())
-                part->fingerprints.assign(i, 0);
-            if (!part->fingerprints.empty()) part->fingerprints.push_back(file.m_facts.fingerprint);
+            // Most discs have no facts: their vectors stay empty. Once a file has one, every
+            // file of the disc gets a place.
+            if (file.m_facts.HasTime() || !part->times.empty()) {
+                part->times.resize(i, FileFacts::kNoTime);
+                part->times.push_back(file.m_facts.modified);
+            }
+            if (file.m_facts.HasFingerprint() || !part->fingerprints.empty()) {
+                part->fingerprints.resize(i, 0);
+                part->fingerprints.push_back(file.m_facts.fingerprint);
+            }
         }
         if (contents.categories && !file.m_lstCategories.empty()) {
             auto set = std::find(part->categorySets.begin(), part->categorySets.end(),
