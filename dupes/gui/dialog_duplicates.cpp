@@ -17,6 +17,7 @@
 
 #include "app/ov2_view.h"
 #include "core/disc_database.h"
+#include "core/number_text.h"
 #include "core/ov2_doc.h"
 #include "dupes/duplicates.h"
 #include "find/find_query.h"
@@ -206,17 +207,27 @@ bool CDialogDuplicates::Find() {
         items << top;
     }
     m_listDuplicates->addTopLevelItems(items);
+    // Where the copies are is the answer: shown at once, unless there are too many to read.
+    constexpr int kExpandedGroups = 2000;
+    if (items.size() <= kExpandedGroups) m_listDuplicates->expandAll();
     items.clear();
     for (const ov2::dupes::FileRef& ref : singles) items << FileItem(rowOf(ref), nullptr);
     m_listSingles->addTopLevelItems(items);
     QApplication::restoreOverrideCursor();
 
-    m_labelFound->setText(
-        QStringLiteral("%1 files have copies (%2 in the extra copies). %3 files have no copy "
-                       "on another disc.")
-            .arg(groups.size())
-            .arg(QString::fromStdString(ov2::BinarySizeText(static_cast<std::int64_t>(spare))))
-            .arg(singles.size()));
+    const auto count = [](std::size_t n, const char* one, const char* many) {
+        return n == 1 ? QStringLiteral("1 ") + QLatin1String(one)
+                      : QString::number(n) + QLatin1Char(' ') + QLatin1String(many);
+    };
+    QString found = groups.empty() ? QStringLiteral("No file has copies.")
+                                   : count(groups.size(), "file has", "files have") +
+                                         QStringLiteral(" copies (%1 in the extra copies).")
+                                             .arg(QString::fromStdString(
+                                                 FormatSizeText(static_cast<double>(spare))));
+    found += QLatin1Char(' ') + (singles.empty() ? QStringLiteral("Every file has a copy on another disc.")
+                                                 : count(singles.size(), "file has", "files have") +
+                                                       QStringLiteral(" no copy on another disc."));
+    m_labelFound->setText(found);
     return true;
 }
 
