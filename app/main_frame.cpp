@@ -32,6 +32,7 @@
 #include "catalog_ops/commands_view.h"
 #include "catalog_ops/dialog_search.h"
 #include "convertor/dialog_convert.h"
+#include "dupes/gui/dialog_duplicates.h"
 #include "core/command_ids.h"
 #include "core/ov2_doc.h"
 #include "export/gui/dialog_export.h"
@@ -332,6 +333,7 @@ void CMainFrame::CreateMenus() {
     AddCommand(operations, kCddb, QStringLiteral("CDDB"), "applications-internet",
                QKeySequence(Qt::CTRL | Qt::Key_D));
     AddCommand(operations, kCdInfo, QStringLiteral("CD Info"), "x-office-address-book");
+    AddCommand(operations, kFindDuplicates, QStringLiteral("Find Duplicates\u2026"), "edit-copy");
 
     AddCommand(bar->addMenu(QStringLiteral("&Options")), kSettings, QStringLiteral("Ov2 Settings"),
                "preferences-system");
@@ -372,6 +374,19 @@ void CMainFrame::CreateMenus() {
 QAction* CMainFrame::Action(int nID) const {
     auto it = m_actions.find(nID);
     return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::OnFindDuplicates() {
+    auto* window = new CDialogDuplicates(m_pDocument, this);
+    connect(window, &CDialogDuplicates::showFile, this,
+            [this](const std::string& number, const COvFileData& file) {
+                if (!m_pDocument->m_pDatabase->DiscExists(number)) return;
+                m_tree->GoToFile(m_tree->FindDiscItem(number), file);
+                raise();
+                activateWindow();
+                m_tree->setFocus(Qt::OtherFocusReason);
+            });
+    window->show();
 }
 
 void CMainFrame::OnExport() {
@@ -425,6 +440,7 @@ void CMainFrame::RunCommand(int nID) {
         case kAppAbout: OnAbout(); break;
         case kHelp: OnHelp(); break;
         case kTipsAndTricks: OnTipsAndTricks(); break;
+        case kFindDuplicates: OnFindDuplicates(); break;
         default: m_pDocument->OnCommand(nID); break;
     }
     UpdateMenuState();

@@ -59,6 +59,8 @@ private:
     void ApplyReadOnly();
     // File > Export...: the catalogue, the selected disc or Find's rows to another format.
     void OnExport();
+    // Operations > Find Duplicates…: a window of its own, beside the others.
+    void OnFindDuplicates();
 
     COv2Doc* m_pDocument;
     CPaneSplitter* m_splitter = nullptr;

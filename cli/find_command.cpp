@@ -8,6 +8,7 @@
 #include "cli/process_end.h"
 #include "core/catalogue_file.h"
 #include "core/disc_database.h"
+#include "dupes/duplicates.h"
 #include "find/disc_part.h"
 #include "find/find_index.h"
 #include "find/find_query.h"
@@ -23,8 +24,8 @@ void AppendField(std::string& line, std::string_view text, bool last) {
 
 // The rows of the catalogue's hits, appended to `out`.
 void AppendRows(std::string& out, const ov2::find::CQuery& query, const COvDiscDatabase& database,
-                const std::string& label, bool json) {
-    const ov2::find::Outcome outcome = ov2::find::RunOnce(query, database);
+                const std::string& label, bool json, std::span<const char> copies) {
+    const ov2::find::Outcome outcome = ov2::find::RunOnce(query, database, 0, copies);
     std::shared_ptr<const ov2::find::DiscPart> outline;  // the disc of the last folder hit
     std::uint32_t outlineDisc = 0;
     for (const ov2::find::Hit& hit : outcome.hits) {
@@ -87,10 +88,17 @@ FindCommandResult FindInCatalogues(std::string_view text, const std::vector<std:
         }
         databases.push_back(std::move(database));
     }
+    // dupe: looks for copies in every catalogue named.
+    std::vector<std::vector<char>> copies(databases.size());
+    if (ov2::find::AsksForCopies(*parsed.query)) {
+        std::vector<ov2::dupes::Catalogue> catalogues;
+        for (const auto& database : databases) catalogues.push_back({database.get(), {}});
+        copies = ov2::dupes::MarkCopies(catalogues);
+    }
     // One question: no index is kept, each disc is folded, asked and dropped.
     for (std::size_t c = 0; c < databases.size(); ++c)
         AppendRows(result.output, *parsed.query, *databases[c],
-                   std::filesystem::path(files[c]).filename().string(), json);
+                   std::filesystem::path(files[c]).filename().string(), json, copies[c]);
     for (auto& database : databases) ov2::LeaveToProcessEnd(database);
     return result;
 }

@@ -20,6 +20,7 @@
 #include "catalog_ops/disc_gaps.h"
 #include "cli/catalogue_json.h"
 #include "cli/convert_command.h"
+#include "cli/dupes_command.h"
 #include "cli/export_command.h"
 #include "cli/find_command.h"
 #include "cli/freedb_command.h"
@@ -341,6 +342,22 @@ int Convert(const char* oldFolder, const char* catalogue, bool force) {
     return WriteOut(result.output);
 }
 
+int Dupes(int argc, char** argv) {
+    const DupesCommandResult result =
+        FindCopiesInCatalogues(std::vector<std::string>(argv + 2, argv + argc));
+    switch (result.status) {
+        case DupesCommandResult::Status::BadArguments:
+            if (result.reason.empty()) return Usage();
+            std::fputs(("ov2cat: " + result.reason + "\n").c_str(), stderr);
+            return 2;
+        case DupesCommandResult::Status::Unreadable:
+            return Fail(result.what, result.reason);
+        case DupesCommandResult::Status::Ok:
+            break;
+    }
+    return WriteOut(result.output);
+}
+
 int Report(const ExportCommandResult& result) {
     switch (result.status) {
         case ExportCommandResult::Status::BadArguments:
@@ -373,6 +390,7 @@ int main(int argc, char** argv) {
         if (const std::optional<ov2::SearchQuery> query = SearchArguments(argc, argv))
             return Search(argv[2], *query);
     if (verb == "find" && argc >= 4) return Find(argc, argv);
+    if (verb == "dupes" && argc >= 3) return Dupes(argc, argv);
     if (verb == "build" && (argc == 4 || (argc == 5 && IsForce(argc, argv, 4))))
         return Build(argv[2], argv[3], argc == 5);
     if (verb == "toc" && argc == 3) return Toc(argv[2]);

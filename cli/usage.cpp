@@ -48,7 +48,24 @@ constexpr CommandUsage kCommands[] = {
      "regard to case, over the name in lower case; only a blank ends it, so its | is its "
      "own; quote blanks: regex:\"^0[1-9] - \"). Any word or filter can be negated with !. Letters "
      "before a colon name a "
-     "filter: quote a word that holds a colon (\"cd:1\"). An empty query finds every file"},
+     "filter: quote a word that holds a colon (\"cd:1\"). dm:2023, dm:2023-01, "
+     "dm:2023-01-01..2023-06-30, dm:>2020, dm:<=2020-05 (files modified in that year, month, "
+     "day or range, in local time; > is after the whole period, <= up to its end; a file "
+     "whose time is unknown matches no dm:, and so every !dm:); dupe: (files that have a copy "
+     "among the catalogues named, as ov2cat dupes finds them). An empty query finds every file"},
+    {"dupes", "FILE.ovd... [--single] [--min-size SIZE] [--category NAME]...",
+     "the files that have copies in the catalogues named, one a line: disc number, disc name, "
+     "folder, file name, size in bytes as stored and the catalogue's file name, separated by "
+     "TAB; the copies of one file follow each other, groups separated by an empty line, the "
+     "largest files first. Two files are copies when their fingerprints (taken by the scan) "
+     "are equal, whatever their names; a file without a fingerprint is a copy of the files of "
+     "the same name (without regard to case) and size, and joins their fingerprint when they "
+     "carry just one. Empty files and audio tracks (.cda) have no copies. --min-size takes "
+     "only files of at least that size (1mb, 700kb: in 1024s); --category only discs that "
+     "carry one of the categories named (exact case). --single prints instead the files, on "
+     "discs of the categories, that have no copy on any other disc of the catalogues (a file "
+     "twice on one disc is still on one disc). Exit 0 also when nothing is found, 1 when a "
+     "catalogue does not read, 2 on a malformed size"},
     {"export",
      "FILE.ovd OUT --format csv|tsv|jsonl|html|sqlite [--disc N]... [--query QUERY] "
      "[--for-spreadsheets]",

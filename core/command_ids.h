@@ -30,6 +30,7 @@ inline constexpr int kSmallIcons = 32813;         // "Small Icons"
 inline constexpr int kHelp = 32818;               // "Ov2 Help"
 inline constexpr int kTipsAndTricks = 32822;      // "Tips And Tricks"
 inline constexpr int kRescanDisc = 32823;         // "Rescan Disc": the current disc, in menus
+inline constexpr int kFindDuplicates = 32824;     // "Find Duplicates…"
 
 // The single-document cycle.
 inline constexpr int kFileNew = 57600;

@@ -82,6 +82,8 @@ void AddFile(Fingerprint& print, const COvFileData& file, const char*& lastFolde
     }
     print.Add(file.m_lstCategories.size());
     for (const std::string& category : file.m_lstCategories) print.Add(category);
+    print.Add(static_cast<std::uint64_t>(file.m_facts.modified));
+    print.Add(file.m_facts.fingerprint);
 }
 
 // Separators in [from, to), eight bytes at a time: each byte equal to kNameEnd becomes zero, and
@@ -220,7 +222,8 @@ std::size_t DiscPart::MemoryBytes() const {
                         names.MemoryBytes() + Capacity(sizeLow) + Capacity(sizeHigh) +
                         Capacity(runs) + Capacity(folders) + Capacity(categorised) +
                         Capacity(categorySets) + folderNames.MemoryBytes() +
-                        Capacity(folderParents) + labels.capacity() + Capacity(labelStarts);
+                        Capacity(folderParents) + labels.capacity() + Capacity(labelStarts) +
+                        Capacity(times) + Capacity(fingerprints);
     for (const std::string& folder : folders) bytes += folder.capacity();
     for (const auto& set : categorySets) {
         bytes += Capacity(set);
@@ -280,6 +283,18 @@ void FillDiscPart(const COvDisc& disc, std::optional<std::uint64_t> signature, D
             lastFolder = folder;
             first = false;
         }
+        if (contents.facts) {
+            // Most discs have no facts: their vectors stay empty. Once a file has one, every
+            // file of the disc gets a place.
+            if (file.m_facts.HasTime() || !part->times.empty()) {
+                part->times.resize(i, FileFacts::kNoTime);
+                part->times.push_back(file.m_facts.modified);
+            }
+            if (file.m_facts.HasFingerprint() || !part->fingerprints.empty()) {
+                part->fingerprints.resize(i, 0);
+                part->fingerprints.push_back(file.m_facts.fingerprint);
+            }
+        }
         if (contents.categories && !file.m_lstCategories.empty()) {
             auto set = std::find(part->categorySets.begin(), part->categorySets.end(),
                                  file.m_lstCategories);
@@ -300,6 +315,8 @@ std::shared_ptr<const DiscPart> BuildDiscPart(const COvDisc& disc,
     FillDiscPart(disc, signature, *part, PartContents());
     part->names.ShrinkToFit();
     part->runs.shrink_to_fit();
+    part->times.shrink_to_fit();
+    part->fingerprints.shrink_to_fit();
     part->folderNames.ShrinkToFit();
     part->labels.shrink_to_fit();
     return part;
@@ -319,6 +336,8 @@ void DiscPart::Clear() {
     folders.clear();
     categorised.clear();
     categorySets.clear();
+    times.clear();
+    fingerprints.clear();
     folderParents.clear();
     labelStarts.clear();
 }

@@ -85,6 +85,9 @@ struct DiscPart {
     std::vector<std::string> folders;      // folded folder texts ("e:\music\rock\")
     std::vector<Categorised> categorised;  // ascending by `item`: files that carry categories
     std::vector<std::vector<std::string>> categorySets;
+    // The files' facts; each empty when no file of the disc has one.
+    std::vector<std::int64_t> times;          // FileFacts::kNoTime where unknown
+    std::vector<std::uint64_t> fingerprints;  // 0 where none
 
     // The outline's folders, in outline order.
     NameList folderNames;                      // folded labels
@@ -109,7 +112,7 @@ struct DiscPart {
 };
 
 // A cheap fingerprint of what a part is built from: the disc's number, name, location and
-// outline, and each file's name, size, folder and categories. Equal signatures stand for equal
+// outline, and each file's name, size, folder, categories, time and fingerprint. Equal signatures stand for equal
 // parts.
 std::uint64_t DiscSignature(const COvDisc& disc);
 
@@ -121,6 +124,7 @@ struct PartContents {
     bool folders = true;
     bool categories = true;
     bool outline = true;
+    bool facts = true;  // times and fingerprints
 };
 
 // Empties `part` (keeping its memory) and fills it from the disc: for one query over many discs.

@@ -82,7 +82,10 @@ Outcome Run(const CQuery& query, std::span<const std::shared_ptr<const CCatalogu
 
 // One query over one catalogue without keeping an index, for a single question (ov2cat find):
 // each disc's part is built, asked and dropped, on the calling thread. The hits name the
-// database's discs (`catalogue` as given) and their files.
-Outcome RunOnce(const CQuery& query, const COvDiscDatabase& database, std::uint32_t catalogue = 0);
+// database's discs (`catalogue` as given) and their files. For dupe:, `copies` says per file (the
+// discs' files one after another) whether it has a copy among all the catalogues searched
+// (dupes::MarkCopies); without it, copies are looked for in this catalogue only.
+Outcome RunOnce(const CQuery& query, const COvDiscDatabase& database, std::uint32_t catalogue = 0,
+                std::span<const char> copies = {});
 
 }  // namespace ov2::find

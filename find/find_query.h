@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,7 +16,9 @@ namespace ov2::find {
 //   include both ends)  disc:12  disc:10..20  disc:"Holiday 2003" (number or name)
 //   path:music\rock (substring of the folder path)  cat:Jazz (a category the file carries,
 //   exact case)  lent: (discs not at home)  lent:Anna  folder: (outline folders instead of
-//   files)  regex:... (PCRE2, case-blind, over the folded name).
+//   files)  regex:... (PCRE2, case-blind, over the folded name)  dm:2023  dm:2023-01
+//   dm:2023-01-01..2023-06-30  dm:>2020  dm:<2020-05 (the file's modification time, local
+//   dates)  dupe: (files with a copy among the catalogues searched, dupes/duplicates.h).
 // A size is the stored decimal number of bytes; a negative stored size (an old catalogue's low
 // 32 bits of a file of 2 GiB or more) matches no size: filter.
 //
@@ -27,8 +31,18 @@ namespace ov2::find {
 // borrower's name without regard to case, as the list of lent discs picks a borrower. A
 // regular expression ends at a blank only, so its own `|` stays in it. With folder:, the words
 // match the outline's folder names and path: the path above the folder; ext:, size: and cat:
-// are errors. A query of no words and no filters finds every file.
+// are errors. dm: takes a year, a month or a day, each the whole period, with >, >=, <, <=, =
+// or a..b with either end open: dm:>2020 is from 2021 on, dm:<=2020-05 up to the end of May.
+// A file without a known time matches no dm:, and so every !dm:. A query of no words and no
+// filters finds every file.
 class CQuery;
+
+// "700mb", "1.5gb", "0" as size: reads them (b, kb, mb, gb, tb in powers of 1024); none when
+// malformed.
+std::optional<std::uint64_t> ParseByteCount(std::string_view text);
+
+// Whether the query holds dupe:, which needs the copies of every file searched.
+bool AsksForCopies(const CQuery& query);
 
 struct ParseOutcome {
     std::shared_ptr<const CQuery> query;  // none when the text is malformed

@@ -31,6 +31,8 @@ struct Condition {
         Path,        // `text` (folded, "\" between names) anywhere in the folded folder path
         Category,    // the file carries one of `list`, exact case
         Lent,        // the disc is not at home; with `text`, lent to that person (case-blind)
+        Modified,    // the file's modification time is known and in [from, until)
+        Copies,      // the file has a copy among the catalogues searched (dupes/duplicates.h)
     };
     Kind kind = Kind::Substring;
     bool negated = false;
@@ -40,6 +42,8 @@ struct Condition {
     std::shared_ptr<const QRegularExpression> regex;  // compiled at once: threads share it
     std::uint64_t low = 0;
     std::uint64_t high = std::numeric_limits<std::uint64_t>::max();
+    std::int64_t from = std::numeric_limits<std::int64_t>::min();  // UTC seconds
+    std::int64_t until = std::numeric_limits<std::int64_t>::max();
 
     // Whether the condition looks at the disc only (its number, name or location).
     bool OfDisc() const {

@@ -8,6 +8,9 @@
 #include <string_view>
 #include <utility>
 
+#include <QDate>
+#include <QDateTime>
+
 #include "find/disc_part.h"
 #include "find/query.h"
 
@@ -183,6 +186,71 @@ std::optional<std::uint64_t> ParseWholeNumber(std::string_view text) {
     return n;
 }
 
+constexpr std::string_view kDateHelp =
+    "dm: takes a date such as 2023, 2023-01, 2023-01-31, >2020, <=2020-05 or "
+    "2023-01-01..2023-06-30.";
+
+// A year, a month or a day ("2023", "2023-01", "2023-01-31") as the local midnights that begin
+// it and the next one, in UTC seconds.
+std::pair<std::int64_t, std::int64_t> DatePeriod(std::string_view text) {
+    auto number = [&](std::size_t at, std::size_t digits) {
+        const std::optional<std::uint64_t> n = ParseWholeNumber(text.substr(at, digits));
+        if (!n || text.substr(at, digits).size() != digits) throw Fault{std::string(kDateHelp)};
+        return static_cast<int>(*n);
+    };
+    const int year = number(0, 4);
+    int month = 1, day = 1;
+    QDate start, next;
+    if (text.size() == 4) {
+        start = QDate(year, 1, 1);
+        next = start.addYears(1);
+    } else if (text.size() == 7 && text[4] == '-') {
+        month = number(5, 2);
+        start = QDate(year, month, 1);
+        next = start.addMonths(1);
+    } else if (text.size() == 10 && text[4] == '-' && text[7] == '-') {
+        month = number(5, 2);
+        day = number(8, 2);
+        start = QDate(year, month, day);
+        next = start.addDays(1);
+    } else {
+        throw Fault{std::string(kDateHelp)};
+    }
+    if (!start.isValid()) throw Fault{"There is no such date: " + std::string(text) + "."};
+    return {QDateTime(start, QTime(0, 0)).toSecsSinceEpoch(),
+            QDateTime(next, QTime(0, 0)).toSecsSinceEpoch()};
+}
+
+// dm: the file was modified in [from, until); a bare date is its whole year, month or day.
+void ParseModified(std::string_view value, Condition& condition) {
+    if (const std::size_t dots = value.find(".."); dots != std::string_view::npos) {
+        const std::string_view first = value.substr(0, dots), last = value.substr(dots + 2);
+        if (first.empty() && last.empty()) throw Fault{std::string(kDateHelp)};
+        if (!first.empty()) condition.from = DatePeriod(first).first;
+        if (!last.empty()) condition.until = DatePeriod(last).second;
+        if (condition.from >= condition.until) throw Fault{"The date range goes backwards."};
+        return;
+    }
+    constexpr std::string_view kOperators[] = {">=", "<=", ">", "<", "="};
+    std::string_view op;
+    for (std::string_view candidate : kOperators)
+        if (value.starts_with(candidate)) {
+            op = candidate;
+            break;
+        }
+    const auto [start, next] = DatePeriod(value.substr(op.size()));
+    if (op == ">")
+        condition.from = next;
+    else if (op == ">=")
+        condition.from = start;
+    else if (op == "<")
+        condition.until = start;
+    else if (op == "<=")
+        condition.until = next;
+    else
+        condition.from = start, condition.until = next;
+}
+
 void ParseDisc(const Word& value, Condition& condition) {
     if (value.text.empty()) throw Fault{"disc: takes a number, a range such as 10..20, or a name."};
     if (!value.AnyQuoted()) {
@@ -272,6 +340,12 @@ std::optional<Condition> ParseTerm(Word word, CQuery& query) {
             condition.list = SplitList(value);
             if (condition.list.empty())
                 throw Fault{"cat: takes a category name, such as cat:Jazz."};
+        } else if (key == "dm") {
+            condition.kind = Condition::Kind::Modified;
+            ParseModified(value.text, condition);
+        } else if (key == "dupe") {
+            condition.kind = Condition::Kind::Copies;
+            if (!value.text.empty()) throw Fault{"dupe: takes no value."};
         } else if (key == "lent") {
             condition.kind = Condition::Kind::Lent;
             condition.text = FoldName(value.text);
@@ -299,7 +373,7 @@ std::optional<Condition> ParseTerm(Word word, CQuery& query) {
         } else {
             throw Fault{
                 "Unknown filter \"" + key +
-                ":\"; filters are ext: size: disc: path: cat: lent: folder: regex: (quote a "
+                ":\"; filters are ext: size: dm: dupe: disc: path: cat: lent: folder: regex: (quote a "
                 "word that holds a colon)."};
         }
         return condition;
@@ -349,12 +423,26 @@ std::shared_ptr<const CQuery> Parse(std::string_view text) {
             for (const Condition& condition : group)
                 if (condition.kind == Condition::Kind::Extension ||
                     condition.kind == Condition::Kind::Size ||
-                    condition.kind == Condition::Kind::Category)
-                    throw Fault{"ext:, size: and cat: look at files; folder: finds folders."};
+                    condition.kind == Condition::Kind::Category ||
+                    condition.kind == Condition::Kind::Modified ||
+                    condition.kind == Condition::Kind::Copies)
+                    throw Fault{
+                        "ext:, size:, dm:, dupe: and cat: look at files; folder: finds folders."};
     return query;
 }
 
 }  // namespace
+
+std::optional<std::uint64_t> ParseByteCount(std::string_view text) {
+    return ParseBytes(text);
+}
+
+bool AsksForCopies(const CQuery& query) {
+    for (const auto& group : query.groups)
+        for (const Condition& condition : group)
+            if (condition.kind == Condition::Kind::Copies) return true;
+    return false;
+}
 
 ParseOutcome ParseQuery(std::string_view text) {
     ParseOutcome outcome;

@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <thread>
 
 #include "core/disc_database.h"
+#include "dupes/duplicates.h"
 #include "find/disc_part.h"
 #include "find/find_index.h"
 #include "find/query.h"
@@ -81,6 +83,9 @@ class Walker {
 public:
     Walker(const CQuery& query, const std::atomic<bool>* cancel)
         : m_query(query), m_cancel(cancel) {}
+
+    // Per file of the disc next walked, whether it has a copy (dupe:); none: no file has.
+    void SetCopies(const char* copies) { m_copies = copies; }
 
     bool Cancelled() const { return m_cancel && m_cancel->load(std::memory_order_relaxed); }
 
@@ -240,6 +245,11 @@ private:
             }
             case Kind::Path:
                 return PathHolds(condition, item);
+            case Kind::Modified:
+                return !part.times.empty() && part.times[item] != FileFacts::kNoTime &&
+                       part.times[item] >= condition.from && part.times[item] < condition.until;
+            case Kind::Copies:
+                return m_copies && m_copies[item];
             case Kind::Category: {
                 const auto it =
                     std::lower_bound(part.categorised.begin(), part.categorised.end(), item,
@@ -308,6 +318,7 @@ private:
         void clear() { list.clear(); }
     } m_pathMatches;
     QString m_utf16;
+    const char* m_copies = nullptr;
     const DiscPart* m_part = nullptr;
     std::uint32_t m_catalogue = 0;
     std::uint32_t m_disc = 0;
@@ -317,6 +328,71 @@ struct DiscRef {
     std::uint32_t catalogue;
     std::uint32_t disc;
 };
+
+// Which files of a list of indexes have a copy among them: per catalogue, its files one disc
+// after another.
+struct CopyMarks {
+    std::vector<std::weak_ptr<const CCatalogueIndex>> from;
+    std::vector<std::vector<char>> marks;
+    std::vector<std::vector<std::size_t>> discStarts;
+
+    const char* Disc(std::uint32_t catalogue, std::uint32_t disc) const {
+        return marks[catalogue].data() + discStarts[catalogue][disc];
+    }
+};
+
+std::shared_ptr<const CopyMarks> BuildCopyMarks(
+    std::span<const std::shared_ptr<const CCatalogueIndex>> catalogues) {
+    auto result = std::make_shared<CopyMarks>();
+    std::vector<dupes::CopyKey> keys;
+    std::vector<std::pair<std::uint32_t, std::size_t>> places;  // catalogue, file
+    result->marks.resize(catalogues.size());
+    result->discStarts.resize(catalogues.size());
+    for (std::size_t c = 0; c < catalogues.size(); ++c) {
+        result->from.push_back(catalogues[c]);
+        if (!catalogues[c]) continue;
+        std::size_t file = 0;
+        for (std::uint32_t d = 0; d < catalogues[c]->DiscCount(); ++d) {
+            result->discStarts[c].push_back(file);
+            const DiscPart& part = catalogues[c]->Part(d);
+            const std::string& text = part.names.Text();
+            std::size_t at = 0;
+            for (std::size_t item = 0; item < part.FileCount(); ++item, ++file) {
+                const std::size_t end = text.find(kNameEnd, at);
+                const std::string_view name(text.data() + at, end - at);
+                at = end + 1;
+                const std::uint64_t size = part.Size(item);
+                if (size == DiscPart::kNoSize || !dupes::CanHaveCopies(name, size)) continue;
+                keys.push_back(
+                    {name, size, part.fingerprints.empty() ? 0 : part.fingerprints[item]});
+                places.emplace_back(static_cast<std::uint32_t>(c), file);
+            }
+        }
+        result->marks[c].assign(file, 0);
+    }
+    std::vector<std::uint32_t> groups;
+    std::vector<std::uint32_t> members(dupes::GroupCopies(keys, groups), 0);
+    for (std::uint32_t group : groups) ++members[group];
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (members[groups[i]] > 1) result->marks[places[i].first][places[i].second] = 1;
+    return result;
+}
+
+// The marks of the last list asked about, kept while its indexes live: a query typed letter by
+// letter over the same catalogues groups their files once.
+std::shared_ptr<const CopyMarks> CopyMarksOf(
+    std::span<const std::shared_ptr<const CCatalogueIndex>> catalogues) {
+    static std::mutex mutex;
+    static std::shared_ptr<const CopyMarks> last;
+    const std::lock_guard lock(mutex);
+    const bool same = last && last->from.size() == catalogues.size() &&
+                      std::equal(catalogues.begin(), catalogues.end(), last->from.begin(),
+                                 [](const auto& index, const auto& kept) {
+                                     return kept.lock() == index;
+                                 });
+    if (!same) last = BuildCopyMarks(catalogues);
+    return last;
+}
 
 }  // namespace
 
@@ -342,15 +418,19 @@ Outcome Run(const CQuery& query, std::span<const std::shared_ptr<const CCatalogu
     }
     while (cuts.size() <= shares) cuts.push_back(discs.size());
 
+    const std::shared_ptr<const CopyMarks> copies =
+        AsksForCopies(query) ? CopyMarksOf(catalogues) : nullptr;
     std::vector<Walker> walkers;
     walkers.reserve(shares);
     for (std::size_t s = 0; s < shares; ++s) walkers.emplace_back(query, cancel);
     std::vector<char> finished(shares, 0);
     auto walk = [&](std::size_t share) {
-        for (std::size_t i = cuts[share]; i < cuts[share + 1]; ++i)
+        for (std::size_t i = cuts[share]; i < cuts[share + 1]; ++i) {
+            if (copies) walkers[share].SetCopies(copies->Disc(discs[i].catalogue, discs[i].disc));
             if (!walkers[share].Disc(discs[i].catalogue, discs[i].disc,
                                      catalogues[discs[i].catalogue]->Part(discs[i].disc)))
                 return;
+        }
         finished[share] = 1;
     };
     std::vector<std::thread> helpers;
@@ -379,23 +459,36 @@ Outcome Run(const CQuery& query, std::span<const std::shared_ptr<const CCatalogu
     return outcome;
 }
 
-Outcome RunOnce(const CQuery& query, const COvDiscDatabase& database, std::uint32_t catalogue) {
+Outcome RunOnce(const CQuery& query, const COvDiscDatabase& database, std::uint32_t catalogue,
+                std::span<const char> copies) {
     Walker walker(query, nullptr);
+    // dupe: without the marks of a wider list: the copies within this catalogue.
+    std::vector<std::vector<char>> ownCopies;
+    if (copies.empty() && AsksForCopies(query)) {
+        const dupes::Catalogue self[] = {{&database, {}}};
+        ownCopies = dupes::MarkCopies(self);
+        copies = ownCopies.front();
+    }
     // One part, filled disc after disc: no index memory, and no large block freed per disc. No
     // later index takes it over, so it needs no signature.
     DiscPart part;
     PartContents contents;
     contents.names = !query.folders;
     contents.outline = query.folders;
-    contents.sizes = contents.folders = contents.categories = false;
+    contents.sizes = contents.folders = contents.categories = contents.facts = false;
     for (const auto& group : query.groups)
         for (const Condition& condition : group) {
+            contents.facts |= condition.kind == Kind::Modified;
             contents.sizes |= condition.kind == Kind::Size;
             contents.folders |= condition.kind == Kind::Path;
             contents.categories |= condition.kind == Kind::Category;
         }
+    std::size_t file = 0;
     for (std::size_t d = 0; d < database.m_lstDiscs.size(); ++d) {
         FillDiscPart(*database.m_lstDiscs[d], 0, part, contents);
+        const std::size_t count = database.m_lstDiscs[d]->m_lstFiles.size();
+        walker.SetCopies(file + count <= copies.size() ? copies.data() + file : nullptr);
+        file += count;
         walker.Disc(catalogue, static_cast<std::uint32_t>(d), part);
     }
     Outcome outcome;

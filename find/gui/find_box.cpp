@@ -8,7 +8,7 @@ CFindBox::CFindBox(QWidget* parent) : QLineEdit(parent) {
     setClearButtonEnabled(true);
     setToolTip(
         QStringLiteral("Find as you type (Ctrl+F): words, \"phrases\", a|b, !word, *.mp3, "
-                       "ext:, size:, disc:, path:, cat:, lent:, folder:, regex:"));
+                       "ext:, size:, dm:, dupe:, disc:, path:, cat:, lent:, folder:, regex:"));
 }
 
 void CFindBox::SetMalformed(bool malformed) {

@@ -276,6 +276,50 @@ TEST(Ov2catFind, RowsFromTwoCataloguesAsTextAndJsonLinesAndExitTwoOnAMalformedQu
     ExpectOneLineFailure(Ov2cat({"find", "a", first, (dir / "missing.ovd").string()}), "missing.ovd");
 }
 
+TEST(Ov2catDupes, GroupsSeparatedByAnEmptyLineAndSingleCopiesOneALine) {
+    TempDir dir;
+    COvDiscDatabase music, backup;
+    music.AddTail(MakeDisc("3", "Rock", {MakeFile("a.mp3", "e:\\", "2000000"), MakeFile("b.mp3", "e:\\", "10"),
+                                         MakeFile("solo.mp3", "e:\\", "3000000")}));
+    backup.AddTail(MakeDisc("1", "Safe", {MakeFile("A.MP3", "f:\\x\\", "2000000"), MakeFile("b.mp3", "f:\\", "10")}));
+    backup.m_lstDiscs[0]->m_lstCategories = {"Backup"};
+    WriteFileBytes(dir / "Music.ovd", CatalogueBytes(music));
+    WriteFileBytes(dir / "Backup.ovd", CatalogueBytes(backup));
+    const std::string first = (dir / "Music.ovd").string(), second = (dir / "Backup.ovd").string();
+
+    Result r = Ov2cat({"dupes", first, second});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::vector<std::vector<std::string>>> groups(1);  // groups, rows, fields
+    for (std::size_t at = 0; at < r.out.size();) {
+        const std::string line = r.out.substr(at, r.out.find('\n', at) - at);
+        at += line.size() + 1;
+        if (line.empty()) {
+            groups.emplace_back();
+            continue;
+        }
+        std::vector<std::string> fields(1);
+        for (char c : line)
+            if (c == '\t')
+                fields.emplace_back();
+            else
+                fields.back().push_back(c);
+        groups.back().push_back(fields);
+    }
+    ASSERT_EQ(groups.size(), 2u) << r.out;  // the larger file first
+    EXPECT_EQ(groups[0], (std::vector<std::vector<std::string>>{
+                             {"3", "Rock", "e:\\", "a.mp3", "2000000", "Music.ovd"},
+                             {"1", "Safe", "f:\\x\\", "A.MP3", "2000000", "Backup.ovd"}}));
+    EXPECT_EQ(groups[1].size(), 2u);
+    EXPECT_EQ(Ov2cat({"dupes", first, second, "--min-size", "1mb"}).out.find("b.mp3"), std::string::npos);
+    EXPECT_EQ(Ov2cat({"dupes", first, second, "--single"}).out,
+              "3\tRock\te:\\\tsolo.mp3\t3000000\tMusic.ovd\n");
+    EXPECT_EQ(Ov2cat({"dupes", first, second, "--single", "--category", "Backup"}).out, "");
+    r = Ov2cat({"dupes", first, "--min-size", "big"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("--min-size"), std::string::npos) << r.err;
+    ExpectOneLineFailure(Ov2cat({"dupes", first, (dir / "missing.ovd").string()}), "missing.ovd");
+}
+
 TEST(Ov2catReadErrors, EveryUnreadableFileGivesOneLineNamingItAndExitOne) {
     TempDir dir;
     COvDiscDatabase database;

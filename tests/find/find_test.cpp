@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <atomic>
 
 #include "find/find_index.h"
@@ -106,6 +107,9 @@ TEST(FindQuery, MalformedQueriesGiveAnErrorInsteadOfAQuery) {
         EXPECT_FALSE(parsed.error.empty()) << text;
     }
     EXPECT_TRUE(ParseQuery("\"colour:red\" a|b").query);
+    for (const char* text : {"dm:23", "dm:2023-13", "dm:2023-02-30", "dm:2024..2023", "dm:..",
+                             "dupe:yes", "folder: dm:2023"})
+        EXPECT_FALSE(ParseQuery(text).query) << text;
 }
 
 TEST(FindIndex, ATakenOverIndexSeesTheChangedDiscAndKeepsTheOthers) {
@@ -161,6 +165,51 @@ TEST(FindRun, SeveralCataloguesOnTwoThreadsCountedAndCancelled) {
     const Outcome cancelled = find::Run(*query, list, &cancel, 2);
     EXPECT_TRUE(cancelled.cancelled);
     EXPECT_TRUE(cancelled.hits.empty());
+}
+
+TEST(FindQuery, ModifiedDatesInLocalTimeAndCopiesAcrossTheCataloguesSearched) {
+    const auto local = [](int y, int m, int d, int h) {
+        return QDateTime(QDate(y, m, d), QTime(h, 0)).toSecsSinceEpoch();
+    };
+    COvDiscDatabase database, other;
+    database.AddTail(MakeDisc("1", "Mixed",
+                              {MakeFile("a.jpg", "e:\\", "10"), MakeFile("b.jpg", "e:\\", "10"),
+                               MakeFile("c.jpg", "e:\\", "10"), MakeFile("d.jpg", "e:\\", "20"),
+                               MakeFile("old.jpg", "e:\\", "10")}));
+    const auto& files = database.m_lstDiscs[0]->m_lstFiles;
+    files[0]->m_facts.modified = local(2022, 12, 31, 23);
+    files[1]->m_facts.modified = local(2023, 1, 1, 0);
+    files[2]->m_facts.modified = local(2023, 6, 30, 23);
+    files[2]->m_facts.fingerprint = 5;
+    files[3]->m_facts.modified = local(2024, 2, 29, 12);
+    other.AddTail(MakeDisc("2", "Other", {MakeFile("x.jpg", "e:\\", "10"), MakeFile("D.JPG", "e:\\", "20")}));
+    other.m_lstDiscs[0]->m_lstFiles[0]->m_facts.fingerprint = 5;  // c.jpg under another name
+    const auto index = CCatalogueIndex::Build(database, "Dates.ovd");
+    const std::pair<const char*, const char*> cases[] = {
+        {"dm:2023", "b.jpg,c.jpg"},
+        {"dm:2023-01", "b.jpg"},
+        {"dm:2022-12-31..2023-01-01", "a.jpg,b.jpg"},
+        {"dm:2023-01-02..", "c.jpg,d.jpg"},
+        {"dm:>2023", "d.jpg"},
+        {"dm:>=2023-06-30", "c.jpg,d.jpg"},
+        {"dm:<2023", "a.jpg"},
+        {"dm:<=2024-02", "a.jpg,b.jpg,c.jpg,d.jpg"},
+        {"!dm:2023", "a.jpg,d.jpg,old.jpg"},  // a file without a time is outside every period
+        {"dupe:", ""},
+    };
+    for (const auto& [query, expected] : cases)
+        EXPECT_EQ(Found(query, index, &database), expected) << query;
+
+    // Over both catalogues, on the index and without one.
+    const std::shared_ptr<const CCatalogueIndex> both[] = {
+        index, CCatalogueIndex::Build(other, "Other.ovd")};
+    const auto query = ParseQuery("dupe: !x").query;
+    std::string names;
+    for (const Hit& hit : ov2::find::Run(*query, both).hits)
+        names += both[hit.catalogue]->File(hit.disc, hit.item)->m_strFileName.str() + ",";
+    EXPECT_EQ(names, "c.jpg,d.jpg,D.JPG,");
+    const char marks[] = {0, 0, 1, 1, 0};
+    EXPECT_EQ(RunOnce(*query, database, 0, marks).hits.size(), 2u);
 }
 
 }  // namespace
