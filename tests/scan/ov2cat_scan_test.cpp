@@ -5,8 +5,12 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <fstream>
+#include <map>
 
 #include "core/catalogue_file.h"
 #include "core/catalogue_save.h"
@@ -63,10 +67,10 @@ TEST(Ov2catScanTest, AppendsTheDiscWithTheNextNumberToANewThenAnExistingCatalogu
     const ScanRun first = Ov2catScan(map, {QStringLiteral("E"), Q(catalogue),
                                            QStringLiteral("--name"), QStringLiteral("Backup")});
     EXPECT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_EQ(first.out, "disc 1 files 3 size 3072.000 MB\n");
+    EXPECT_TRUE(first.out.starts_with("disc 1 files 3 size 3072.000 MB\nvolume: ")) << first.out;
     const ScanRun second = Ov2catScan(map, {QStringLiteral("e:"), Q(catalogue)});
     EXPECT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(second.out, "disc 2 files 3 size 3072.000 MB\n");
+    EXPECT_TRUE(second.out.starts_with("disc 2 files 3 size 3072.000 MB\nvolume: ")) << second.out;
 
     COvDiscDatabase database;
     std::string error;
@@ -103,11 +107,54 @@ TEST(Ov2catScanTest, ArchivesAreListedUnlessTurnedOffAndTheOnesThatCannotBeAreNa
         Ov2catScan(map, {QStringLiteral("E"), Q(dir / "a.ovd"), QStringLiteral("--archives")});
     EXPECT_TRUE(listed.out.starts_with("disc 1 files 3 size ")) << listed.out << listed.err;
     EXPECT_TRUE(listed.out.ends_with(
-        " MB\n1 archive listed.\n1 archive not listed: 1 damaged\ne:\\broken.tar.gz: damaged\n"));
+        " free\n1 archive listed.\n1 archive not listed: 1 damaged\ne:\\broken.tar.gz: damaged\n"));
     const ScanRun plain =
         Ov2catScan(map, {QStringLiteral("E"), Q(dir / "a.ovd"), QStringLiteral("--no-archives")});
-    EXPECT_TRUE(plain.out.starts_with("disc 2 files 2 size ") && plain.out.ends_with(" MB\n"))
+    EXPECT_TRUE(plain.out.starts_with("disc 2 files 2 size ") && plain.out.ends_with(" free\n"))
         << plain.out;
+}
+
+TEST(Ov2catScanTest, TimesFingerprintsAndTheVolumeAreKeptInTheCatalogue) {
+    TempDir dir;
+    const fs::path disc = dir / "disc";
+    PutFile(disc / "old.txt", 10);
+    PutFile(disc / "sub" / "later.bin", 20);
+    fs::create_symlink("old.txt", disc / "link.txt");
+    const auto setTime = [](const fs::path& path, std::int64_t seconds) {
+        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    };
+    setTime(disc / "old.txt", 946684800);            // 2000-01-01
+    setTime(disc / "sub" / "later.bin", 4102444800);  // 2100-01-01, past 32-bit seconds
+    const fs::path catalogue = dir / "facts.ovd";
+    const ScanRun run = Ov2catScan("", {Q(disc), Q(catalogue), QStringLiteral("--letter"), QStringLiteral("E")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_TRUE(Ov2catScan("", {Q(disc), Q(catalogue), QStringLiteral("--no-fingerprint")}).exitCode == 0);
+
+    COvDiscDatabase database;
+    ASSERT_TRUE(ReadCatalogueFile(catalogue, database, nullptr));
+    ASSERT_EQ(database.GetCount(), 2);
+    std::map<std::string, FileFacts> facts;
+    for (const auto& file : database.m_lstDiscs[0]->m_lstFiles) facts[file->m_strFileName.str()] = file->m_facts;
+    EXPECT_EQ(facts["old.txt"].modified, 946684800);
+    EXPECT_EQ(facts["later.bin"].modified, 4102444800);
+    EXPECT_EQ(facts["link.txt"].modified, 946684800);  // the target's, as its size is
+    EXPECT_TRUE(facts["old.txt"].HasFingerprint());
+    EXPECT_EQ(facts["link.txt"].fingerprint, facts["old.txt"].fingerprint);
+    EXPECT_NE(facts["later.bin"].fingerprint, facts["old.txt"].fingerprint);
+    for (const auto& file : database.m_lstDiscs[1]->m_lstFiles) {
+        EXPECT_FALSE(file->m_facts.HasFingerprint());
+        EXPECT_TRUE(file->m_facts.HasTime());
+    }
+
+    const DiscFacts& volume = database.m_lstDiscs[0]->m_facts;
+    EXPECT_FALSE(volume.fileSystem.empty());
+    EXPECT_GT(volume.capacity, 0);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$"))
+                    .match(QString::fromStdString(volume.scannedAt))
+                    .hasMatch())
+        << volume.scannedAt;
+    EXPECT_NE(run.out.find("\nvolume: " + volume.Summary() + "\n"), std::string::npos) << run.out;
 }
 
 TEST(Ov2catScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
@@ -176,7 +223,7 @@ TEST(Ov2catScanTest, RescanOfAnAudioImageKeepsTitlesAndWritesOnlyWithYes) {
     const std::string before = ReadFileBytes(catalogue);
     const QStringList rescan = {QStringLiteral("rescan"), Q(cue), Q(catalogue), QStringLiteral("--disc")};
     const std::string summary =
-        "Rescan of disc 1: 0 files added, 0 removed, 0 changed in size, 0 moved; categories kept "
+        "Rescan of disc 1: 0 files added, 0 removed, 0 changed, 0 moved; categories kept "
         "on 0 files.\n";
 
     ScanRun run = Ov2cat("", rescan + QStringList{QStringLiteral("1")});
