@@ -64,15 +64,12 @@ std::uint64_t FileFingerprint(int fd, std::int64_t size) {
 std::uint64_t FileFingerprintAt(int folder, const char* name, std::int64_t size) {
     // Non-blocking: a FIFO recorded as a file must not hold the scan until a writer comes.
     const FdCloser fd(::openat(folder, name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.get() < 0) return 0;
-    struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != size) return 0;
     return FileFingerprint(fd.get(), size);
 }
 
 std::uint64_t FileFingerprint(const std::string& path) {
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return 0;
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
     return FileFingerprintAt(AT_FDCWD, path.c_str(), static_cast<std::int64_t>(st.st_size));
 }
 

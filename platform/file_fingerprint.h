@@ -15,12 +15,12 @@ inline constexpr std::int64_t kFingerprintPart = 64 * 1024;
 // read, e.g. the file is shorter now; never 0 otherwise.
 std::uint64_t FileFingerprint(int fd, std::int64_t size);
 
-// The same of the regular file `name` in the open folder `folder` (or AT_FDCWD and a path),
-// following a link. 0 for anything but a regular file of that size, or one that cannot be read;
-// a FIFO or a device is never waited on.
+// The same of `name` in the open folder `folder` (or AT_FDCWD and a path), following a link,
+// which the caller found to be a regular file of `size` bytes: no stat more per file. Should it
+// have become a FIFO meanwhile, it is not waited on; 0 when it cannot be read.
 std::uint64_t FileFingerprintAt(int folder, const char* name, std::int64_t size);
 
-// The same of the file at `path`, whatever its size.
+// The same of the regular file at `path`, whatever its size; 0 for anything else.
 std::uint64_t FileFingerprint(const std::string& path);
 
 }  // namespace ov2
