@@ -33,25 +33,27 @@ std::string SysfsText(const QString& path) {
 
 }  // namespace
 
-std::string DriveModel(const std::string& device) {
-    if (device.rfind("/dev/", 0) != 0) return std::string();
+std::string DriveModel(const std::string& device, const std::string& blockFolder) {
+    if (device.empty() || device.front() != '/') return std::string();  // "tmpfs", "overlay"
     const QString name = QFileInfo(QFile::decodeName(device.c_str())).canonicalFilePath().section(
         QLatin1Char('/'), -1);
     if (name.isEmpty()) return std::string();
     // A partition's folder lies inside its disk's: sda1 → sda.
-    const QString block = QFileInfo(QStringLiteral("/sys/class/block/") + name).canonicalFilePath();
+    const QString block =
+        QFileInfo(QFile::decodeName(blockFolder.c_str()) + QLatin1Char('/') + name).canonicalFilePath();
     if (block.isEmpty()) return std::string();
     const QString disk =
         QFileInfo::exists(block + QStringLiteral("/partition")) ? block + QStringLiteral("/..") : block;
     return SysfsText(disk + QStringLiteral("/device/model"));
 }
 
-std::string DeviceUuid(const std::string& device) {
-    if (device.rfind("/dev/", 0) != 0) return std::string();
+std::string DeviceUuid(const std::string& device, const std::string& uuidFolder) {
+    if (device.empty() || device.front() != '/') return std::string();
     const QString target = QFileInfo(QFile::decodeName(device.c_str())).canonicalFilePath();
     if (target.isEmpty()) return std::string();
-    const QDir links(QStringLiteral("/dev/disk/by-uuid"));
-    for (const QFileInfo& link : links.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+    const QDir links(QFile::decodeName(uuidFolder.c_str()));
+    for (const QFileInfo& link :
+         links.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         if (link.canonicalFilePath() == target) return Utf8(link.fileName());
     }
     return std::string();

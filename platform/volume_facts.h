@@ -17,12 +17,15 @@ DiscFacts FolderVolumeFacts(const std::string& folder);
 // volume label (the Joliet one when there is one); its size as capacity and nothing free.
 DiscFacts ImageVolumeFacts(const std::string& imagePath);
 
-// The model of the drive of a block device ("/dev/sr0", "/dev/sdb1": its parent's); empty
-// when sysfs does not say.
-std::string DriveModel(const std::string& device);
+// The model of the drive of a block device ("/dev/sr0", "/dev/sdb1": its parent's), from the
+// block devices' folders of sysfs; empty when they do not say.
+std::string DriveModel(const std::string& device,
+                       const std::string& blockFolder = "/sys/class/block");
 
-// The UUID or serial number of a block device, from /dev/disk/by-uuid; empty when it has none.
-std::string DeviceUuid(const std::string& device);
+// The UUID or serial number of a block device: the name of the link in `uuidFolder` that leads
+// to it; empty when it has none.
+std::string DeviceUuid(const std::string& device,
+                       const std::string& uuidFolder = "/dev/disk/by-uuid");
 
 // Now, local time, ISO 8601 with the zone: "2026-12-08T14:03:09+01:00".
 std::string ScanTimeText();
