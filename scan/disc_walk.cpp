@@ -331,12 +331,8 @@ void CDiscWalk::RecordFiles(Source* source, const std::string& sourcePath,
         file->m_facts.encrypted = listed.encrypted;
         if (m_bFingerprints && source) {
             if (m_knownFingerprint) file->m_facts.fingerprint = m_knownFingerprint(*file);
-            if (file->m_facts.HasFingerprint()) {
-                ++m_nFingerprintsKept;
-            } else if (listed.regular) {
+            if (!file->m_facts.HasFingerprint())
                 file->m_facts.fingerprint = source->Fingerprint(sourcePath, listing, listed);
-                ++m_nFingerprintsRead;
-            }
         }
         m_dTotalBytes += static_cast<double>(listed.size);
         // The original's test: a case-sensitive ".cda" anywhere in the name.

@@ -99,10 +99,6 @@ public:
         m_bFingerprints = on;
         m_knownFingerprint = std::move(known);
     }
-    // How many files were read for their fingerprint, and how many fingerprints came from
-    // KnownFingerprint.
-    int FingerprintsRead() const { return m_nFingerprintsRead; }
-    int FingerprintsKept() const { return m_nFingerprintsKept; }
 
     int FileCount() const { return static_cast<int>(m_files.size()); }
     // The sum of the recorded sizes, in full.
@@ -174,6 +170,4 @@ private:
     ArchiveReport m_archives;
     bool m_bFingerprints = false;
     KnownFingerprint m_knownFingerprint;
-    int m_nFingerprintsRead = 0;
-    int m_nFingerprintsKept = 0;
 };
