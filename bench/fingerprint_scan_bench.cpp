@@ -39,9 +39,11 @@ void Fill(const fs::path& folder) {
         fs::create_directories(sub);
         for (int i = 0; i < kFilesPerFolder; ++i) {
             const int n = f * kFilesPerFolder + i;
-            const std::size_t size = n % kLargeEvery == 0 ? kLargeSize : 100 + static_cast<std::size_t>(n * 37 % 3996);
+            const std::size_t size =
+                n % kLargeEvery == 0 ? kLargeSize : 100 + static_cast<std::size_t>(n * 37 % 3996);
             std::ofstream out(sub / ("file " + std::to_string(i) + ".dat"), std::ios::binary);
-            out.write(data.data() + n % 97, static_cast<std::streamsize>(std::min(size, data.size() - 97)));
+            out.write(data.data() + n % 97,
+                      static_cast<std::streamsize>(std::min(size, data.size() - 97)));
         }
     }
 }
@@ -68,9 +70,9 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
     const bool temporary = argc <= 2;
-    const fs::path folder =
-        temporary ? fs::temp_directory_path() / ("ov2-bench-fingerprints-" + std::to_string(getpid()))
-                  : fs::path(argv[2]);
+    const fs::path folder = temporary ? fs::temp_directory_path() /
+                                            ("ov2-bench-fingerprints-" + std::to_string(getpid()))
+                                      : fs::path(argv[2]);
     if (!fs::exists(folder)) {
         const auto start = Clock::now();
         Fill(folder);
@@ -85,8 +87,9 @@ int main(int argc, char** argv) {
         fingerprinted.push_back(WalkSeconds(folder, true, nullptr));
     }
     const double without = Median(plain), with = Median(fingerprinted);
-    std::printf("%d files, median of %d rounds: walk %.3f s, with fingerprints %.3f s, overhead %.1f %%\n",
-                files, rounds, without, with, (with / without - 1) * 100);
+    std::printf(
+        "%d files, median of %d rounds: walk %.3f s, with fingerprints %.3f s, overhead %.1f %%\n",
+        files, rounds, without, with, (with / without - 1) * 100);
     if (temporary) fs::remove_all(folder);
     return 0;
 }

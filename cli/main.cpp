@@ -258,9 +258,8 @@ int Scan(int argc, char** argv) {
             return Usage();
     }
     if (LockedAgainstWriting(argv[3], force)) return 1;
-    const ScanCommandResult result =
-        ScanIntoCatalogue(argv[2], argv[3], std::move(name), std::move(letter),
-                          archives.value_or(true), fingerprint);
+    const ScanCommandResult result = ScanIntoCatalogue(
+        argv[2], argv[3], std::move(name), std::move(letter), archives.value_or(true), fingerprint);
     if (!result.ok) return Fail(result.what, result.reason);
     return WriteOut(result.output);
 }
@@ -300,9 +299,8 @@ int Rescan(int argc, char** argv) {
     if (!number) return Usage();
     // Only the report without --yes leaves the catalogue alone.
     if (apply && LockedAgainstWriting(argv[3], force)) return 1;
-    const ScanCommandResult result =
-        RescanInCatalogue(argv[2], argv[3], *number, letter, apply, archives.value_or(true),
-                          fingerprint);
+    const ScanCommandResult result = RescanInCatalogue(argv[2], argv[3], *number, letter, apply,
+                                                       archives.value_or(true), fingerprint);
     if (!result.ok) return Fail(result.what, result.reason);
     if (!result.warning.empty()) std::fputs(("ov2cat: " + result.warning + "\n").c_str(), stderr);
     return WriteOut(result.output);

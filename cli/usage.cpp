@@ -110,16 +110,16 @@ constexpr CommandUsage kCommands[] = {
      "with the next number to the catalogue, made when missing; prints \"disc N files F "
      "size S MB\" and \"volume: \" with the volume's file system, label, capacity and free "
      "space as far as they are known. A folder, an ISO image or a CUE sheet in place of the "
-     "letter is recorded as a disc in drive X, by default the first letter from D: that no drive uses. The files "
-     "inside archives (zip, 7z, rar, tar, cab) are recorded in a folder named like the "
-     "archive unless --no-archives; archives inside archives stay files. Then it prints "
-     "\"N archives listed.\" and, for those that could not be, \"M archives not listed: "
-     "E encrypted, D damaged\" and one \"PATH: REASON\" a line. Each file's modification "
-     "time is recorded, and with --fingerprint (the default except for a disc in an optical "
-     "drive, where --no-fingerprint is) its fingerprint: its first and last 64 KiB and its "
-     "size, which finds the same file on other discs (files inside images and archives get "
-     "none). A catalogue that another program has open for editing (its lock lies beside it) is left alone: exit 1 with "
-     "\"locked by USER on HOST since TIME\", unless --force"},
+     "letter is recorded as a disc in drive X, by default the first letter from D: that no "
+     "drive uses. The files inside archives (zip, 7z, rar, tar, cab) are recorded in a folder "
+     "named like the archive unless --no-archives; archives inside archives stay files. Then "
+     "it prints \"N archives listed.\" and, for those that could not be, \"M archives not "
+     "listed: E encrypted, D damaged\" and one \"PATH: REASON\" a line. Each file's "
+     "modification time is recorded, and with --fingerprint (the default except for a disc in "
+     "an optical drive, where --no-fingerprint is) its fingerprint: its first and last 64 KiB "
+     "and its size, which finds the same file on other discs (files inside images and archives "
+     "get none). A catalogue that another program has open for editing (its lock lies beside "
+     "it) is left alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
     {"rescan",
      "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes] [--archives] [--no-archives] "
      "[--fingerprint] [--no-fingerprint] [--force]",

@@ -17,7 +17,8 @@ namespace {
 bool HashPart(int fd, std::int64_t offset, std::int64_t length, XXH3_state_t& state) {
     thread_local std::vector<char> buffer(static_cast<std::size_t>(kFingerprintPart));
     while (length > 0) {
-        const auto want = static_cast<std::size_t>(std::min<std::int64_t>(length, kFingerprintPart));
+        const auto want =
+            static_cast<std::size_t>(std::min<std::int64_t>(length, kFingerprintPart));
         const ssize_t got = ::pread(fd, buffer.data(), want, static_cast<off_t>(offset));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) return false;

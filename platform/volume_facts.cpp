@@ -20,9 +20,13 @@ constexpr off_t kFirstDescriptor = 16 * kSectorSize;
 // Images carry a handful; more than this is a malformed set.
 constexpr int kMaxDescriptors = 32;
 
-std::string Trimmed(const QString& text) { return text.trimmed().toStdString(); }
+std::string Trimmed(const QString& text) {
+    return text.trimmed().toStdString();
+}
 
-std::string Utf8(const QString& text) { return text.toStdString(); }
+std::string Utf8(const QString& text) {
+    return text.toStdString();
+}
 
 // The first line of a small sysfs file, trimmed; empty when there is none.
 std::string SysfsText(const QString& path) {
@@ -35,15 +39,18 @@ std::string SysfsText(const QString& path) {
 
 std::string DriveModel(const std::string& device, const std::string& blockFolder) {
     if (device.empty() || device.front() != '/') return std::string();  // "tmpfs", "overlay"
-    const QString name = QFileInfo(QFile::decodeName(device.c_str())).canonicalFilePath().section(
-        QLatin1Char('/'), -1);
+    const QString name = QFileInfo(QFile::decodeName(device.c_str()))
+                             .canonicalFilePath()
+                             .section(QLatin1Char('/'), -1);
     if (name.isEmpty()) return std::string();
     // A partition's folder lies inside its disk's: sda1 → sda.
     const QString block =
-        QFileInfo(QFile::decodeName(blockFolder.c_str()) + QLatin1Char('/') + name).canonicalFilePath();
+        QFileInfo(QFile::decodeName(blockFolder.c_str()) + QLatin1Char('/') + name)
+            .canonicalFilePath();
     if (block.isEmpty()) return std::string();
-    const QString disk =
-        QFileInfo::exists(block + QStringLiteral("/partition")) ? block + QStringLiteral("/..") : block;
+    const QString disk = QFileInfo::exists(block + QStringLiteral("/partition"))
+                             ? block + QStringLiteral("/..")
+                             : block;
     return SysfsText(disk + QStringLiteral("/device/model"));
 }
 

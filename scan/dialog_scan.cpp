@@ -214,8 +214,8 @@ void CDialogScan::BuildControls() {
     });
 
     // Remembered apart for optical discs, where each file read costs a seek, and other media.
-    m_checkFingerprint =
-        new QCheckBox(QStringLiteral("Fingerprint files (finds the same file on other discs)"), drives);
+    m_checkFingerprint = new QCheckBox(
+        QStringLiteral("Fingerprint files (finds the same file on other discs)"), drives);
     m_checkFingerprint->setObjectName(QStringLiteral("checkFingerprint"));
     m_checkFingerprint->setToolTip(QStringLiteral(
         "Each file's first and last 64 KiB are read, so that a copy of it on another disc is "

@@ -110,9 +110,8 @@ RescanMerge MergeRescan(const std::vector<std::shared_ptr<COvFileData>>& oldFile
         const COvFileData& old = *oldFiles[static_cast<std::size_t>(matchOf[n])];
         COvFileData& now = *newFiles[n];
         // A record of a catalogue older than times has none: it is not changed by time.
-        if (old.m_strSize != now.m_strSize ||
-            (old.m_facts.HasTime() && now.m_facts.HasTime() &&
-             old.m_facts.modified != now.m_facts.modified))
+        if (old.m_strSize != now.m_strSize || (old.m_facts.HasTime() && now.m_facts.HasTime() &&
+                                               old.m_facts.modified != now.m_facts.modified))
             ++merge.summary.changed;
         else if (!now.m_facts.HasFingerprint() && Unchanged(old, now))
             now.m_facts.fingerprint = old.m_facts.fingerprint;
@@ -200,13 +199,13 @@ CDiscWalk::KnownFingerprint KnownFingerprints(
 
 std::string RescanSummaryLine(std::string_view number, const RescanSummary& s) {
     return "Rescan of disc " + std::string(number) + ": " + std::to_string(s.added) +
-           " files added, " + std::to_string(s.removed) + " removed, " +
-           std::to_string(s.changed) + " changed, " + std::to_string(s.moved) +
-           " moved; categories kept on " + std::to_string(s.categoriesKept) + " files.";
+           " files added, " + std::to_string(s.removed) + " removed, " + std::to_string(s.changed) +
+           " changed, " + std::to_string(s.moved) + " moved; categories kept on " +
+           std::to_string(s.categoriesKept) + " files.";
 }
 
-void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline,
-                 std::string today, const DiscFacts& volume) {
+void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline, std::string today,
+                 const DiscFacts& volume) {
     // The root line names the disc ("12 Jazz") as the user labelled it; the folders are new.
     const std::string_view oldOutline = disc.m_strFolderTree.view();
     if (oldOutline.empty()) {

@@ -57,7 +57,7 @@ std::string RescanSummaryLine(std::string_view number, const RescanSummary& summ
 // The disc after the rescan: the merged records and the new outline under the disc's own root
 // line; `today` becomes its saved-at date; `volume`, when the new walk gave any, its volume
 // facts. Number, labels, lending and categories stay.
-void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline,
-                 std::string today, const DiscFacts& volume = {});
+void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline, std::string today,
+                 const DiscFacts& volume = {});
 
 }  // namespace ov2

@@ -103,7 +103,8 @@ public:
                               const ListedFile& file) override {
         // A FIFO or a device is never opened: reading one could wait for ever or disturb it.
         if (!file.regular) return 0;
-        if (listing.open) return ov2::FileFingerprintAt(listing.open.fd(), file.name.c_str(), file.size);
+        if (listing.open)
+            return ov2::FileFingerprintAt(listing.open.fd(), file.name.c_str(), file.size);
         return ov2::FileFingerprintAt(AT_FDCWD, Child(path, file.name).c_str(), file.size);
     }
 };
@@ -157,10 +158,10 @@ public:
                 m_folders[entry.path];
                 listing.folders.push_back(std::move(name));
             } else {
-                listing.files.push_back(ListedFile{
-                    std::move(name), static_cast<std::int64_t>(entry.size),
-                    entry.hasTime ? RecordTime(entry.modified) : ov2::FileFacts::kNoTime, false,
-                    entry.encrypted});
+                listing.files.push_back(
+                    ListedFile{std::move(name), static_cast<std::int64_t>(entry.size),
+                               entry.hasTime ? RecordTime(entry.modified) : ov2::FileFacts::kNoTime,
+                               false, entry.encrypted});
             }
         }
         ino_t serial = 0;
@@ -294,10 +295,10 @@ void CDiscWalk::AddEntry(int folder, const char* name, unsigned char type, Listi
     }
     // The stat taken for the size gives the time too: no call more per file.
     const auto listFile = [&](bool known) {
-        listing.files.push_back(ListedFile{
-            name, known ? static_cast<std::int64_t>(st.st_size) : 0,
-            known ? RecordTime(st.st_mtim.tv_sec) : ov2::FileFacts::kNoTime,
-            known && S_ISREG(st.st_mode), false});
+        listing.files.push_back(
+            ListedFile{name, known ? static_cast<std::int64_t>(st.st_size) : 0,
+                       known ? RecordTime(st.st_mtim.tv_sec) : ov2::FileFacts::kNoTime,
+                       known && S_ISREG(st.st_mode), false});
     };
     if (type == DT_LNK) {
         // The target decides: a folder is left alone, a file counts with its size and time,
@@ -311,8 +312,8 @@ void CDiscWalk::AddEntry(int folder, const char* name, unsigned char type, Listi
     }
 }
 
-void CDiscWalk::RecordFiles(Source* source, const std::string& sourcePath,
-                             const Listing& listing, const std::string& recordPath) {
+void CDiscWalk::RecordFiles(Source* source, const std::string& sourcePath, const Listing& listing,
+                            const std::string& recordPath) {
     // Every file of the folder shares one folder text and one drive text.
     const OvString folder(ov2::LowerText(recordPath));
     const OvString drive(m_strDrive);

@@ -116,25 +116,31 @@ TEST(Ov2catScanTest, TimesFingerprintsAndTheVolumeAreKeptInTheCatalogue) {
     const fs::path disc = dir / "disc", catalogue = dir / "facts.ovd";
     PutFile(disc / "old.txt", 10);
     PutFile(disc / "sub" / "later.bin", 20);
-    SetTime(disc / "old.txt", 946684800);            // 2000-01-01
+    SetTime(disc / "old.txt", 946684800);             // 2000-01-01
     SetTime(disc / "sub" / "later.bin", 4102444800);  // 2100-01-01, past 32-bit seconds
     const ScanRun run = Ov2catScan("", {Q(disc), Q(catalogue)});
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    ASSERT_EQ(Ov2catScan("", {Q(disc), Q(catalogue), QStringLiteral("--no-fingerprint")}).exitCode, 0);
+    ASSERT_EQ(Ov2catScan("", {Q(disc), Q(catalogue), QStringLiteral("--no-fingerprint")}).exitCode,
+              0);
 
     COvDiscDatabase database;
     ASSERT_TRUE(ReadCatalogueFile(catalogue, database, nullptr));
     ASSERT_EQ(database.GetCount(), 2);
     std::map<std::string, FileFacts> facts;
-    for (const auto& file : database.m_lstDiscs[0]->m_lstFiles) facts[file->m_strFileName.str()] = file->m_facts;
+    for (const auto& file : database.m_lstDiscs[0]->m_lstFiles)
+        facts[file->m_strFileName.str()] = file->m_facts;
     EXPECT_EQ(facts["old.txt"].modified, 946684800);
     EXPECT_EQ(facts["later.bin"].modified, 4102444800);
     EXPECT_TRUE(facts["old.txt"].HasFingerprint());
     EXPECT_NE(facts["later.bin"].fingerprint, facts["old.txt"].fingerprint);
     EXPECT_FALSE(database.m_lstDiscs[1]->m_lstFiles[0]->m_facts.HasFingerprint());
     const DiscFacts& volume = database.m_lstDiscs[0]->m_facts;
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$"))
-                    .match(QString::fromStdString(volume.scannedAt)).hasMatch()) << volume.scannedAt;
+    EXPECT_TRUE(
+        QRegularExpression(
+            QStringLiteral("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d(Z|[+-]\\d\\d:\\d\\d)$"))
+            .match(QString::fromStdString(volume.scannedAt))
+            .hasMatch())
+        << volume.scannedAt;
     EXPECT_NE(run.out.find("\nvolume: " + volume.Summary() + "\n"), std::string::npos) << run.out;
 }
 

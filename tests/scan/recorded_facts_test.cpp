@@ -26,9 +26,11 @@ TEST(RecordedFactsTest, ImagesAndArchivesGiveTheirEntriesTimesAndEncryptedEntrie
     TempDir dir;
     PutFile(dir / "tree" / "docs" / "a.txt", 5);
     SetTime(dir / "tree" / "docs" / "a.txt", 1234567890);
-    const std::string image = WriteIso(dir / "disc.iso", dir / "tree", "joliet,volume-id=Backup 23");
+    const std::string image =
+        WriteIso(dir / "disc.iso", dir / "tree", "joliet,volume-id=Backup 23");
     WriteArchive(dir / "disc" / "t.tar", dir / "tree", "--format ustar");
-    EXPECT_EQ(ImageVolumeFacts(image).Summary(), "iso9660, 'Backup 23', " + BinarySizeText(fs::file_size(image)) + ", 0 bytes free");
+    EXPECT_EQ(ImageVolumeFacts(image).Summary(),
+              "iso9660, 'Backup 23', " + BinarySizeText(fs::file_size(image)) + ", 0 bytes free");
 
     CDiscWalk walk("E:\\");
     walk.SetFingerprints(true);
@@ -37,8 +39,9 @@ TEST(RecordedFactsTest, ImagesAndArchivesGiveTheirEntriesTimesAndEncryptedEntrie
     EXPECT_TRUE(inImage.modified == 1234567890 && !inImage.HasFingerprint());  // not read through
 
     const bool sevenZip = std::system("command -v 7z >/dev/null") == 0;
-    const std::string zip = "cd '" + (dir / "tree" / "docs").string() + "' && 7z a -tzip -psecret '" +
-                            (dir / "disc" / "locked.zip").string() + "' a.txt >/dev/null";
+    const std::string zip = "cd '" + (dir / "tree" / "docs").string() +
+                            "' && 7z a -tzip -psecret '" + (dir / "disc" / "locked.zip").string() +
+                            "' a.txt >/dev/null";
     ASSERT_TRUE(!sevenZip || std::system(zip.c_str()) == 0) << zip;
     CDiscWalk archives("E:\\");
     archives.SetListArchives(true);
@@ -86,7 +89,8 @@ TEST(RecordedFactsTest, RescanKeepsFingerprintsOfUnchangedFilesUnreadAndCountsCh
     std::map<std::string, std::uint64_t> before;
     for (const auto& file : old) before[file->m_strFileName.str()] = file->m_facts.fingerprint;
     for (const auto& file : old)  // a record of an older catalogue, without a time
-        if (file->m_strFileName.view() == "untimed.bin") file->m_facts.modified = FileFacts::kNoTime;
+        if (file->m_strFileName.view() == "untimed.bin")
+            file->m_facts.modified = FileFacts::kNoTime;
 
     // Other bytes under the same size and time: a kept fingerprint shows the file was not read.
     WriteFileBytes(root / "same.bin", std::string(1000, 'y'));
@@ -100,7 +104,8 @@ TEST(RecordedFactsTest, RescanKeepsFingerprintsOfUnchangedFilesUnreadAndCountsCh
     const RescanMerge merge = MergeRescan(old, again.TakeFiles());
     EXPECT_EQ(merge.summary.changed, 1);  // touched.bin; untimed.bin had no time to compare
     for (const auto& file : merge.files)  // the others' bytes are as they were
-        EXPECT_EQ(file->m_facts.fingerprint, before[file->m_strFileName.str()]) << file->m_strFileName.str();
+        EXPECT_EQ(file->m_facts.fingerprint, before[file->m_strFileName.str()])
+            << file->m_strFileName.str();
 }
 
 }  // namespace
