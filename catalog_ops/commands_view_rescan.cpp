@@ -45,6 +45,8 @@ void CCommandsView::OnButtonRescan() {
     dialog.m_strDiscNumber = number;
     dialog.m_strDiscName = disc->m_strName.str();
     dialog.SetRescan(DriveHoldingDisc(*disc));
+    // Files that kept their size and time are not read again for their fingerprints.
+    dialog.m_knownFingerprint = ov2::KnownFingerprints(disc->m_lstFiles);
     if (dialog.exec() != QDialog::Accepted) return;
 
     // The old records stay untouched until the user agrees.
@@ -62,7 +64,8 @@ void CCommandsView::OnButtonRescan() {
                           ov2::MsgButtons::YesNo, ov2::MsgIcon::Question) != ov2::MsgResult::Yes)
         return;
 
-    ov2::ApplyRescan(*disc, std::move(merge), dialog.m_pDisc->m_strFolderTree, ov2::TodayText());
+    ov2::ApplyRescan(*disc, std::move(merge), dialog.m_pDisc->m_strFolderTree, ov2::TodayText(),
+                     dialog.m_pDisc->m_facts);
     m_pDocument->SetCurrentDisc(disc);
     if (CLeftView* tree = m_pDocument->FindView<CLeftView>()) {
         if (QTreeWidgetItem* item = tree->RebuildDiscBranch(*disc)) {

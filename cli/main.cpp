@@ -230,11 +230,11 @@ int Freedb(int argc, char** argv) {
     return WriteOut(result.output);
 }
 
-// scan SOURCE FILE.ovd [--name NAME] [--letter X] [--archives|--no-archives] [--force], the
-// options in any order.
+// scan SOURCE FILE.ovd [--name NAME] [--letter X] [--archives|--no-archives]
+// [--fingerprint|--no-fingerprint] [--force], the options in any order.
 int Scan(int argc, char** argv) {
     std::optional<std::string> name, letter;
-    std::optional<bool> archives;
+    std::optional<bool> archives, fingerprint;
     bool force = false;
     for (int i = 4; i < argc; ++i) {
         const std::string_view option = argv[i];
@@ -246,6 +246,10 @@ int Scan(int argc, char** argv) {
             archives = option == "--archives";
             continue;
         }
+        if ((option == "--fingerprint" || option == "--no-fingerprint") && !fingerprint) {
+            fingerprint = option == "--fingerprint";
+            continue;
+        }
         if (i + 1 >= argc) return Usage();
         if (option == "--name" && !name)
             name = argv[++i];
@@ -255,18 +259,18 @@ int Scan(int argc, char** argv) {
             return Usage();
     }
     if (LockedAgainstWriting(argv[3], force)) return 1;
-    const ScanCommandResult result = ScanIntoCatalogue(argv[2], argv[3], std::move(name),
-                                                       std::move(letter), archives.value_or(true));
+    const ScanCommandResult result = ScanIntoCatalogue(
+        argv[2], argv[3], std::move(name), std::move(letter), archives.value_or(true), fingerprint);
     if (!result.ok) return Fail(result.what, result.reason);
     return WriteOut(result.output);
 }
 
-// rescan SOURCE FILE.ovd --disc N [--letter X] [--yes] [--archives|--no-archives] [--force],
-// the options in any order.
+// rescan SOURCE FILE.ovd --disc N [--letter X] [--yes] [--archives|--no-archives]
+// [--fingerprint|--no-fingerprint] [--force], the options in any order.
 int Rescan(int argc, char** argv) {
     std::optional<std::string> number, letter;
     bool apply = false, force = false;
-    std::optional<bool> archives;
+    std::optional<bool> archives, fingerprint;
     for (int i = 4; i < argc; ++i) {
         const std::string_view option = argv[i];
         if (option == "--yes" && !apply) {
@@ -275,6 +279,10 @@ int Rescan(int argc, char** argv) {
         }
         if ((option == "--archives" || option == "--no-archives") && !archives) {
             archives = option == "--archives";
+            continue;
+        }
+        if ((option == "--fingerprint" || option == "--no-fingerprint") && !fingerprint) {
+            fingerprint = option == "--fingerprint";
             continue;
         }
         if (option == "--force" && !force) {
@@ -292,8 +300,8 @@ int Rescan(int argc, char** argv) {
     if (!number) return Usage();
     // Only the report without --yes leaves the catalogue alone.
     if (apply && LockedAgainstWriting(argv[3], force)) return 1;
-    const ScanCommandResult result =
-        RescanInCatalogue(argv[2], argv[3], *number, letter, apply, archives.value_or(true));
+    const ScanCommandResult result = RescanInCatalogue(argv[2], argv[3], *number, letter, apply,
+                                                       archives.value_or(true), fingerprint);
     if (!result.ok) return Fail(result.what, result.reason);
     if (!result.warning.empty()) std::fputs(("ov2cat: " + result.warning + "\n").c_str(), stderr);
     return WriteOut(result.output);

@@ -157,7 +157,12 @@ bool ReadCatalogue(const std::string& path, COv2Doc& doc, ScanCommandResult& fai
     return false;
 }
 
-bool Walk(const CommandSource& given, CDiscWalk& walk, ScanCommandResult& failure) {
+// Walks the source; `volume` receives the facts of what was walked. `fingerprint` (by default
+// on unless the disc is in an optical drive) has the walk read files for their fingerprints,
+// `known` giving those it need not read.
+bool Walk(const CommandSource& given, CDiscWalk& walk, ScanCommandResult& failure,
+          ov2::DiscFacts& volume, std::optional<bool> fingerprint,
+          CDiscWalk::KnownFingerprint known = {}) {
     // Mounting a data disc runs the desktop's mounter, which wants an application object.
     int argc = 1;
     char program[] = "ov2cat";
@@ -168,6 +173,8 @@ bool Walk(const CommandSource& given, CDiscWalk& walk, ScanCommandResult& failur
         given.pathSource ? *given.pathSource
                          : ov2::ResolveScanSource(given.letter, ov2::ScanSourceServices::Machine());
     const std::string driveRoot{given.letter, ':', '\\'};
+    walk.SetFingerprints(fingerprint.value_or(!ov2::IsOpticalSource(source)), std::move(known));
+    volume = ov2::SourceVolumeFacts(source);
     switch (source.kind) {
         case ov2::ScanSource::Kind::NoDrive:
             failure = Failure(given.text, "no such drive");
@@ -205,14 +212,16 @@ bool Save(const std::string& path, const COv2Doc& doc, ScanCommandResult& failur
 
 ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::string& cataloguePath,
                                     std::optional<std::string> name,
-                                    std::optional<std::string> letterOption, bool listArchives) {
+                                    std::optional<std::string> letterOption, bool listArchives,
+                                    std::optional<bool> fingerprint) {
     ScanCommandResult result;
     const std::optional<CommandSource> source = ParseSource(sourceText, letterOption, 0, result);
     COv2Doc doc;
     if (!source || !ReadCatalogue(cataloguePath, doc, result)) return result;
     CDiscWalk walk(std::string{source->letter, ':', '\\'});
     walk.SetListArchives(listArchives);
-    if (!Walk(*source, walk, result)) return result;
+    ov2::DiscFacts volume;
+    if (!Walk(*source, walk, result, volume, fingerprint)) return result;
 
     auto disc = std::make_shared<COvDisc>();
     const std::string number = ov2::NextDiscNumber(*doc.m_pDatabase);
@@ -225,12 +234,15 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
     disc->m_strName = discName;
     disc->m_strSavedAt = ov2::TodayText();
     disc->m_strLocation = "home";
+    disc->m_facts = volume;
     doc.m_pDatabase->AddTail(std::move(disc));
     if (!Save(cataloguePath, doc, result)) return result;
 
     result.ok = true;
     result.output = "disc " + number + " files " + std::to_string(fileCount) + " size " +
                     FormatSizeText(totalBytes) + "\n";
+    if (const std::string summary = volume.Summary(); !summary.empty())
+        result.output += "volume: " + summary + "\n";
     if (const std::string archives = walk.Archives().Summary(); !archives.empty())
         result.output += archives + "\n";
     ov2::LeaveToProcessEnd(doc.m_pDatabase);
@@ -240,7 +252,7 @@ ScanCommandResult ScanIntoCatalogue(std::string_view sourceText, const std::stri
 ScanCommandResult RescanInCatalogue(std::string_view sourceText, const std::string& cataloguePath,
                                     const std::string& number,
                                     std::optional<std::string> letterOption, bool apply,
-                                    bool listArchives) {
+                                    bool listArchives, std::optional<bool> fingerprint) {
     ScanCommandResult result;
     COv2Doc doc;
     std::error_code error;
@@ -258,7 +270,9 @@ ScanCommandResult RescanInCatalogue(std::string_view sourceText, const std::stri
     if (!source) return result;
     CDiscWalk walk(std::string{source->letter, ':', '\\'});
     walk.SetListArchives(listArchives);
-    if (!Walk(*source, walk, result)) return result;
+    ov2::DiscFacts volume;
+    if (!Walk(*source, walk, result, volume, fingerprint, ov2::KnownFingerprints(disc->m_lstFiles)))
+        return result;
 
     const std::string outline = walk.FolderOutline(disc->m_strNumber.view());
     ov2::RescanMerge merge = ov2::MergeRescan(disc->m_lstFiles, walk.TakeFiles());
@@ -268,7 +282,7 @@ ScanCommandResult RescanInCatalogue(std::string_view sourceText, const std::stri
                          disc->m_strName.str() + "\": none of its folders or files are there";
     result.output = ov2::RescanSummaryLine(number, merge.summary) + "\n";
     if (apply) {
-        ov2::ApplyRescan(*disc, std::move(merge), outline, ov2::TodayText());
+        ov2::ApplyRescan(*disc, std::move(merge), outline, ov2::TodayText(), volume);
         if (!Save(cataloguePath, doc, result)) return result;
     }
     result.ok = true;

@@ -122,30 +122,36 @@ constexpr CommandUsage kCommands[] = {
      "that contact address in the greeting"},
     {"scan",
      "LETTER|FOLDER|IMAGE FILE.ovd [--name NAME] [--letter X] [--archives] [--no-archives] "
-     "[--force]",
+     "[--fingerprint] [--no-fingerprint] [--force]",
      "records the disc in the drive (\"E\", \"e:\") as the scan dialog does and appends it "
      "with the next number to the catalogue, made when missing; prints \"disc N files F "
-     "size S MB\". A folder, an ISO image or a CUE sheet in place of the letter is recorded "
-     "as a disc in drive X, by default the first letter from D: that no drive uses. The files "
-     "inside archives (zip, 7z, rar, tar, cab) are recorded in a folder named like the "
-     "archive unless --no-archives; archives inside archives stay files. Then it prints "
-     "\"N archives listed.\" and, for those that could not be, \"M archives not listed: "
-     "E encrypted, D damaged\" and one \"PATH: REASON\" a line. A catalogue that another "
-     "program has open for editing (its lock lies beside it) is left alone: exit 1 with "
-     "\"locked by USER on HOST since TIME\", unless --force"},
+     "size S MB\" and \"volume: \" with the volume's file system, label, capacity and free "
+     "space as far as they are known. A folder, an ISO image or a CUE sheet in place of the "
+     "letter is recorded as a disc in drive X, by default the first letter from D: that no "
+     "drive uses. The files inside archives (zip, 7z, rar, tar, cab) are recorded in a folder "
+     "named like the archive unless --no-archives; archives inside archives stay files. Then "
+     "it prints \"N archives listed.\" and, for those that could not be, \"M archives not "
+     "listed: E encrypted, D damaged\" and one \"PATH: REASON\" a line. Each file's "
+     "modification time is recorded, and with --fingerprint (the default except for a disc in "
+     "an optical drive, where --no-fingerprint is) its fingerprint: its first and last 64 KiB "
+     "and its size, which finds the same file on other discs (files inside images and archives "
+     "get none). A catalogue that another program has open for editing (its lock lies beside "
+     "it) is left alone: exit 1 with \"locked by USER on HOST since TIME\", unless --force"},
     {"rescan",
      "LETTER|FOLDER|IMAGE FILE.ovd --disc N [--letter X] [--yes] [--archives] [--no-archives] "
-     "[--force]",
+     "[--fingerprint] [--no-fingerprint] [--force]",
      "walks the disc again (the source as ov2cat scan takes it; a folder or image is "
      "recorded under the letter the disc's files carry unless --letter says otherwise) and "
-     "prints \"Rescan of disc N: A files added, R removed, C changed in size, M moved; "
+     "prints \"Rescan of disc N: A files added, R removed, C changed, M moved; "
      "categories kept on K files.\"; only with --yes does the catalogue take the new files "
      "and folders, keeping the disc's number, labels, lending and categories and, on files "
      "found again (also moved ones), their categories and track titles. A source that seems "
-     "to hold another disc gives a warning on standard error. Archives are walked as ov2cat "
-     "scan walks them, unless --no-archives. With --yes, a catalogue that another program has "
-     "open for editing (its lock lies beside it) is left alone: exit 1 with \"locked by USER "
-     "on HOST since TIME\", unless --force"},
+     "to hold another disc gives a warning on standard error. A file counts as changed when "
+     "its size or its recorded modification time differs. Archives and fingerprints are as "
+     "ov2cat scan takes them; a file that kept its size and time keeps its fingerprint "
+     "without being read. With --yes, a catalogue that another program has open for editing "
+     "(its lock lies beside it) is left alone: exit 1 with \"locked by USER on HOST since "
+     "TIME\", unless --force"},
     {"convert", "OLD_FOLDER OUT.ovd [--force]",
      "converts the old catalogue in the folder (\"Data.dat\", \"Cat.dat\", "
      "\"FileData.dat\", \"Tree.ovdt\", opened for reading only) as \"Convert Old Files\" "

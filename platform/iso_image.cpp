@@ -369,6 +369,10 @@ bool CopyBody(const EntrySource& source, const std::string& entryPath, int fd, s
 RawImageEntry RawEntryOf(::archive_entry* entry, std::string path, std::uint64_t& previousSize) {
     RawImageEntry item;
     item.entry.path = std::move(path);
+    item.entry.hasTime = archive_entry_mtime_is_set(entry) != 0;
+    if (item.entry.hasTime) item.entry.modified = archive_entry_mtime(entry);
+    // Zip and 7z entries may hide their data behind a password while their names stay readable.
+    item.entry.encrypted = archive_entry_is_encrypted(entry) != 0;
     const mode_t type = archive_entry_filetype(entry);
     if (type == AE_IFDIR) {
         item.entry.folder = true;
@@ -445,7 +449,11 @@ void SettleImageEntries(std::vector<RawImageEntry>& raw, std::vector<ImageEntry>
                 target = LinkTarget(next.entry.path, next.linkTarget);
             }
             if (reached && reached->entry.folder) continue;
+            // Like a link on a mounted disc, it shows what it leads to.
             item.entry.size = reached ? reached->entry.size : 0;
+            item.entry.hasTime = reached && reached->entry.hasTime;
+            item.entry.modified = reached ? reached->entry.modified : 0;
+            item.entry.encrypted = reached && reached->entry.encrypted;
         }
         entries.push_back(item.entry);  // copied: a later link may still follow this one's path
     }

@@ -23,6 +23,9 @@ struct ImageEntry {
                              // stores them (Rock Ridge, else Joliet, else ISO 9660 names)
     std::uint64_t size = 0;  // files only
     bool folder = false;
+    bool hasTime = false;       // whether the entry says when it was last modified
+    std::int64_t modified = 0;  // UTC seconds since 1970, with hasTime
+    bool encrypted = false;     // its data cannot be read without a password
 };
 
 // An entry as libarchive reads it, before SettleImageEntries settles links and implied folders.
@@ -33,14 +36,14 @@ struct RawImageEntry {
 };
 
 // What a libarchive entry read from an image or an archive is: a folder, a link and its target,
-// or a file and its size (a hard link without a size of its own has that of the entry before,
-// kept in `previousSize`).
+// or a file, its size, time and whether it is encrypted (a hard link without a size of its own
+// has that of the entry before, kept in `previousSize`).
 RawImageEntry RawEntryOf(::archive_entry* entry, std::string path, std::uint64_t& previousSize);
 
 // Makes a listing one that a mounted image would show: one entry per path (the first one read
 // wins), every folder above an entry present as a folder, nothing below a file. Links lead to
 // what they name inside: to a folder they are left out, to a file they count with its size, and
-// to nothing (or outside) they are files of no size.
+// to nothing (or outside) they are files of no size and no time.
 void SettleImageEntries(std::vector<RawImageEntry>& raw, std::vector<ImageEntry>& entries);
 
 // Joliet and zip names reach libarchive in their own encodings, which it turns into the

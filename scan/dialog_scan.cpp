@@ -30,6 +30,7 @@
 #include "platform/message_box.h"
 #include "platform/quiet_wait.h"
 #include "platform/text.h"
+#include "platform/volume_facts.h"
 #include "scan/scan_label_delegate.h"
 #include "widgets/theme_icons.h"
 
@@ -115,6 +116,7 @@ CDialogScan::CDialogScan(QWidget* parent) : QDialog(parent), m_pDisc(std::make_s
     m_chooseImage = ChooseImage;
     BuildControls();
     ListCdromDrives();
+    ShowSelectedDrive();
 }
 
 CDialogScan::~CDialogScan() = default;
@@ -183,6 +185,12 @@ void CDialogScan::BuildControls() {
     addButtons->addWidget(addImage);
     addButtons->addStretch(1);
 
+    m_labelVolume = new QLabel(drives);
+    m_labelVolume->setObjectName(QStringLiteral("labelVolume"));
+    m_labelVolume->setTextFormat(Qt::PlainText);
+    m_labelVolume->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_labelVolume->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
     m_progress = new QProgressBar(drives);
     m_progress->setObjectName(QStringLiteral("progressScan"));
     m_progress->setRange(0, 100);
@@ -205,6 +213,17 @@ void CDialogScan::BuildControls() {
             .setValue(QStringLiteral("Scan/ListArchives"), on);
     });
 
+    // Remembered apart for optical discs, where each file read costs a seek, and other media.
+    m_checkFingerprint = new QCheckBox(
+        QStringLiteral("Fingerprint files (finds the same file on other discs)"), drives);
+    m_checkFingerprint->setObjectName(QStringLiteral("checkFingerprint"));
+    m_checkFingerprint->setToolTip(QStringLiteral(
+        "Each file's first and last 64 KiB are read, so that a copy of it on another disc is "
+        "found; slow on CDs and DVDs"));
+    connect(m_checkFingerprint, &QCheckBox::clicked, this, [this](bool on) {
+        QSettings(QStringLiteral("Ov2"), QStringLiteral("Ov2")).setValue(FingerprintKey(), on);
+    });
+
     m_labelFolder = ScanText(drives, "labelFolder");
     m_labelFile = ScanText(drives, "labelFile");
     m_labelFiles = ScanText(drives, "labelFiles");
@@ -217,8 +236,10 @@ void CDialogScan::BuildControls() {
 
     auto* driveColumn = new QVBoxLayout(drives);
     driveColumn->addWidget(m_stackDrives);
+    driveColumn->addWidget(m_labelVolume);
     driveColumn->addLayout(addButtons);
     driveColumn->addWidget(m_checkArchives);
+    driveColumn->addWidget(m_checkFingerprint);
     driveColumn->addWidget(m_progress);
     driveColumn->addLayout(texts);
     m_labelArchives = new QLabel(drives);
@@ -266,6 +287,9 @@ void CDialogScan::ListCdromDrives() {
         item->setToolTip(DriveToolTip(drive));
         item->setData(kDriveRootRole, root);
         item->setData(kAddedDriveRole, drive.added);
+        item->setData(kOpticalRole, drive.type == ov2::DriveType::CdRom && !drive.image);
+        item->setData(kIsoRole, drive.iso);
+        item->setData(kVolumeRole, ov2::ToByteArray(drive.iso ? drive.device : drive.root));
         m_listDrives->insertItem(0, item);
     }
     m_stackDrives->setCurrentWidget(m_listDrives->count() > 0 ? static_cast<QWidget*>(m_listDrives)
@@ -277,6 +301,32 @@ void CDialogScan::OnClickDriveList() {
     m_strDrive = selected.isEmpty()
                      ? std::string()
                      : ov2::EncodeText(selected.front()->data(kDriveRootRole).toString());
+    ShowSelectedDrive();
+}
+
+QString CDialogScan::FingerprintKey() const {
+    const QList<QListWidgetItem*> selected = m_listDrives->selectedItems();
+    const bool optical = !selected.isEmpty() && selected.front()->data(kOpticalRole).toBool();
+    return optical ? QStringLiteral("Scan/FingerprintOptical")
+                   : QStringLiteral("Scan/FingerprintOther");
+}
+
+void CDialogScan::ShowSelectedDrive() {
+    const QString key = FingerprintKey();
+    // Off for optical discs unless the user chose otherwise: seeks there are slow.
+    m_checkFingerprint->setChecked(QSettings(QStringLiteral("Ov2"), QStringLiteral("Ov2"))
+                                       .value(key, key.endsWith(QLatin1String("Other")))
+                                       .toBool());
+    const QList<QListWidgetItem*> selected = m_listDrives->selectedItems();
+    ov2::DiscFacts facts;
+    if (!selected.isEmpty()) {
+        const QByteArray volume = selected.front()->data(kVolumeRole).toByteArray();
+        const std::string path(volume.constData(), static_cast<std::size_t>(volume.size()));
+        if (!path.empty())
+            facts = selected.front()->data(kIsoRole).toBool() ? ov2::ImageVolumeFacts(path)
+                                                              : ov2::FolderVolumeFacts(path);
+    }
+    m_labelVolume->setText(ov2::DecodeText(facts.Summary()));
 }
 
 void CDialogScan::OnButtonAddFolder() {
@@ -399,6 +449,9 @@ void CDialogScan::Walk(const ov2::ScanSource& source, std::string* failure) {
     m_labelArchives->clear();
     CDiscWalk walk(m_strDrive, this);
     walk.SetListArchives(m_checkArchives->isChecked());
+    walk.SetFingerprints(m_checkFingerprint->isChecked(), m_knownFingerprint);
+    m_volumeFacts = ov2::SourceVolumeFacts(source);
+    m_labelVolume->setText(ov2::DecodeText(m_volumeFacts.Summary()));
     m_pWalk = &walk;
     m_folderItems.emplace(&walk.Root(), m_rootItem);
     bool read = true;
@@ -436,6 +489,7 @@ void CDialogScan::DropScan() {
     m_treeFolders->clear();
     m_rootItem = nullptr;
     m_lstScannedFiles.clear();
+    m_volumeFacts = ov2::DiscFacts();
     m_bScanned = false;
     m_nFileCount = 0;
     m_dTotalBytes = 0;
@@ -523,6 +577,7 @@ void CDialogScan::SaveDisc() {
     m_pDisc->m_strName = m_strDiscName;
     m_pDisc->m_strSavedAt = ov2::TodayText();
     m_pDisc->m_strLocation = "home";
+    m_pDisc->m_facts = m_volumeFacts;
     WriteFolderOutline(*m_pDisc);
     accept();
 }

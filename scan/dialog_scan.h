@@ -37,6 +37,11 @@ public:
     // On the drive list's items: the root ("E:\"), and whether the user added the drive.
     static constexpr int kDriveRootRole = Qt::UserRole + 2;
     static constexpr int kAddedDriveRole = Qt::UserRole + 3;
+    // Whether the drive is an optical one (a disc image is not), and the native folder or ISO
+    // image whose volume it shows (empty when none is mounted).
+    static constexpr int kOpticalRole = Qt::UserRole + 4;
+    static constexpr int kVolumeRole = Qt::UserRole + 5;
+    static constexpr int kIsoRole = Qt::UserRole + 6;
 
     explicit CDialogScan(QWidget* parent = nullptr);
     ~CDialogScan() override;
@@ -51,6 +56,9 @@ public:
     bool m_bScanned = false;
     std::vector<std::shared_ptr<COvFileData>> m_lstScannedFiles;
     std::shared_ptr<COvDisc> m_pDisc;  // filled by Save Disc; the caller takes it after OK
+    ov2::DiscFacts m_volumeFacts;      // of the volume the last walk read
+    // For a rescan: the fingerprints of files that need not be read again (KnownFingerprints).
+    CDiscWalk::KnownFingerprint m_knownFingerprint;
 
     // Where the scan finds drives, tables of contents and the mounter; tests replace them.
     ov2::ScanSourceServices m_services;
@@ -99,6 +107,10 @@ protected:
 private:
     void BuildControls();
     void OnDriveListMenu(const QPoint& position);
+    // Shows the selected drive's volume and its kind's fingerprint choice.
+    void ShowSelectedDrive();
+    // The settings key of the fingerprint choice of the selected drive's kind.
+    QString FingerprintKey() const;
     void OnFolder(const CDiscWalk::Folder& folder, int index) override;
     void OnFile(const COvFileData& file) override;
     void OnBusy() override { ShowProgress(false); }
@@ -124,6 +136,8 @@ private:
     QLabel* m_labelFiles = nullptr;
     QLabel* m_labelSize = nullptr;
     QCheckBox* m_checkArchives = nullptr;  // "List files inside archives"
+    QCheckBox* m_checkFingerprint = nullptr;  // "Fingerprint files (...)"
+    QLabel* m_labelVolume = nullptr;          // the volume's summary: "ext4, 'BACKUP', ..."
     QLabel* m_labelArchives = nullptr;     // what the walk did with archives
     QToolButton* m_buttonStartScan = nullptr;
     QToolButton* m_buttonAbortScan = nullptr;

@@ -59,6 +59,12 @@ private:
     std::vector<int> m_next;
 };
 
+// Whether the file is the same by what the file system says: its size and its time, both known.
+bool Unchanged(const COvFileData& old, const COvFileData& now) {
+    return old.m_strSize == now.m_strSize && old.m_facts.HasTime() &&
+           old.m_facts.modified == now.m_facts.modified;
+}
+
 // What the user added to `from`, given to the new record `to`.
 void KeepAdditions(const COvFileData& from, COvFileData& to, RescanSummary& summary) {
     if (!from.m_lstCategories.empty()) {
@@ -102,8 +108,14 @@ RescanMerge MergeRescan(const std::vector<std::shared_ptr<COvFileData>>& oldFile
         if (matchOf[n] < 0) continue;
         ++pathMatches;
         const COvFileData& old = *oldFiles[static_cast<std::size_t>(matchOf[n])];
-        if (old.m_strSize != newFiles[n]->m_strSize) ++merge.summary.changed;
-        KeepAdditions(old, *newFiles[n], merge.summary);
+        COvFileData& now = *newFiles[n];
+        // A record of a catalogue older than times has none: it is not changed by time.
+        if (old.m_strSize != now.m_strSize || (old.m_facts.HasTime() && now.m_facts.HasTime() &&
+                                               old.m_facts.modified != now.m_facts.modified))
+            ++merge.summary.changed;
+        else if (!now.m_facts.HasFingerprint() && Unchanged(old, now))
+            now.m_facts.fingerprint = old.m_facts.fingerprint;
+        KeepAdditions(old, now, merge.summary);
     }
 
     // A moved file: exactly one old and one new record left over with its name and size.
@@ -169,15 +181,31 @@ RescanMerge MergeRescan(const std::vector<std::shared_ptr<COvFileData>>& oldFile
     return merge;
 }
 
-std::string RescanSummaryLine(std::string_view number, const RescanSummary& s) {
-    return "Rescan of disc " + std::string(number) + ": " + std::to_string(s.added) +
-           " files added, " + std::to_string(s.removed) + " removed, " +
-           std::to_string(s.changed) + " changed in size, " + std::to_string(s.moved) +
-           " moved; categories kept on " + std::to_string(s.categoriesKept) + " files.";
+CDiscWalk::KnownFingerprint KnownFingerprints(
+    const std::vector<std::shared_ptr<COvFileData>>& oldFiles) {
+    // The lookup holds the old records, so it stays valid whatever becomes of the disc.
+    auto known = std::make_shared<std::unordered_map<std::string, std::shared_ptr<COvFileData>>>();
+    for (const auto& file : oldFiles) {
+        if (file->m_facts.HasFingerprint() && file->m_facts.HasTime())
+            known->try_emplace(DiscKey(*file, file->DiscFileName()), file);
+    }
+    return [known](const COvFileData& now) -> std::uint64_t {
+        const auto found = known->find(DiscKey(now, now.m_strFileName));
+        return found != known->end() && Unchanged(*found->second, now)
+                   ? found->second->m_facts.fingerprint
+                   : 0;
+    };
 }
 
-void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline,
-                 std::string today) {
+std::string RescanSummaryLine(std::string_view number, const RescanSummary& s) {
+    return "Rescan of disc " + std::string(number) + ": " + std::to_string(s.added) +
+           " files added, " + std::to_string(s.removed) + " removed, " + std::to_string(s.changed) +
+           " changed, " + std::to_string(s.moved) + " moved; categories kept on " +
+           std::to_string(s.categoriesKept) + " files.";
+}
+
+void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline, std::string today,
+                 const DiscFacts& volume) {
     // The root line names the disc ("12 Jazz") as the user labelled it; the folders are new.
     const std::string_view oldOutline = disc.m_strFolderTree.view();
     if (oldOutline.empty()) {
@@ -191,6 +219,7 @@ void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline,
     }
     disc.m_lstFiles = std::move(merge.files);
     disc.m_strSavedAt = std::move(today);
+    if (!volume.IsEmpty()) disc.m_facts = volume;
 }
 
 }  // namespace ov2

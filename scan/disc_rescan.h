@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "scan/disc_walk.h"
+
 class COvDisc;
 class COvFileData;
 
@@ -13,10 +15,13 @@ class COvFileData;
 // ov2cat merge alike.
 namespace ov2 {
 
+struct DiscFacts;
+
 struct RescanSummary {
     int added = 0;           // new records that match no old one
     int removed = 0;         // old records that match no new one
-    int changed = 0;         // matched by folder and name, with another size
+    int changed = 0;         // matched by folder and name, with another size or another time
+                             // (when both times are known)
     int moved = 0;           // matched by name and size alone, in another folder
     int categoriesKept = 0;  // new records that took the categories of an old one
 };
@@ -35,16 +40,24 @@ struct RescanMerge {
 // regard to case, then, for what is left, by name and size when exactly one old and one new
 // record share them (a moved file; two candidates on either side are not guessed). Folders are
 // compared below the drive, so a disc read from another letter matches. The new records are
-// changed in place. Linear in the number of records.
+// changed in place: a new record without a fingerprint takes that of its old one when both
+// have the same size and the same known time. Linear in the number of records.
 RescanMerge MergeRescan(const std::vector<std::shared_ptr<COvFileData>>& oldFiles,
                         std::vector<std::shared_ptr<COvFileData>> newFiles);
+
+// For the new walk (CDiscWalk::SetFingerprints): the fingerprint of the old record at the same
+// place on the disc (folder below the drive and name, exactly) when it has one and the file kept
+// its size and its known time, so that the file is not read again.
+CDiscWalk::KnownFingerprint KnownFingerprints(
+    const std::vector<std::shared_ptr<COvFileData>>& oldFiles);
 
 // "Rescan of disc N: A files added, ...; categories kept on K files."
 std::string RescanSummaryLine(std::string_view number, const RescanSummary& summary);
 
 // The disc after the rescan: the merged records and the new outline under the disc's own root
-// line; `today` becomes its saved-at date. Number, labels, lending and categories stay.
-void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline,
-                 std::string today);
+// line; `today` becomes its saved-at date; `volume`, when the new walk gave any, its volume
+// facts. Number, labels, lending and categories stay.
+void ApplyRescan(COvDisc& disc, RescanMerge merge, std::string_view newOutline, std::string today,
+                 const DiscFacts& volume = {});
 
 }  // namespace ov2

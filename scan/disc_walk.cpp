@@ -15,6 +15,7 @@
 
 #include "core/disc_database.h"
 #include "platform/audio_cd.h"
+#include "platform/file_fingerprint.h"
 #include "platform/iso_image.h"
 #include "platform/text.h"
 
@@ -22,6 +23,14 @@ struct CDiscWalk::FolderId {
     dev_t device = 0;
     ino_t inode = 0;
     bool operator==(const FolderId&) const = default;
+};
+
+struct CDiscWalk::ListedFile {
+    std::string name;  // raw bytes
+    std::int64_t size = 0;
+    std::int64_t modified = ov2::FileFacts::kNoTime;
+    bool regular = false;  // a regular file, or a link to one: it can be read for a fingerprint
+    bool encrypted = false;
 };
 
 struct CDiscWalk::Listing {
@@ -50,8 +59,8 @@ struct CDiscWalk::Listing {
         int m_fd = -1;
     };
     FolderId id;
-    std::vector<std::pair<std::string, std::int64_t>> files;  // raw name, size in bytes
-    std::vector<std::string> folders;                         // raw names
+    std::vector<ListedFile> files;
+    std::vector<std::string> folders;  // raw names
     // A native folder stays open while its sub-folders are walked, so that each is opened by
     // its name within it rather than by its full path again.
     Open open;
@@ -68,6 +77,11 @@ public:
     // A native file holding the bytes of the file `path`, to list it as an archive; none when
     // archives here are not opened (those inside archives). `temporary`: delete it afterwards.
     virtual std::optional<std::string> NativeFile(const std::string& path, bool& temporary) = 0;
+    // The fingerprint of a file of the folder `path` as `listing` lists it; 0 when it has none.
+    virtual std::uint64_t Fingerprint(const std::string& /*path*/, const Listing& /*listing*/,
+                                      const ListedFile& /*file*/) {
+        return 0;
+    }
 };
 
 class CDiscWalk::NativeSource : public Source {
@@ -85,12 +99,27 @@ public:
         temporary = false;
         return path;
     }
+    std::uint64_t Fingerprint(const std::string& path, const Listing& listing,
+                              const ListedFile& file) override {
+        // A FIFO or a device is never opened: reading one could wait for ever or disturb it.
+        if (!file.regular) return 0;
+        if (listing.open)
+            return ov2::FileFingerprintAt(listing.open.fd(), file.name.c_str(), file.size);
+        return ov2::FileFingerprintAt(AT_FDCWD, Child(path, file.name).c_str(), file.size);
+    }
 };
 
 namespace {
 
 // How many folders of the way down a walk keeps open at most.
 constexpr std::size_t kOpenFolders = 64;
+
+// A time as records keep it: one beyond what they hold (a damaged archive's) is none.
+std::int64_t RecordTime(std::int64_t seconds) {
+    constexpr std::int64_t kLatest = (std::int64_t{1} << 62) - 1;
+    return seconds > ov2::FileFacts::kNoTime && seconds <= kLatest ? seconds
+                                                                   : ov2::FileFacts::kNoTime;
+}
 
 bool IsDotOrDotDot(const char* name) {
     return name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
@@ -129,14 +158,17 @@ public:
                 m_folders[entry.path];
                 listing.folders.push_back(std::move(name));
             } else {
-                listing.files.emplace_back(std::move(name), static_cast<std::int64_t>(entry.size));
+                listing.files.push_back(
+                    ListedFile{std::move(name), static_cast<std::int64_t>(entry.size),
+                               entry.hasTime ? RecordTime(entry.modified) : ov2::FileFacts::kNoTime,
+                               false, entry.encrypted});
             }
         }
         ino_t serial = 0;
         for (auto& [path, listing] : m_folders) {
             listing.id = FolderId{0, ++serial};
             std::sort(listing.files.begin(), listing.files.end(),
-                      [](const auto& a, const auto& b) { return ImageOrder(a.first, b.first); });
+                      [](const auto& a, const auto& b) { return ImageOrder(a.name, b.name); });
             std::sort(listing.folders.begin(), listing.folders.end(), ImageOrder);
         }
     }
@@ -158,10 +190,13 @@ public:
         if (m_strImagePath.empty()) return std::nullopt;
         // The image is not listed again for each archive: the file and its folders are all the
         // copy needs to find it.
-        std::vector<ov2::ImageEntry> way{ov2::ImageEntry{path, 0, false}};
+        std::vector<ov2::ImageEntry> way(1);
+        way.front().path = path;
         for (std::size_t slash = path.find('/'); slash != std::string::npos;
-             slash = path.find('/', slash + 1))
-            way.push_back(ov2::ImageEntry{path.substr(0, slash), 0, true});
+             slash = path.find('/', slash + 1)) {
+            way.emplace_back().path = path.substr(0, slash);
+            way.back().folder = true;
+        }
         return ov2::ExtractFromIsoImage(m_strImagePath, way, path, nullptr);
     }
 
@@ -256,35 +291,51 @@ void CDiscWalk::AddEntry(int folder, const char* name, unsigned char type, Listi
     }
     if (type == DT_DIR) {
         listing.folders.emplace_back(name);
-    } else if (type == DT_LNK) {
-        // The target decides: a folder is left alone, a file counts with its size, and a
-        // link to nothing is a file of no size.
+        return;
+    }
+    // The stat taken for the size gives the time too: no call more per file.
+    const auto listFile = [&](bool known) {
+        listing.files.push_back(
+            ListedFile{name, known ? static_cast<std::int64_t>(st.st_size) : 0,
+                       known ? RecordTime(st.st_mtim.tv_sec) : ov2::FileFacts::kNoTime,
+                       known && S_ISREG(st.st_mode), false});
+    };
+    if (type == DT_LNK) {
+        // The target decides: a folder is left alone, a file counts with its size and time,
+        // and a link to nothing is a file of no size.
         if (::fstatat(folder, name, &st, 0) != 0)
-            listing.files.emplace_back(name, 0);
+            listFile(false);
         else if (!S_ISDIR(st.st_mode))
-            listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+            listFile(true);
     } else {
-        if (!haveStat && ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) != 0) st.st_size = 0;
-        listing.files.emplace_back(name, static_cast<std::int64_t>(st.st_size));
+        listFile(haveStat || ::fstatat(folder, name, &st, AT_SYMLINK_NOFOLLOW) == 0);
     }
 }
 
-void CDiscWalk::RecordFiles(const Listing& listing, const std::string& recordPath) {
+void CDiscWalk::RecordFiles(Source* source, const std::string& sourcePath, const Listing& listing,
+                            const std::string& recordPath) {
     // Every file of the folder shares one folder text and one drive text.
     const OvString folder(ov2::LowerText(recordPath));
     const OvString drive(m_strDrive);
     char sizeText[24];
-    for (const auto& [rawName, size] : listing.files) {
+    for (const ListedFile& listed : listing.files) {
         if (m_bStopped) return;
         auto file = std::make_shared<COvFileData>();
-        const std::string name = SafeName(rawName);
+        const std::string name = SafeName(listed.name);
         file->m_strFileName = name;
         file->m_strFolder = folder;
         file->m_strDrive = drive;
-        const auto written = std::to_chars(sizeText, sizeText + sizeof sizeText, size);
+        const auto written = std::to_chars(sizeText, sizeText + sizeof sizeText, listed.size);
         file->m_strSize =
             std::string_view(sizeText, static_cast<std::size_t>(written.ptr - sizeText));
-        m_dTotalBytes += static_cast<double>(size);
+        file->m_facts.modified = listed.modified;
+        file->m_facts.encrypted = listed.encrypted;
+        if (m_bFingerprints && source) {
+            if (m_knownFingerprint) file->m_facts.fingerprint = m_knownFingerprint(*file);
+            if (!file->m_facts.HasFingerprint())
+                file->m_facts.fingerprint = source->Fingerprint(sourcePath, listing, listed);
+        }
+        m_dTotalBytes += static_cast<double>(listed.size);
         // The original's test: a case-sensitive ".cda" anywhere in the name.
         if (name.find(".cda") != std::string::npos) m_bAudioDisc = true;
         m_files.push_back(std::move(file));
@@ -310,7 +361,7 @@ void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string
         const std::string childRecord = recordPath + name + '\\';
         Folder& folder = AddFolder(parent, std::move(name));
         if (!listed) continue;  // it stands in the outline but contributes no files
-        RecordFiles(listing, childRecord);
+        RecordFiles(&source, childSource, listing, childRecord);
         ancestors.push_back(listing.id);
         WalkSubfolders(source, folder, childSource, childRecord, listing, ancestors);
         ancestors.pop_back();
@@ -321,7 +372,8 @@ void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string
 void CDiscWalk::WalkArchives(Source& source, Folder& parent, const std::string& sourcePath,
                              const std::string& recordPath, const Listing& listing) {
     if (!m_bListArchives) return;
-    for (const auto& [rawName, size] : listing.files) {
+    for (const ListedFile& file : listing.files) {
+        const std::string& rawName = file.name;
         if (m_bStopped) return;
         if (!ov2::IsArchiveName(rawName)) continue;
         bool temporary = false;
@@ -351,7 +403,7 @@ void CDiscWalk::WalkArchives(Source& source, Folder& parent, const std::string& 
         archive.List(std::string(), top, nullptr, nullptr, nullptr);
         const std::string childRecord = recordPath + name + '\\';
         Folder& folder = AddFolder(parent, std::move(name), true);
-        RecordFiles(top, childRecord);
+        RecordFiles(&archive, std::string(), top, childRecord);
         std::vector<FolderId> ancestors{top.id};
         WalkSubfolders(archive, folder, std::string(), childRecord, top, ancestors);
     }
@@ -394,7 +446,7 @@ bool CDiscWalk::Walk(Source& source, const std::string& root) {
     WalkSubfolders(source, m_root, root, m_strDriveRoot, listing, ancestors);
     WalkArchives(source, m_root, root, m_strDriveRoot, listing);
     // The root's own files come after every file below it.
-    RecordFiles(listing, m_strDriveRoot);
+    RecordFiles(&source, root, listing, m_strDriveRoot);
     return true;
 }
 
@@ -419,8 +471,12 @@ bool CDiscWalk::WalkIsoImage(const std::string& imagePath) {
 
 void CDiscWalk::WalkAudioTracks(const std::vector<int>& trackNumbers) {
     Listing root;
-    for (const int track : trackNumbers) root.files.emplace_back(ov2::TrackFileName(track), ov2::kTrackFileSize);
-    RecordFiles(root, m_strDriveRoot);
+    for (const int track : trackNumbers) {
+        root.files.emplace_back();
+        root.files.back().name = ov2::TrackFileName(track);
+        root.files.back().size = ov2::kTrackFileSize;
+    }
+    RecordFiles(nullptr, std::string(), root, m_strDriveRoot);
 }
 
 std::string CDiscWalk::FolderOutline(std::string_view rootLabel) const {

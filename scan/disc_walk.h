@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,7 +28,13 @@
 //
 // Links to folders are neither walked nor recorded, and a folder that is one of its own
 // ancestors (a bind mount looping back) is not entered, so every walk ends. A link to a file is
-// recorded with its target's size, a dangling link with size 0.
+// recorded with its target's size and time, a dangling link with size 0 and no time.
+//
+// Every record carries its facts (core/file_facts.h): the modification time the file system,
+// image or archive gives (audio tracks have none), "encrypted" for an archive entry whose data
+// needs a password, and with SetFingerprints the fingerprint of a file read from a folder.
+// Files inside images and archives get none: their data could only be reached by reading the
+// image or archive through.
 class CDiscWalk {
 public:
     // A folder of the outline. The root stands for the drive and has no name.
@@ -84,6 +91,15 @@ public:
     }
     const ArchiveReport& Archives() const { return m_archives; }
 
+    // Asked for each record (folder, name, size and time set) before its file is read: a
+    // fingerprint it returns is taken as it is, 0 has the file read. A rescan passes the old
+    // records' fingerprints of files that kept their size and time.
+    using KnownFingerprint = std::function<std::uint64_t(const COvFileData& record)>;
+    void SetFingerprints(bool on, KnownFingerprint known = {}) {
+        m_bFingerprints = on;
+        m_knownFingerprint = std::move(known);
+    }
+
     int FileCount() const { return static_cast<int>(m_files.size()); }
     // The sum of the recorded sizes, in full.
     double TotalBytes() const { return m_dTotalBytes; }
@@ -113,6 +129,7 @@ public:
 
 private:
     struct Listing;
+    struct ListedFile;
     struct FolderId;
     class Source;
     class NativeSource;
@@ -131,7 +148,9 @@ private:
     void WalkSubfolders(Source& source, Folder& parent, const std::string& sourcePath,
                         const std::string& recordPath, const Listing& parentListing,
                         std::vector<FolderId>& ancestors);
-    void RecordFiles(const Listing& listing, const std::string& recordPath);
+    // Records the folder's files; `source` (none for audio tracks) reads them for fingerprints.
+    void RecordFiles(Source* source, const std::string& sourcePath, const Listing& listing,
+                     const std::string& recordPath);
     // Lists the archives among the folder's files (`listing`), each as a sub-folder of `parent`.
     void WalkArchives(Source& source, Folder& parent, const std::string& sourcePath,
                       const std::string& recordPath, const Listing& listing);
@@ -149,4 +168,6 @@ private:
     bool m_bListArchives = false;
     ov2::ArchiveLimits m_archiveLimits;
     ArchiveReport m_archives;
+    bool m_bFingerprints = false;
+    KnownFingerprint m_knownFingerprint;
 };

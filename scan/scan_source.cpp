@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "platform/audio_cd.h"
+#include "platform/volume_facts.h"
 
 namespace ov2 {
 namespace {
@@ -83,6 +84,30 @@ std::string UnreadableMessage(const ScanSource& source, const std::string& reaso
         (image ? "The disc image \"" : "The folder \"") + source.root + "\" cannot be read";
     if (!reason.empty()) text += " (" + reason + ")";
     return text + ". Nothing was recorded.";
+}
+
+DiscFacts SourceVolumeFacts(const ScanSource& source) {
+    DiscFacts facts;
+    switch (source.kind) {
+        case ScanSource::Kind::Folder:
+            facts = FolderVolumeFacts(source.root);
+            break;
+        case ScanSource::Kind::IsoImage:
+            facts = ImageVolumeFacts(source.root);
+            break;
+        case ScanSource::Kind::AudioTracks:
+            if (!source.drive.image) facts.model = DriveModel(source.drive.device);
+            break;
+        default:
+            break;
+    }
+    facts.scannedAt = ScanTimeText();
+    return facts;
+}
+
+bool IsOpticalSource(const ScanSource& source) {
+    return source.drive.type == DriveType::CdRom && !source.drive.image &&
+           source.kind != ScanSource::Kind::IsoImage;
 }
 
 bool MountWithUdisks(const std::string& device, int timeoutMs,

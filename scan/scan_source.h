@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_facts.h"
 #include "platform/drives.h"
 
 // What a scan of a drive letter walks: the folder of its mounted disc, the track files of an
@@ -47,6 +48,14 @@ ScanSource ResolveScanSource(char letter, const ScanSourceServices& services);
 // What to tell the user when the folder or image of a Folder or IsoImage source cannot be read
 // (`reason` says why); it names the folder or image.
 std::string UnreadableMessage(const ScanSource& source, const std::string& reason);
+
+// What the scan records of the volume it walks: the mounted file system of a folder, the
+// image's own descriptors, the drive's model for an audio CD; and the time of the scan.
+DiscFacts SourceVolumeFacts(const ScanSource& source);
+
+// Whether the source is a disc in an optical drive, where reading files for their fingerprints
+// costs a seek each (an image of a disc is not).
+bool IsOpticalSource(const ScanSource& source);
 
 // Asks UDisks2 to mount the block device, without asking the user for a password, and waits
 // at most `timeoutMs`. True when the mounter reports success.

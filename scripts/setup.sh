@@ -2,7 +2,7 @@
 # Installs the Debian packages that building and testing Ov2 need, when any is missing.
 set -eu
 
-packages="g++ cmake ninja-build ccache pkg-config qt6-base-dev libcdio-dev libarchive-dev libarchive-tools libdiscid-dev libgtest-dev libbenchmark-dev libicu-dev libxxhash-dev libsqlite3-dev sqlite3 python3 clang libclang-rt-14-dev adwaita-icon-theme shared-mime-info xdg-utils"
+packages="g++ cmake ninja-build ccache pkg-config qt6-base-dev libcdio-dev libarchive-dev libarchive-tools p7zip-full libdiscid-dev libgtest-dev libbenchmark-dev libicu-dev libxxhash-dev libsqlite3-dev sqlite3 python3 clang libclang-rt-14-dev adwaita-icon-theme shared-mime-info xdg-utils"
 
 missing=""
 for p in $packages; do

@@ -20,6 +20,7 @@
 #include <QTreeWidget>
 
 #include "core/number_text.h"
+#include "platform/text.h"
 #include "tests/scan/scan_test_support.h"
 #include "tests/support/cue_image.h"
 #include "tests/support/message_recorder.h"
@@ -419,6 +420,27 @@ TEST_F(DialogScanTest, AnUnmountedDiscThatCannotBeMountedIsNamedInsteadOfRecorde
     EXPECT_EQ(Find<QTreeWidget>(*dialog, "treeFolders")->topLevelItemCount(), 0);
     Click(*dialog, "buttonSaveDisc");
     EXPECT_EQ(messages.Texts().back(), "Please, scan the CD first.");
+}
+
+// Optical discs start without fingerprints (a seek per file), other media with them; the
+// user's choice is remembered for each kind apart, and the disc takes the volume's facts.
+TEST_F(DialogScanTest, FingerprintsAreChosenPerKindOfMediumAndTheDiscTakesTheVolumeFacts) {
+    PutFile(disc / "a.txt", 3);
+    auto dialog = Open("E=cdrom:" + disc.string() + ";F=removable:" + disc.string());
+    auto* fingerprint = Find<QCheckBox>(*dialog, "checkFingerprint");
+    for (const char* drive : {"E:\\", "F:\\ disc"}) {  // off, on: each the user turns over
+        ChooseDrive(*dialog, drive);
+        EXPECT_EQ(fingerprint->isChecked(), drive[3] != 0) << drive;
+        QTest::mouseClick(fingerprint, Qt::LeftButton);
+    }
+    ChooseDrive(*dialog, "F:\\ disc");
+    EXPECT_FALSE(fingerprint->isChecked());
+
+    Scan(*dialog, "E:\\");
+    dialog->SaveDisc();
+    ASSERT_EQ(dialog->m_pDisc->GetCount(), 1);
+    EXPECT_TRUE(dialog->m_pDisc->m_lstFiles[0]->m_facts.HasFingerprint());  // turned on above
+    EXPECT_EQ(Text(*dialog, "labelVolume"), DecodeText(dialog->m_pDisc->m_facts.Summary()));
 }
 
 }  // namespace

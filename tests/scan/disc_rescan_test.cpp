@@ -64,7 +64,7 @@ TEST(DiscRescanTest, KeepsWhatTheUserAddedAcrossChangesToTheTree) {
     EXPECT_TRUE(merge.sameDisc);
     // Two same-named files of one size moved: no guess, their categories stay behind.
     EXPECT_EQ(RescanSummaryLine("7", merge.summary),
-              "Rescan of disc 7: 3 files added, 3 removed, 1 changed in size, 1 moved; "
+              "Rescan of disc 7: 3 files added, 3 removed, 1 changed, 1 moved; "
               "categories kept on 4 files.");
     const std::map<std::string, std::vector<std::string>> expected = {
         {"f:\\a\\|keep.txt", {"cat keep.txt"}},
@@ -106,7 +106,7 @@ TEST(DiscRescanTest, AudioTitlesStayAndAnotherDiscIsNoticed) {
     EXPECT_EQ(same.files[1]->m_strFileName.view(), "02 Intro.cda");
     EXPECT_EQ(same.files[2]->m_strFileName.view(), "Track03.cda");
     EXPECT_EQ(RescanSummaryLine("1", same.summary),
-              "Rescan of disc 1: 0 files added, 0 removed, 0 changed in size, 0 moved; "
+              "Rescan of disc 1: 0 files added, 0 removed, 0 changed, 0 moved; "
               "categories kept on 0 files.");
 
     CDiscWalk fewer("e:\\");

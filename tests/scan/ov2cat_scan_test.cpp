@@ -2,11 +2,13 @@
 // that leave the catalogue alone.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <algorithm>
 #include <fstream>
+#include <map>
 
 #include "core/catalogue_file.h"
 #include "core/catalogue_save.h"
@@ -63,10 +65,10 @@ TEST(Ov2catScanTest, AppendsTheDiscWithTheNextNumberToANewThenAnExistingCatalogu
     const ScanRun first = Ov2catScan(map, {QStringLiteral("E"), Q(catalogue),
                                            QStringLiteral("--name"), QStringLiteral("Backup")});
     EXPECT_EQ(first.exitCode, 0) << first.err;
-    EXPECT_EQ(first.out, "disc 1 files 3 size 3072.000 MB\n");
+    EXPECT_TRUE(first.out.starts_with("disc 1 files 3 size 3072.000 MB\nvolume: ")) << first.out;
     const ScanRun second = Ov2catScan(map, {QStringLiteral("e:"), Q(catalogue)});
     EXPECT_EQ(second.exitCode, 0) << second.err;
-    EXPECT_EQ(second.out, "disc 2 files 3 size 3072.000 MB\n");
+    EXPECT_TRUE(second.out.starts_with("disc 2 files 3 size 3072.000 MB\nvolume: ")) << second.out;
 
     COvDiscDatabase database;
     std::string error;
@@ -103,11 +105,41 @@ TEST(Ov2catScanTest, ArchivesAreListedUnlessTurnedOffAndTheOnesThatCannotBeAreNa
         Ov2catScan(map, {QStringLiteral("E"), Q(dir / "a.ovd"), QStringLiteral("--archives")});
     EXPECT_TRUE(listed.out.starts_with("disc 1 files 3 size ")) << listed.out << listed.err;
     EXPECT_TRUE(listed.out.ends_with(
-        " MB\n1 archive listed.\n1 archive not listed: 1 damaged\ne:\\broken.tar.gz: damaged\n"));
+        " free\n1 archive listed.\n1 archive not listed: 1 damaged\ne:\\broken.tar.gz: damaged\n"));
     const ScanRun plain =
         Ov2catScan(map, {QStringLiteral("E"), Q(dir / "a.ovd"), QStringLiteral("--no-archives")});
-    EXPECT_TRUE(plain.out.starts_with("disc 2 files 2 size ") && plain.out.ends_with(" MB\n"))
+    EXPECT_TRUE(plain.out.starts_with("disc 2 files 2 size ") && plain.out.ends_with(" free\n"))
         << plain.out;
+}
+
+TEST(Ov2catScanTest, TimesFingerprintsAndTheVolumeAreKeptInTheCatalogue) {
+    TempDir dir;
+    const fs::path disc = dir / "disc", catalogue = dir / "facts.ovd";
+    PutFile(disc / "old.txt", 10);
+    PutFile(disc / "sub" / "later.bin", 20);
+    SetTime(disc / "old.txt", 946684800);             // 2000-01-01
+    SetTime(disc / "sub" / "later.bin", 4102444800);  // 2100-01-01, past 32-bit seconds
+    const ScanRun run = Ov2catScan("", {Q(disc), Q(catalogue)});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(Ov2catScan("", {Q(disc), Q(catalogue), QStringLiteral("--no-fingerprint")}).exitCode,
+              0);
+
+    COvDiscDatabase database;
+    ASSERT_TRUE(ReadCatalogueFile(catalogue, database, nullptr));
+    ASSERT_EQ(database.GetCount(), 2);
+    std::map<std::string, FileFacts> facts;
+    for (const auto& file : database.m_lstDiscs[0]->m_lstFiles)
+        facts[file->m_strFileName.str()] = file->m_facts;
+    EXPECT_EQ(facts["old.txt"].modified, 946684800);
+    EXPECT_EQ(facts["later.bin"].modified, 4102444800);
+    EXPECT_TRUE(facts["old.txt"].HasFingerprint());
+    EXPECT_NE(facts["later.bin"].fingerprint, facts["old.txt"].fingerprint);
+    EXPECT_FALSE(database.m_lstDiscs[1]->m_lstFiles[0]->m_facts.HasFingerprint());
+    const DiscFacts& volume = database.m_lstDiscs[0]->m_facts;
+    const QString scanned = QString::fromStdString(volume.scannedAt);  // with its zone
+    EXPECT_NE(QDateTime::fromString(scanned, Qt::ISODate).timeSpec(), Qt::LocalTime)
+        << volume.scannedAt;
+    EXPECT_NE(run.out.find("\nvolume: " + volume.Summary() + "\n"), std::string::npos) << run.out;
 }
 
 TEST(Ov2catScanTest, AnAudioImageIsRecordedAsItsTrackFiles) {
@@ -176,7 +208,7 @@ TEST(Ov2catScanTest, RescanOfAnAudioImageKeepsTitlesAndWritesOnlyWithYes) {
     const std::string before = ReadFileBytes(catalogue);
     const QStringList rescan = {QStringLiteral("rescan"), Q(cue), Q(catalogue), QStringLiteral("--disc")};
     const std::string summary =
-        "Rescan of disc 1: 0 files added, 0 removed, 0 changed in size, 0 moved; categories kept "
+        "Rescan of disc 1: 0 files added, 0 removed, 0 changed, 0 moved; categories kept "
         "on 0 files.\n";
 
     ScanRun run = Ov2cat("", rescan + QStringList{QStringLiteral("1")});

@@ -210,9 +210,10 @@ TEST_F(ScanCommandTest, RescanChangesNothingUntilYesThenKeepsWhatTheUserAdded) {
     messages.Answer(MsgResult::No);
     rescan();
     EXPECT_EQ(driveOffered, "E:\\");  // where the disc's files are found
-    ASSERT_EQ(messages.Texts(), std::vector<std::string>{
-        "Rescan of disc 2: 1 files added, 1 removed, 0 changed in size, 0 moved; categories "
-        "kept on 1 files. Update the catalogue?"});
+    ASSERT_EQ(messages.Texts(),
+              std::vector<std::string>{
+                  "Rescan of disc 2: 1 files added, 1 removed, 0 changed, 0 moved; categories "
+                  "kept on 1 files. Update the catalogue?"});
     EXPECT_EQ(CatalogueBytes(*doc.m_pDatabase), before);
     EXPECT_FALSE(doc.IsModified());
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -33,6 +35,12 @@ private:
 inline void PutFile(const std::filesystem::path& path, std::size_t size = 1) {
     std::filesystem::create_directories(path.parent_path());
     WriteFileBytes(path, std::string(size, 'x'));
+}
+
+// Sets the file's modification time (and access time) to `seconds` since 1970.
+inline void SetTime(const std::filesystem::path& path, std::int64_t seconds) {
+    const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << path;
 }
 
 // The sub-folder names of `folder` in the order the file system lists them.
