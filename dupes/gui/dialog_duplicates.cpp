@@ -227,6 +227,9 @@ bool CDialogDuplicates::Find() {
     found += QLatin1Char(' ') + (singles.empty() ? QStringLiteral("Every file has a copy on another disc.")
                                                  : count(singles.size(), "file has", "files have") +
                                                        QStringLiteral(" no copy on another disc."));
+    // Nothing on either tab means that no file passed the filters, not that all have copies.
+    if (groups.empty() && singles.empty())
+        found = QStringLiteral("No file on the discs chosen is as large as the minimum size.");
     m_labelFound->setText(found);
     return true;
 }
