@@ -6,6 +6,7 @@
 #include <array>
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -267,19 +268,47 @@ std::string DiscFacts::Summary() const {
 }
 
 std::uint64_t RecordsChecksum(const COvDisc& disc) {
-    // Chained one-shot hashes: far quicker than a streaming state for texts this short. The
-    // separator bytes keep "ab"+"c" apart from "a"+"bc".
-    std::uint64_t h = XXH3_64bits_withSeed(nullptr, 0, disc.m_lstFiles.size());
-    const auto add = [&h](std::string_view text) {
-        h = XXH3_64bits_withSeed(text.data(), text.size(), h ^ (text.size() * 0x9E3779B97F4A7C15ull));
+    // The records' texts, each with its length before it, go through a small buffer into one
+    // streaming hash. Consecutive files mostly share their folder and drive: those are taken
+    // only where they change, behind a mark of their own, so a load hashes little more than
+    // the names and sizes.
+    XXH3_state_t state;
+    XXH3_INITSTATE(&state);
+    XXH3_64bits_reset_withSeed(&state, disc.m_lstFiles.size());
+    char buffer[4096];
+    std::size_t used = 0;
+    const auto put = [&](const void* data, std::size_t size) {
+        if (used + size > sizeof buffer) {
+            XXH3_64bits_update(&state, buffer, used);
+            used = 0;
+            if (size > sizeof buffer) {
+                XXH3_64bits_update(&state, data, size);
+                return;
+            }
+        }
+        std::memcpy(buffer + used, data, size);
+        used += size;
     };
+    const auto text = [&](char mark, std::string_view value) {
+        const auto size = static_cast<std::uint32_t>(value.size());
+        const char head[5] = {mark, static_cast<char>(size), static_cast<char>(size >> 8), static_cast<char>(size >> 16),
+                              static_cast<char>(size >> 24)};
+        put(head, sizeof head);
+        put(value.data(), value.size());
+    };
+    const auto same = [](std::string_view a, std::string_view b) {
+        return a.size() == b.size() && (a.data() == b.data() || a == b);
+    };
+    const COvFileData* previous = nullptr;
     for (const auto& file : disc.m_lstFiles) {
-        add(file->m_strFileName);
-        add(file->m_strFolder);
-        add(file->m_strSize);
-        add(file->m_strDrive);
+        if (!previous || !same(file->m_strFolder, previous->m_strFolder)) text('F', file->m_strFolder);
+        if (!previous || !same(file->m_strDrive, previous->m_strDrive)) text('D', file->m_strDrive);
+        text('N', file->m_strFileName);
+        text('S', file->m_strSize);
+        previous = file.get();
     }
-    return h;
+    XXH3_64bits_update(&state, buffer, used);
+    return XXH3_64bits_digest(&state);
 }
 
 std::shared_ptr<CStringList> PackFacts(const COvDiscDatabase& database) {
