@@ -2,6 +2,7 @@
 // dialog, and writing its entry into the disc's record.
 #include <QTreeWidgetItem>
 #include <algorithm>
+#include <charconv>
 
 #include "app/left_view.h"
 #include "app/ov2_view.h"
@@ -73,13 +74,18 @@ void CCommandsView::OnButtonCddb(const std::string& driveRoot) {
     COvDisc* disc = database->FindDisc(dialog.m_strDiscNumber);
     if (!disc) return;
 
-    // The titles go to the track records in their order; the data files of a mixed disc keep
-    // their names.
-    std::size_t title = 0;
+    // Title n belongs to track n + 1, which the disc shows as TrackNN.cda: on a mixed disc whose
+    // first track is data, the first track record is Track02.cda and takes the second title.
+    // Data files keep their names.
+    const auto& titles = dialog.m_arrTrackTitles;
     for (const auto& file : disc->m_lstFiles) {
-        if (title == dialog.m_arrTrackTitles.size()) break;
-        if (file->m_strFileName.view().find(".cda") == std::string_view::npos) continue;
-        file->m_strFileName = dialog.m_arrTrackTitles[title++] + ".cda";
+        const std::string onDisc = file->DiscFileName();
+        int track = 0;
+        if (onDisc.size() != 11 || !onDisc.starts_with("Track") || !onDisc.ends_with(".cda") ||
+            std::from_chars(onDisc.data() + 5, onDisc.data() + 7, track).ptr != onDisc.data() + 7)
+            continue;
+        if (track >= 1 && static_cast<std::size_t>(track) <= titles.size())
+            file->m_strFileName = titles[static_cast<std::size_t>(track) - 1] + ".cda";
     }
     if (dialog.m_bReplaceArtist) {
         std::string artist = dialog.m_strArtist;

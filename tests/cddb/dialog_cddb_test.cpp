@@ -125,6 +125,20 @@ TEST_F(CddbTest, OkWithoutAnEntryChangesNothing) {
     EXPECT_FALSE(doc.IsModified());
 }
 
+TEST_F(CddbTest, OnADiscWhoseFirstTrackIsDataEachTitleFindsItsOwnTrack) {
+    auto& files = doc.m_pDatabase->FindDisc("5")->m_lstFiles;
+    files.erase(files.begin() + 1);  // Track01.cda: track 1 holds the data files
+    Lookup([](CDialogCddb* d) {
+        Start(d);
+        Ok(d);
+    });
+    const Texts names = Names();
+    EXPECT_EQ(names[0], "setup.exe");
+    EXPECT_EQ(names[1], "02 Song 2.cda");
+    EXPECT_EQ(names[9], "10 Song 10.cda");
+    EXPECT_EQ(names[10], "Track11.cda");
+}
+
 TEST_F(CddbTest, TitlesGoToTheTrackRecordsAndEachOptionDoesWhatItSays) {
     // Started on a folder of the disc: the disc takes the title.
     tree->setCurrentItem(tree->FindDiscItem("5")->child(0));
