@@ -81,8 +81,9 @@ public:
     }
 
     void AddFile(COvDisc& disc, std::string folder, std::string name, std::string size,
-                 std::vector<std::string> categories) {
+                 std::vector<std::string> categories, std::int64_t modified) {
         auto file = std::make_shared<COvFileData>();
+        file->m_facts.modified = modified;
         const std::size_t colon = folder.find(':');
         file->m_strDrive = colon != std::string::npos && colon < folder.find('\\')
                                ? folder.substr(0, colon + 1)
@@ -194,6 +195,15 @@ std::string NumberText(const QJsonObject& row, const char* key, std::size_t line
     Fail(line, QStringLiteral("\"%1\" is not a whole number").arg(QLatin1String(key)));
 }
 
+// The file's modification time as exports write it; no time when empty or null.
+std::int64_t Modified(std::string_view text, std::size_t line) {
+    if (text.empty()) return ov2::FileFacts::kNoTime;
+    const std::optional<std::int64_t> seconds = ov2::exporting::ParseModified(text);
+    if (!seconds)
+        Fail(line, QStringLiteral("\"modified\" is neither an ISO 8601 time with its zone nor seconds since 1970"));
+    return *seconds;
+}
+
 std::vector<std::string> Texts(const QJsonObject& row, const char* key, std::size_t line) {
     const QJsonValue value = row.value(QLatin1String(key));
     if (value.isUndefined()) return {};
@@ -248,8 +258,11 @@ void ImportJsonLines(std::string_view bytes, Builder& builder) {
             COvDisc& disc = builder.DiscOfRow(line, number, Text(row, "discName", line, false),
                                               Text(row, "artist", line, false),
                                               Text(row, "location", line, false), discCategories);
+            const QJsonValue time = row.value(QStringLiteral("modified"));
+            const std::int64_t modified =
+                time.isUndefined() || time.isNull() ? ov2::FileFacts::kNoTime : Modified(NumberText(row, "modified", line), line);
             builder.AddFile(disc, std::move(folder), std::move(name), std::move(size),
-                            Texts(row, "categories", line));
+                            Texts(row, "categories", line), modified);
         }
     }
 }
@@ -350,7 +363,7 @@ void ImportDelimited(std::string_view bytes, Builder& builder) {
             builder.DiscOfRow(line, field("disc"), field("discName"), field("artist"),
                               field("location"), SplitCategories(field("discCategories")));
         builder.AddFile(disc, field("folder"), field("name"), field("size"),
-                        SplitCategories(field("categories")));
+                        SplitCategories(field("categories")), Modified(field("modified"), line));
     }
 }
 

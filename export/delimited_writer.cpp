@@ -83,7 +83,8 @@ void CDelimitedWriter::File(const DiscRow&, const FileRow& file) {
     EndField();
     Field(file.sizeText);
     EndField();
-    EndField();  // modified: not recorded
+    Field(file.modified);
+    EndField();
     Categories(file.categories);
     m_buffer += m_kind == Kind::Csv ? "\r\n" : "\n";
     FlushIfFull();

@@ -1,6 +1,8 @@
 #include "export/export_rows.h"
 
+#include <QDateTime>
 #include <charconv>
+#include <ctime>
 
 #include "core/disc_database.h"
 #include "find/find_index.h"
@@ -120,9 +122,36 @@ void FillFileRow(const COvFileData& file, FileRow& row) {
     row.extension = std::string(Extension(row.name));
     row.sizeText = Utf8(file.m_strSize);
     row.size = WholeNumber(file.m_strSize);
+    row.modified = file.m_facts.HasTime() ? ModifiedText(file.m_facts.modified) : std::string();
     row.categories.clear();
     for (const std::string& category : file.m_lstCategories)
         row.categories.push_back(Utf8(category));
+}
+
+std::string ModifiedText(std::int64_t seconds) {
+    // The C library rather than QDateTime: an export writes a time on every row.
+    const auto time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    char text[32];
+    if (gmtime_r(&time, &parts) && parts.tm_year >= 1000 - 1900 && parts.tm_year <= 9999 - 1900 &&
+        std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts) > 0)
+        return text;
+    return std::to_string(seconds);
+}
+
+std::optional<std::int64_t> ParseModified(std::string_view text) {
+    std::optional<std::int64_t> seconds;
+    if (const std::optional<std::int64_t> number = WholeNumber(text)) {
+        seconds = number;
+    } else if (!text.empty() && text.find('T') != std::string_view::npos) {
+        const QDateTime time =
+            QDateTime::fromString(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), Qt::ISODate);
+        // A time without its zone would be read in the zone of whoever imports it.
+        if (time.isValid() && time.timeSpec() != Qt::LocalTime && time.toMSecsSinceEpoch() % 1000 == 0)
+            seconds = time.toSecsSinceEpoch();
+    }
+    if (seconds && (*seconds <= FileFacts::kNoTime || *seconds >= -FileFacts::kNoTime)) return std::nullopt;
+    return seconds;
 }
 
 }  // namespace ov2::exporting

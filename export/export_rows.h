@@ -51,10 +51,17 @@ DiscRow MakeDiscRow(const COvDisc& disc);
 // A file's columns, decoded.
 struct FileRow {
     std::string folder, name, extension, sizeText;
+    std::string modified;  // ModifiedText; empty when the catalogue has no time for the file
     std::optional<std::int64_t> size;  // the stored size as a number, when it is one
     std::vector<std::string> categories;
 };
 void FillFileRow(const COvFileData& file, FileRow& row);
+
+// A file's modification time as exports write it: ISO 8601 in UTC ("2023-11-14T22:13:20Z")
+// while the year has four digits, the seconds since 1970 beyond.
+std::string ModifiedText(std::int64_t seconds);
+// Either form back, or an ISO 8601 time with another zone; none when the text is neither.
+std::optional<std::int64_t> ParseModified(std::string_view text);
 
 // The text after the name's last dot; none for a name without one or a dot file (".profile").
 std::string_view Extension(std::string_view name);

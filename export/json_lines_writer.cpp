@@ -103,7 +103,10 @@ void CJsonLinesWriter::File(const DiscRow&, const FileRow& file) {
     else
         String(file.sizeText);
     Key("modified");
-    m_buffer += "null";
+    if (file.modified.empty())
+        m_buffer += "null";
+    else
+        String(file.modified);
     Key("categories");
     Strings(file.categories);
     m_buffer += "}\n";

@@ -148,7 +148,7 @@ bool CSqliteWriter::Begin(const std::string& catalogue, const std::vector<std::s
     };
     prepare("INSERT INTO disc VALUES (?,?,?,?,?,?,?,?,?,?)", &m_insertDisc);
     prepare("INSERT INTO folder VALUES (?,?,?)", &m_insertFolder);
-    prepare("INSERT INTO file VALUES (?,?,?,?,?,?,NULL)", &m_insertFile);
+    prepare("INSERT INTO file VALUES (?,?,?,?,?,?,?)", &m_insertFile);
     prepare("INSERT INTO category VALUES (?,?)", &m_insertCategory);
     prepare("INSERT OR IGNORE INTO file_category VALUES (?,?)", &m_insertFileCategory);
     prepare("INSERT OR IGNORE INTO disc_category VALUES (?,?)", &m_insertDiscCategory);
@@ -240,6 +240,7 @@ void CSqliteWriter::File(const DiscRow&, const FileRow& file) {
         sqlite3_bind_int64(m_insertFile, 6, *file.size);
     else if (!file.sizeText.empty())
         Bind(m_insertFile, 6, file.sizeText);
+    if (!file.modified.empty()) Bind(m_insertFile, 7, file.modified);
     Step(m_insertFile);
     for (const std::string& category : file.categories) {
         sqlite3_bind_int64(m_insertFileCategory, 1, m_fileId);

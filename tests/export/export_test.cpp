@@ -54,6 +54,7 @@ void FillCatalogue(COvDiscDatabase& database) {
                                         "e:\\music\\", "3000000000")},
                               {"\tmusic"}));
     database.AddTail(MakeDisc("3", "Nothing"));
+    database.m_lstDiscs[0]->m_lstFiles[1]->m_facts.modified = 1700000000;
     COvDisc& lent = *database.m_lstDiscs[1];
     lent.m_strLocation = "Anna";
     lent.m_strLendDate = "May 02 2024";
@@ -102,7 +103,7 @@ TEST_F(ExportTest, CsvAndTsvReadBackByPythonsCsvModuleWithEveryTextAsUtf8) {
     const std::string expected =
         R"([["catalogue", "disc", "discName", "artist", "location", "discCategories", "folder", "name", "extension", "size", "modified", "categories"], )"
         R"(["Music.ovd", "1", "Holiday 2003", "", "home", "", "e:\\photos\\day1\\", "a, \"b\"\nc.jpg", "jpg", "12345", "", "Best"], )"
-        R"(["Music.ovd", "1", "Holiday 2003", "", "home", "", "e:\\", "<script>alert(1)</script>.txt", "txt", "7", "", ""], )"
+        R"(["Music.ovd", "1", "Holiday 2003", "", "home", "", "e:\\", "<script>alert(1)</script>.txt", "txt", "7", "2023-11-14T22:13:20Z", ""], )"
         R"(["Music.ovd", "2", "Caf\u00e9 M\u00fcller", "", "Anna", "Music;Best", "e:\\music\\", "Stra\u00dfe.mp3", "mp3", "3000000000", "", ""]])"
         "\n";
     EXPECT_EQ(read("plain.csv", "utf-8", ","), expected);
@@ -145,6 +146,7 @@ TEST_F(ExportTest, ImportRebuildsTheCatalogueFromJsonLinesAndCsvAndRefusesABadRo
     EXPECT_NE(jsonl.find(R"("disc":2,"discName":"Café Müller")"), std::string::npos);
     EXPECT_NE(jsonl.find(R"("size":3000000000,"modified":null,"categories":[])"),
               std::string::npos);
+    EXPECT_NE(jsonl.find(R"("size":7,"modified":"2023-11-14T22:13:20Z")"), std::string::npos);
 
     Outcome run = Ov2cat({"import", Path("all.jsonl"), Path("back.ovd")});
     ASSERT_EQ(run.code, 0) << run.err;
@@ -167,6 +169,8 @@ TEST_F(ExportTest, ImportRebuildsTheCatalogueFromJsonLinesAndCsvAndRefusesABadRo
     EXPECT_EQ(odd.m_strDrive, "e:");
     EXPECT_EQ(odd.m_strSize, "12345");
     EXPECT_EQ(odd.m_lstCategories, std::vector<std::string>{"Best"});
+    EXPECT_FALSE(odd.m_facts.HasTime());
+    EXPECT_EQ(back.m_lstDiscs[0]->m_lstFiles[1]->m_facts.modified, 1700000000);
 
     std::string bad = jsonl;
     bad.insert(bad.find("\n{", bad.find("\n{") + 1) + 1, "{\"disc\":1,\"folder\":3}\n");
@@ -189,6 +193,8 @@ TEST_F(ExportTest, SqliteDatabaseAnswersSqlite3AndTheChoiceOfRowsHolds) {
     };
     EXPECT_EQ(sql("all.sqlite", "SELECT folder, name, size FROM file_row WHERE disc = 2"),
               "e:\\music\\|Straße.mp3|3000000000\n");
+    EXPECT_EQ(sql("all.sqlite", "SELECT name, modified FROM file_row WHERE modified IS NOT NULL"),
+              "<script>alert(1)</script>.txt|2023-11-14T22:13:20Z\n");
     EXPECT_EQ(sql("all.sqlite",
                   "SELECT file_row.name FROM file_search JOIN file_row ON file_row.id = "
                   "file_search.rowid "
