@@ -118,8 +118,7 @@ public:
 
     // Asks a running walk to end: it records no further file and enters no further folder, so
     // a listener can stop it from its callback. What was recorded so far stays for the caller
-    // to drop.
-    // Files still queued for their fingerprints are then left without one.
+    // to drop; files still queued for their fingerprints are left without one.
     void Stop() { m_bStopped = true; }
     bool IsStopped() const { return m_bStopped; }
 
