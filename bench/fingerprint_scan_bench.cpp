@@ -2,9 +2,9 @@
 // most of 100 to 4,095 bytes, one in 200 of 300 KiB, which is read at its head and tail only):
 // the walk with and without SetFingerprints, alternately, after one walk that warms the cache.
 // Prints the median of several rounds and the overhead in percent. The files are read on
-// max(2, cores) threads beside the walk, so the overhead falls with the cores free: on 2 cores
-// busy with other work (load average 2.2) it went from 204-232 % read on the walk's thread to
-// 65-93 %; the reading alone costs about twice the walk.
+// max(2, cores) threads beside the walk, so the overhead falls with the cores free. On 2 cores
+// it went from 192-194 % read on the walk's thread to 62-63 % (load average 1.1-1.3; 204-232 %
+// to 65-93 % at 2.2): the reading alone costs about twice the walk, which 2 cores only halve.
 //
 //   bench_fingerprint_scan [ROUNDS] [FOLDER]
 //
