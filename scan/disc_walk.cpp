@@ -15,9 +15,9 @@
 
 #include "core/disc_database.h"
 #include "platform/audio_cd.h"
-#include "platform/file_fingerprint.h"
 #include "platform/iso_image.h"
 #include "platform/text.h"
+#include "scan/fingerprint_pool.h"
 
 struct CDiscWalk::FolderId {
     dev_t device = 0;
@@ -77,11 +77,9 @@ public:
     // A native file holding the bytes of the file `path`, to list it as an archive; none when
     // archives here are not opened (those inside archives). `temporary`: delete it afterwards.
     virtual std::optional<std::string> NativeFile(const std::string& path, bool& temporary) = 0;
-    // The fingerprint of a file of the folder `path` as `listing` lists it; 0 when it has none.
-    virtual std::uint64_t Fingerprint(const std::string& /*path*/, const Listing& /*listing*/,
-                                      const ListedFile& /*file*/) {
-        return 0;
-    }
+    // Whether its files can be read for fingerprints: native folders' can, those inside
+    // images and archives cannot without reading the image or archive through.
+    virtual bool ReadsFiles() const { return false; }
 };
 
 class CDiscWalk::NativeSource : public Source {
@@ -99,14 +97,7 @@ public:
         temporary = false;
         return path;
     }
-    std::uint64_t Fingerprint(const std::string& path, const Listing& listing,
-                              const ListedFile& file) override {
-        // A FIFO or a device is never opened: reading one could wait for ever or disturb it.
-        if (!file.regular) return 0;
-        if (listing.open)
-            return ov2::FileFingerprintAt(listing.open.fd(), file.name.c_str(), file.size);
-        return ov2::FileFingerprintAt(AT_FDCWD, Child(path, file.name).c_str(), file.size);
-    }
+    bool ReadsFiles() const override { return true; }
 };
 
 namespace {
@@ -318,6 +309,8 @@ void CDiscWalk::RecordFiles(Source* source, const std::string& sourcePath, const
     const OvString folder(ov2::LowerText(recordPath));
     const OvString drive(m_strDrive);
     char sizeText[24];
+    const bool read = m_pFingerprints && source && source->ReadsFiles();
+    std::vector<ov2::FingerprintPool::File> toRead;
     for (const ListedFile& listed : listing.files) {
         if (m_bStopped) return;
         auto file = std::make_shared<COvFileData>();
@@ -332,8 +325,9 @@ void CDiscWalk::RecordFiles(Source* source, const std::string& sourcePath, const
         file->m_facts.encrypted = listed.encrypted;
         if (m_bFingerprints && source) {
             if (m_knownFingerprint) file->m_facts.fingerprint = m_knownFingerprint(*file);
-            if (!file->m_facts.HasFingerprint())
-                file->m_facts.fingerprint = source->Fingerprint(sourcePath, listing, listed);
+            // A FIFO or a device is never opened: reading one could wait for ever or disturb it.
+            if (read && listed.regular && !file->m_facts.HasFingerprint())
+                toRead.push_back({file, listed.name, listed.size});
         }
         m_dTotalBytes += static_cast<double>(listed.size);
         // The original's test: a case-sensitive ".cda" anywhere in the name.
@@ -341,6 +335,8 @@ void CDiscWalk::RecordFiles(Source* source, const std::string& sourcePath, const
         m_files.push_back(std::move(file));
         if (m_pListener) m_pListener->OnFile(*m_files.back());
     }
+    if (!toRead.empty() && !m_bStopped)
+        m_pFingerprints->Add(listing.open ? listing.open.fd() : -1, sourcePath, std::move(toRead));
 }
 
 void CDiscWalk::WalkSubfolders(Source& source, Folder& parent, const std::string& sourcePath,
@@ -455,7 +451,14 @@ bool CDiscWalk::WalkFolder(const std::string& nativeRoot) {
                                  ? nativeRoot.substr(0, nativeRoot.size() - 1)
                                  : nativeRoot;
     NativeSource source;
-    return Walk(source, base);
+    if (!m_bFingerprints) return Walk(source, base);
+    m_pFingerprints = std::make_unique<ov2::FingerprintPool>(m_bStopped, [this] {
+        if (m_pListener) m_pListener->OnBusy();  // which may Stop() the walk
+    });
+    const bool walked = Walk(source, base);
+    m_pFingerprints->Finish();
+    m_pFingerprints.reset();
+    return walked;
 }
 
 bool CDiscWalk::WalkIsoImage(const std::string& imagePath) {

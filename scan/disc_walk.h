@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -9,6 +10,10 @@
 
 #include "core/ov_file_data.h"
 #include "platform/archive_listing.h"
+
+namespace ov2 {
+class FingerprintPool;
+}
 
 // The walk of a drive into file records and a folder outline, without widgets, so that the scan
 // dialog and ov2cat record a disc the same way.
@@ -34,7 +39,9 @@
 // image or archive gives (audio tracks have none), "encrypted" for an archive entry whose data
 // needs a password, and with SetFingerprints the fingerprint of a file read from a folder.
 // Files inside images and archives get none: their data could only be reached by reading the
-// image or archive through.
+// image or archive through. Fingerprints are read on other threads while the walk goes on: a
+// listener told of a file may not see its fingerprint yet, every record has it once the walk
+// returns.
 class CDiscWalk {
 public:
     // A folder of the outline. The root stands for the drive and has no name.
@@ -53,7 +60,8 @@ public:
         virtual void OnFolder(const Folder& folder, int index) = 0;
         // `file` has just been recorded; FileCount() and TotalBytes() include it.
         virtual void OnFile(const COvFileData& file) = 0;
-        // Now and then while an archive is listed, which may take a while (a large .tar.gz).
+        // Now and then while an archive is listed, which may take a while (a large .tar.gz), or
+        // while the walk waits for files being read for their fingerprints.
         virtual void OnBusy() {}
     };
 
@@ -110,7 +118,7 @@ public:
 
     // Asks a running walk to end: it records no further file and enters no further folder, so
     // a listener can stop it from its callback. What was recorded so far stays for the caller
-    // to drop.
+    // to drop; files still queued for their fingerprints are left without one.
     void Stop() { m_bStopped = true; }
     bool IsStopped() const { return m_bStopped; }
 
@@ -163,11 +171,12 @@ private:
     std::vector<std::shared_ptr<COvFileData>> m_files;
     double m_dTotalBytes = 0;
     bool m_bAudioDisc = false;
-    bool m_bStopped = false;
+    std::atomic<bool> m_bStopped = false;  // read by the threads reading fingerprints
     std::string m_strRootError;
     bool m_bListArchives = false;
     ov2::ArchiveLimits m_archiveLimits;
     ArchiveReport m_archives;
     bool m_bFingerprints = false;
     KnownFingerprint m_knownFingerprint;
+    std::unique_ptr<ov2::FingerprintPool> m_pFingerprints;  // while a native folder is walked
 };

@@ -2,6 +2,7 @@
 // encrypted archive entries, fingerprints, and what a rescan keeps of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <stdexcept>
 
@@ -106,6 +107,52 @@ TEST(RecordedFactsTest, RescanKeepsFingerprintsOfUnchangedFilesUnreadAndCountsCh
     for (const auto& file : merge.files)  // the others' bytes are as they were
         EXPECT_EQ(file->m_facts.fingerprint, before[file->m_strFileName.str()])
             << file->m_strFileName.str();
+}
+
+// Fingerprints are read on other threads: each lands on its own record, in folders read by
+// several threads, below the depth at which folders are opened by path, and not from a FIFO; a
+// walk stopped meanwhile ends with what it recorded intact.
+TEST(RecordedFactsTest, FingerprintsReadAlongsideTheWalkLandOnTheirRecordsAndStopEndsIt) {
+    TempDir dir;
+    std::string deep = "deep";
+    for (int level = 0; level < 70; ++level) deep += "/d";
+    for (int i = 0; i < 900; ++i)  // each of its own size: all fingerprints differ
+        PutFile(dir / (i < 10 ? deep : "f" + std::to_string(i % 3)) / std::to_string(i), i + 1);
+    ASSERT_EQ(::mkfifo((dir / "f0" / "pipe").c_str(), 0600), 0);
+    const auto onDisk = [&](const COvFileData& file) {
+        std::string path = file.m_strFolder.str().substr(3) + file.m_strFileName.str();
+        std::replace(path.begin(), path.end(), '\\', '/');
+        return FileFingerprint((dir / path).string());
+    };
+
+    struct StopAt : CDiscWalk::Listener {
+        CDiscWalk* walk = nullptr;
+        int files = 0, stopAt = 0;
+        void OnFolder(const CDiscWalk::Folder&, int) override {}
+        void OnFile(const COvFileData&) override {
+            if (++files == stopAt) walk->Stop();
+        }
+    };
+    for (const int stopAt : {0, 400}) {
+        StopAt listener;
+        listener.stopAt = stopAt;
+        CDiscWalk walk("E:\\", &listener);
+        listener.walk = &walk;
+        walk.SetFingerprints(true);
+        ASSERT_TRUE(walk.WalkFolder(dir.path().string()));
+        EXPECT_EQ(walk.FileCount(), stopAt ? stopAt : 901);
+        int read = 0;
+        for (const auto& file : walk.Files()) {
+            const std::uint64_t fingerprint = file->m_facts.fingerprint;
+            read += fingerprint != 0;
+            if (fingerprint != 0 || !stopAt) {  // stopped: some are left unread
+                EXPECT_EQ(fingerprint, onDisk(*file)) << file->m_strFileName.str();
+            }
+        }
+        if (!stopAt) {
+            EXPECT_EQ(read, 900);  // the FIFO has none
+        }
+    }
 }
 
 }  // namespace
