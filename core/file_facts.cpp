@@ -144,34 +144,85 @@ std::string PackFiles(const COvDisc& disc) {
     return Base64(bytes);
 }
 
-// Reads one entry a record, in the disc's order, into the records when `apply`; false when the
-// bytes do not hold to exactly that, which a first pass without `apply` finds before any
-// record is changed.
-bool UnpackFiles(std::string_view bytes, const COvDisc& disc, bool apply) {
-    if (bytes.size() < disc.m_lstFiles.size()) return false;  // an entry takes a byte at least
-    Reader reader(bytes);
-    std::int64_t previous = 0;
-    for (const auto& file : disc.m_lstFiles) {
-        FileFacts facts;
-        const std::optional<std::uint64_t> flags = reader.Varint();
-        if (!flags || *flags > (kTime | kFingerprint | kEncrypted)) return false;
-        if (*flags & kTime) {
-            const std::optional<std::uint64_t> delta = reader.Varint();
-            if (!delta) return false;
-            const auto time = static_cast<std::int64_t>(static_cast<std::uint64_t>(previous) +
-                                                        static_cast<std::uint64_t>(UnZigZag(*delta)));
-            if (time <= FileFacts::kNoTime || time >= -FileFacts::kNoTime) return false;
-            facts.modified = previous = time;
-        }
-        if (*flags & kFingerprint) {
-            const std::optional<std::uint64_t> fingerprint = reader.Fixed64();
-            if (!fingerprint || *fingerprint == 0) return false;
-            facts.fingerprint = *fingerprint;
-        }
-        facts.encrypted = (*flags & kEncrypted) != 0;
-        if (apply) file->m_facts = facts;
+// Reads a record's entry; false when the bytes do not hold one. `previous` is the last time
+// read.
+bool ReadEntry(Reader& reader, std::int64_t& previous, FileFacts& facts) {
+    facts = FileFacts();
+    const std::optional<std::uint64_t> flags = reader.Varint();
+    if (!flags || *flags > (kTime | kFingerprint | kEncrypted)) return false;
+    if (*flags & kTime) {
+        const std::optional<std::uint64_t> delta = reader.Varint();
+        if (!delta) return false;
+        const auto time = static_cast<std::int64_t>(static_cast<std::uint64_t>(previous) +
+                                                    static_cast<std::uint64_t>(UnZigZag(*delta)));
+        if (time <= FileFacts::kNoTime || time >= -FileFacts::kNoTime) return false;
+        facts.modified = previous = time;
     }
-    return reader.AtEnd();
+    if (*flags & kFingerprint) {
+        const std::optional<std::uint64_t> fingerprint = reader.Fixed64();
+        if (!fingerprint || *fingerprint == 0) return false;
+        facts.fingerprint = *fingerprint;
+    }
+    facts.encrypted = (*flags & kEncrypted) != 0;
+    return true;
+}
+
+// A disc's records' checksum, taken record by record. The records' texts, each behind a mark
+// and its length, go through a buffer into one streaming hash. Consecutive files mostly share
+// their folder and drive: those are taken only where they change, so little more than the
+// names and sizes is hashed.
+class CRecordsChecksum {
+public:
+    explicit CRecordsChecksum(std::size_t count) {
+        XXH3_INITSTATE(&m_state);
+        XXH3_64bits_reset_withSeed(&m_state, count);
+    }
+    void Add(const COvFileData& file) {
+        const auto same = [](std::string_view a, std::string_view b) {
+            return a.size() == b.size() && (a.data() == b.data() || a == b);
+        };
+        if (!m_previous || !same(file.m_strFolder, m_previous->m_strFolder)) Text('F', file.m_strFolder);
+        if (!m_previous || !same(file.m_strDrive, m_previous->m_strDrive)) Text('D', file.m_strDrive);
+        Text('N', file.m_strFileName);
+        Text('S', file.m_strSize);
+        m_previous = &file;
+    }
+    std::uint64_t Digest() {
+        XXH3_64bits_update(&m_state, m_buffer, m_used);
+        m_used = 0;
+        return XXH3_64bits_digest(&m_state);
+    }
+
+private:
+    void Text(char mark, std::string_view value) {
+        const auto size = static_cast<std::uint32_t>(value.size());
+        const char head[5] = {mark, static_cast<char>(size), static_cast<char>(size >> 8),
+                              static_cast<char>(size >> 16), static_cast<char>(size >> 24)};
+        if (m_used + sizeof head + value.size() > sizeof m_buffer) {
+            XXH3_64bits_update(&m_state, m_buffer, m_used);
+            m_used = 0;
+            if (sizeof head + value.size() > sizeof m_buffer) {  // a text longer than the buffer
+                XXH3_64bits_update(&m_state, head, sizeof head);
+                XXH3_64bits_update(&m_state, value.data(), value.size());
+                return;
+            }
+        }
+        std::memcpy(m_buffer + m_used, head, sizeof head);
+        std::memcpy(m_buffer + m_used + sizeof head, value.data(), value.size());
+        m_used += sizeof head + value.size();
+    }
+
+    XXH3_state_t m_state;
+    char m_buffer[4096];
+    std::size_t m_used = 0;
+    const COvFileData* m_previous = nullptr;
+};
+
+// Asks for a record and its name well ahead of their use: after a load of a million records,
+// a pass over them mostly waits for memory.
+void PrefetchRecord(const std::vector<std::shared_ptr<COvFileData>>& files, std::size_t i) {
+    if (i + 16 < files.size()) __builtin_prefetch(files[i + 16].get(), 1);
+    if (i + 8 < files.size()) files[i + 8]->m_strFileName.Prefetch();
 }
 
 // A text field: the separators of the layout cannot occur in it.
@@ -220,12 +271,27 @@ void Unpack(COvDiscDatabase& database, std::string_view text, std::string& bytes
         std::from_chars(fields[1].data(), fields[1].data() + 16, checksum, 16).ptr != fields[1].data() + 16 ||
         std::from_chars(fields[3].data(), fields[3].data() + fields[3].size(), count).ptr !=
             fields[3].data() + fields[3].size() ||
-        count != disc->m_lstFiles.size() || checksum != RecordsChecksum(*disc))
+        count != disc->m_lstFiles.size())
         return;
     const std::optional<std::int64_t> capacity = ParseNumberField(fields[8]);
     const std::optional<std::int64_t> free = ParseNumberField(fields[9]);
-    if (!capacity || !free || !FromBase64(fields[11], bytes) || !UnpackFiles(bytes, *disc, false)) return;
-    UnpackFiles(bytes, *disc, true);
+    if (!capacity || !free || !FromBase64(fields[11], bytes) || bytes.size() < count) return;
+    // One pass over the records both checks them and gives them their facts; facts given to
+    // records that turn out not to match are taken back.
+    const auto& files = disc->m_lstFiles;
+    CRecordsChecksum sum(count);
+    Reader reader(bytes);
+    std::int64_t previous = 0;
+    bool read = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        PrefetchRecord(files, i);
+        sum.Add(*files[i]);
+        read = read && ReadEntry(reader, previous, files[i]->m_facts);
+    }
+    if (!read || !reader.AtEnd() || sum.Digest() != checksum) {
+        for (const auto& file : files) file->m_facts = FileFacts();
+        return;
+    }
     disc->m_facts = DiscFacts{std::string(fields[4]), std::string(fields[5]), std::string(fields[6]),
                               std::string(fields[7]), *capacity,          *free,
                               std::string(fields[10])};
@@ -268,47 +334,12 @@ std::string DiscFacts::Summary() const {
 }
 
 std::uint64_t RecordsChecksum(const COvDisc& disc) {
-    // The records' texts, each with its length before it, go through a small buffer into one
-    // streaming hash. Consecutive files mostly share their folder and drive: those are taken
-    // only where they change, behind a mark of their own, so a load hashes little more than
-    // the names and sizes.
-    XXH3_state_t state;
-    XXH3_INITSTATE(&state);
-    XXH3_64bits_reset_withSeed(&state, disc.m_lstFiles.size());
-    char buffer[4096];
-    std::size_t used = 0;
-    const auto put = [&](const void* data, std::size_t size) {
-        if (used + size > sizeof buffer) {
-            XXH3_64bits_update(&state, buffer, used);
-            used = 0;
-            if (size > sizeof buffer) {
-                XXH3_64bits_update(&state, data, size);
-                return;
-            }
-        }
-        std::memcpy(buffer + used, data, size);
-        used += size;
-    };
-    const auto text = [&](char mark, std::string_view value) {
-        const auto size = static_cast<std::uint32_t>(value.size());
-        const char head[5] = {mark, static_cast<char>(size), static_cast<char>(size >> 8), static_cast<char>(size >> 16),
-                              static_cast<char>(size >> 24)};
-        put(head, sizeof head);
-        put(value.data(), value.size());
-    };
-    const auto same = [](std::string_view a, std::string_view b) {
-        return a.size() == b.size() && (a.data() == b.data() || a == b);
-    };
-    const COvFileData* previous = nullptr;
-    for (const auto& file : disc.m_lstFiles) {
-        if (!previous || !same(file->m_strFolder, previous->m_strFolder)) text('F', file->m_strFolder);
-        if (!previous || !same(file->m_strDrive, previous->m_strDrive)) text('D', file->m_strDrive);
-        text('N', file->m_strFileName);
-        text('S', file->m_strSize);
-        previous = file.get();
+    CRecordsChecksum sum(disc.m_lstFiles.size());
+    for (std::size_t i = 0; i < disc.m_lstFiles.size(); ++i) {
+        PrefetchRecord(disc.m_lstFiles, i);
+        sum.Add(*disc.m_lstFiles[i]);
     }
-    XXH3_64bits_update(&state, buffer, used);
-    return XXH3_64bits_digest(&state);
+    return sum.Digest();
 }
 
 std::shared_ptr<CStringList> PackFacts(const COvDiscDatabase& database) {
@@ -333,16 +364,16 @@ std::shared_ptr<CStringList> PackFacts(const COvDiscDatabase& database) {
 }
 
 void UnpackFacts(COvDiscDatabase& database) {
-    std::shared_ptr<CObject>* entry = database.m_pSettings->m_map.Lookup(kFileFactsKey);
-    if (!entry) return;
-    const std::shared_ptr<CObject> value = std::move(*entry);
-    database.m_pSettings->m_map.RemoveKey(kFileFactsKey);
-    std::string bytes;
-    if (auto* list = dynamic_cast<CStringList*>(value.get()))
-        for (std::string& text : list->m_strings) {
-            Unpack(database, text, bytes);
-            std::string().swap(text);  // a million records' facts are some 15 MB of text
-        }
+    if (std::shared_ptr<CObject>* entry = database.m_pSettings->m_map.Lookup(kFileFactsKey)) {
+        const std::shared_ptr<CObject> value = std::move(*entry);
+        database.m_pSettings->m_map.RemoveKey(kFileFactsKey);
+        std::string bytes;
+        if (auto* list = dynamic_cast<CStringList*>(value.get()))
+            for (std::string& text : list->m_strings) {
+                Unpack(database, text, bytes);
+                std::string().swap(text);  // a million records' facts are some 15 MB of text
+            }
+    }
 }
 
 }  // namespace ov2
