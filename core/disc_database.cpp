@@ -1,6 +1,7 @@
 #include "core/disc_database.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "core/archive.h"
 #include "core/file_facts.h"
@@ -135,11 +136,18 @@ void COvDiscDatabase::RemoveAll() {
 void COvDiscDatabase::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
         ar.WriteCount(m_lstDiscs.size());
-        for (const auto& disc : m_lstDiscs) ar.WriteObject(disc);
+        // The facts are built afresh from the records, each disc's right after its records
+        // were written, while they are still in the processor's cache; they go last.
+        std::shared_ptr<CStringList> facts;
+        for (const auto& disc : m_lstDiscs) {
+            ar.WriteObject(disc);
+            if (std::optional<std::string> text = ov2::PackFacts(*disc)) {
+                if (!facts) facts = std::make_shared<CStringList>();
+                facts->m_strings.push_back(std::move(*text));
+            }
+        }
         m_pCategories->Serialize(ar);
-        // The facts go last, built afresh from the records; without any the settings are
-        // written exactly as they were read.
-        const std::shared_ptr<CStringList> facts = ov2::PackFacts(*this);
+        // Without facts the settings are written exactly as they were read.
         const bool stale = m_pSettings->m_map.Lookup(ov2::kFileFactsKey) != nullptr;
         ar.WriteCount(m_pSettings->m_map.GetCount() - (stale ? 1 : 0) + (facts ? 1 : 0));
         m_pSettings->m_map.ForEach([&ar](const std::string& key, const std::shared_ptr<CObject>& value) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <string>
 
 class COvDisc;
@@ -70,9 +71,9 @@ inline constexpr const char* kFileFactsKey = "FileFacts";
 // The checksum of the disc's file records.
 std::uint64_t RecordsChecksum(const COvDisc& disc);
 
-// Built from the discs' facts for writing; null when no disc has any, so that a catalogue
-// without facts is written exactly as before.
-std::shared_ptr<CStringList> PackFacts(const COvDiscDatabase& database);
+// The disc's text of "FileFacts"; none when neither the disc nor a file of it has facts, so
+// that a catalogue without facts is written exactly as before.
+std::optional<std::string> PackFacts(const COvDisc& disc);
 // Hands the facts of "FileFacts" to the discs and records they match and removes the entry
 // from the settings; a text that does not match or does not decode is dropped.
 void UnpackFacts(COvDiscDatabase& database);
