@@ -11,7 +11,7 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -26,31 +26,25 @@
 
 namespace {
 
-constexpr int kRowRole = Qt::UserRole + 1;  // int: the row's place in m_rows; -1 on a group row
 const QString kSettingsGroup = QStringLiteral("Duplicates");
 const QString kMinSizeKey = QStringLiteral("MinSize");
 
-enum Column { kName, kFolder, kDisc, kSize, kCopies };
-
-QTreeWidget* MakeList(QWidget* parent, const char* name, bool groups) {
-    auto* list = new QTreeWidget(parent);
+QTreeView* MakeList(QWidget* parent, const char* name, CCopiesModel* model) {
+    auto* list = new QTreeView(parent);
     list->setObjectName(QString::fromLatin1(name));
-    list->setRootIsDecorated(groups);
+    list->setModel(model);
+    list->setRootIsDecorated(model->columnCount() > CCopiesModel::kCopies);
     list->setUniformRowHeights(true);
     list->setAlternatingRowColors(true);
-    QStringList labels{QStringLiteral("Name"), QStringLiteral("Folder"), QStringLiteral("Disc"),
-                       QStringLiteral("Size")};
-    if (groups) labels << QStringLiteral("Copies");
-    list->setHeaderLabels(labels);
     // The name and the folder share the room the window gives; the others fit their texts.
     QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setSectionResizeMode(kName, QHeaderView::Stretch);
-    header->setSectionResizeMode(kFolder, QHeaderView::Stretch);
-    list->setColumnWidth(kDisc, 170);
-    list->setColumnWidth(kSize, 90);
-    if (groups) list->setColumnWidth(kCopies, 60);
+    header->setSectionResizeMode(CCopiesModel::kName, QHeaderView::Stretch);
+    header->setSectionResizeMode(CCopiesModel::kFolder, QHeaderView::Stretch);
+    list->setColumnWidth(CCopiesModel::kDisc, 170);
+    list->setColumnWidth(CCopiesModel::kSize, 90);
+    list->setColumnWidth(CCopiesModel::kCopies, 60);
     return list;
 }
 
@@ -94,11 +88,14 @@ CDialogDuplicates::CDialogDuplicates(COv2Doc* doc, QWidget* parent)
     options->addStretch(1);
     options->addWidget(find);
 
-    m_listDuplicates = MakeList(this, "listDuplicates", true);
-    m_listSingles = MakeList(this, "listSingleCopies", false);
-    for (QTreeWidget* list : {m_listDuplicates, m_listSingles})
-        connect(list, &QTreeWidget::itemActivated, this,
-                [this](QTreeWidgetItem* item) { OnActivated(item); });
+    m_modelDuplicates = new CCopiesModel(true, this);
+    m_modelSingles = new CCopiesModel(false, this);
+    m_listDuplicates = MakeList(this, "listDuplicates", m_modelDuplicates);
+    m_listSingles = MakeList(this, "listSingleCopies", m_modelSingles);
+    connect(m_listDuplicates, &QTreeView::activated, this,
+            [this](const QModelIndex& index) { OnActivated(m_modelDuplicates->RowAt(index)); });
+    connect(m_listSingles, &QTreeView::activated, this,
+            [this](const QModelIndex& index) { OnActivated(m_modelSingles->RowAt(index)); });
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("tabs"));
     m_tabs->addTab(m_listDuplicates, QStringLiteral("Duplicates"));
@@ -148,19 +145,6 @@ void CDialogDuplicates::UpdateCategoryButton() {
                                                 : QStringLiteral("In ") + names.join(QStringLiteral(", ")));
 }
 
-QTreeWidgetItem* CDialogDuplicates::FileItem(const Row& row, QTreeWidgetItem* parent) {
-    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem;
-    item->setText(kName, ov2::DecodeText(row.file->m_strFileName));
-    item->setText(kFolder, ov2::DecodeText(row.file->m_strFolder));
-    item->setText(kDisc, ov2::DecodeText(row.disc->m_strNumber) + QLatin1Char(' ') +
-                             ov2::DecodeText(row.disc->m_strName));
-    item->setText(kSize, COv2View::SizeText(row.file->m_strSize));
-    item->setTextAlignment(kSize, Qt::AlignRight | Qt::AlignVCenter);
-    item->setData(kName, kRowRole, static_cast<int>(m_rows.size()));
-    m_rows.push_back(row);
-    return item;
-}
-
 bool CDialogDuplicates::Find() {
     const QString sizeText = m_editMinSize->text().trimmed().remove(QLatin1Char(' '));
     const std::optional<std::uint64_t> minSize =
@@ -173,9 +157,8 @@ bool CDialogDuplicates::Find() {
     }
     QSettings().setValue(kSettingsGroup + QLatin1Char('/') + kMinSizeKey, m_editMinSize->text());
 
-    m_listDuplicates->clear();
-    m_listSingles->clear();
-    m_rows.clear();
+    m_modelDuplicates->SetGroups({});
+    m_modelSingles->SetGroups({});
     const COvDiscDatabase* database = m_pDocument->m_pDatabase.get();
     if (!database) return true;
     ov2::dupes::Options options;
@@ -189,30 +172,25 @@ bool CDialogDuplicates::Find() {
         ov2::dupes::FindSingleCopies(catalogues, options);
     auto rowOf = [&](const ov2::dupes::FileRef& ref) {
         const auto& disc = database->m_lstDiscs[ref.disc];
-        return Row{disc, disc->m_lstFiles[ref.item]};
+        return CCopiesModel::Row{disc, disc->m_lstFiles[ref.item]};
     };
-    QList<QTreeWidgetItem*> items;
+    std::vector<CCopiesModel::Group> rows;
+    rows.reserve(groups.size());
     std::uint64_t spare = 0;  // bytes that the second and later copies take
     for (const ov2::dupes::Group& group : groups) {
-        auto* top = new QTreeWidgetItem;
-        const Row first = rowOf(group.files.front());
-        top->setText(kName, ov2::DecodeText(first.file->m_strFileName));
-        top->setText(kSize, COv2View::SizeText(first.file->m_strSize));
-        top->setTextAlignment(kSize, Qt::AlignRight | Qt::AlignVCenter);
-        top->setText(kCopies, QString::number(group.files.size()));
-        top->setTextAlignment(kCopies, Qt::AlignRight | Qt::AlignVCenter);
-        top->setData(kName, kRowRole, -1);
-        for (const ov2::dupes::FileRef& ref : group.files) FileItem(rowOf(ref), top);
+        CCopiesModel::Group& files = rows.emplace_back();
+        files.reserve(group.files.size());
+        for (const ov2::dupes::FileRef& ref : group.files) files.push_back(rowOf(ref));
         spare += group.size * (group.files.size() - 1);
-        items << top;
     }
-    m_listDuplicates->addTopLevelItems(items);
+    m_modelDuplicates->SetGroups(std::move(rows));
     // Where the copies are is the answer: shown at once, unless there are too many to read.
-    constexpr int kExpandedGroups = 2000;
-    if (items.size() <= kExpandedGroups) m_listDuplicates->expandAll();
-    items.clear();
-    for (const ov2::dupes::FileRef& ref : singles) items << FileItem(rowOf(ref), nullptr);
-    m_listSingles->addTopLevelItems(items);
+    constexpr std::size_t kExpandedGroups = 2000;
+    if (groups.size() <= kExpandedGroups) m_listDuplicates->expandAll();
+    rows.clear();
+    rows.reserve(singles.size());
+    for (const ov2::dupes::FileRef& ref : singles) rows.push_back({rowOf(ref)});
+    m_modelSingles->SetGroups(std::move(rows));
     QApplication::restoreOverrideCursor();
 
     const auto count = [](std::size_t n, const char* one, const char* many) {
@@ -234,10 +212,9 @@ bool CDialogDuplicates::Find() {
     return true;
 }
 
-void CDialogDuplicates::OnActivated(QTreeWidgetItem* item) {
-    const int index = item ? item->data(kName, kRowRole).toInt() : -1;
-    if (index < 0 || static_cast<std::size_t>(index) >= m_rows.size()) return;
-    const Row& row = m_rows[static_cast<std::size_t>(index)];
+void CDialogDuplicates::OnActivated(const CCopiesModel::Row* found) {
+    if (!found) return;  // a group's own row goes nowhere
+    const CCopiesModel::Row row = *found;  // the message box below may run a new Find
     // The catalogue may have changed since: a deleted disc or file, or another catalogue, is
     // no longer there to go to.
     const COvDiscDatabase* database = m_pDocument->m_pDatabase.get();

@@ -1,21 +1,19 @@
 #pragma once
 
 #include <QDialog>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/ov_file_data.h"
+#include "dupes/gui/copies_model.h"
 
 class COv2Doc;
-class COvDisc;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QTabWidget;
 class QToolButton;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 // Find Duplicates: the open catalogue's files that have copies on other discs (or on the same
 // one), and on the other tab the files that have no copy on another disc. A window beside the
@@ -35,24 +33,19 @@ Q_SIGNALS:
     void showFile(const std::string& number, const COvFileData& file);
 
 private:
-    struct Row {
-        std::shared_ptr<COvDisc> disc;
-        std::shared_ptr<COvFileData> file;
-    };
-
     void FillCategoryMenu();
     void UpdateCategoryButton();
     std::vector<std::string> ChosenCategories() const;
-    QTreeWidgetItem* FileItem(const Row& row, QTreeWidgetItem* parent);
-    void OnActivated(QTreeWidgetItem* item);
+    void OnActivated(const CCopiesModel::Row* row);
 
     COv2Doc* m_pDocument;
-    std::vector<Row> m_rows;
     QLineEdit* m_editMinSize = nullptr;
     QToolButton* m_buttonCategories = nullptr;
     QMenu* m_menuCategories = nullptr;
     QTabWidget* m_tabs = nullptr;
-    QTreeWidget* m_listDuplicates = nullptr;
-    QTreeWidget* m_listSingles = nullptr;
+    CCopiesModel* m_modelDuplicates = nullptr;
+    CCopiesModel* m_modelSingles = nullptr;
+    QTreeView* m_listDuplicates = nullptr;
+    QTreeView* m_listSingles = nullptr;
     QLabel* m_labelFound = nullptr;
 };

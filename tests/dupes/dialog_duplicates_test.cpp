@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "core/ov2_doc.h"
 #include "dupes/gui/dialog_duplicates.h"
@@ -24,20 +24,24 @@ TEST(DialogDuplicates, ACopyGoesToItsDiscUntilTheDiscIsGoneAndABadSizeIsExplaine
                      [&](const std::string& number, const COvFileData& file) {
                          shown.push_back(number + ":" + file.m_strFileName.str());
                      });
-    auto* duplicates = window.findChild<QTreeWidget*>(QStringLiteral("listDuplicates"));
-    auto* singles = window.findChild<QTreeWidget*>(QStringLiteral("listSingleCopies"));
-    ASSERT_EQ(duplicates->topLevelItemCount(), 1);
-    ASSERT_EQ(duplicates->topLevelItem(0)->childCount(), 2);
-    ASSERT_EQ(singles->topLevelItemCount(), 1);
-    EXPECT_EQ(singles->topLevelItem(0)->text(0), QStringLiteral("only.mp3"));
+    auto* duplicates = window.findChild<QTreeView*>(QStringLiteral("listDuplicates"));
+    auto* singles = window.findChild<QTreeView*>(QStringLiteral("listSingleCopies"));
+    const QAbstractItemModel* groups = duplicates->model();
+    ASSERT_EQ(groups->rowCount(), 1);
+    const QModelIndex group = groups->index(0, 0);
+    ASSERT_EQ(groups->rowCount(group), 2);
+    EXPECT_EQ(groups->index(0, 4).data().toInt(), 2);  // copies
+    ASSERT_EQ(singles->model()->rowCount(), 1);
+    EXPECT_EQ(singles->model()->index(0, 0).data(), QStringLiteral("only.mp3"));
+    EXPECT_EQ(singles->model()->rowCount(singles->model()->index(0, 0)), 0);
 
-    Q_EMIT duplicates->itemActivated(duplicates->topLevelItem(0), 0);  // the group: nowhere
-    Q_EMIT duplicates->itemActivated(duplicates->topLevelItem(0)->child(1), 0);
+    Q_EMIT duplicates->activated(group);  // the group: nowhere
+    Q_EMIT duplicates->activated(groups->index(1, 0, group));
     EXPECT_EQ(shown, std::vector<std::string>{"2:SONG.mp3"});
 
     MessageRecorder messages;
     doc.m_pDatabase->DeleteDisc("2");
-    Q_EMIT duplicates->itemActivated(duplicates->topLevelItem(0)->child(1), 0);
+    Q_EMIT duplicates->activated(groups->index(1, 0, group));
     EXPECT_EQ(shown.size(), 1u);
     window.findChild<QLineEdit*>(QStringLiteral("editMinSize"))->setText(QStringLiteral("lots"));
     EXPECT_FALSE(window.Find());
