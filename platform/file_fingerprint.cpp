@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/fd_closer.h"
+
 namespace ov2 {
 namespace {
 
@@ -29,19 +31,6 @@ bool HashPart(int fd, std::int64_t offset, std::int64_t length, XXH3_state_t& st
     return true;
 }
 
-class FdCloser {
-public:
-    explicit FdCloser(int fd) : m_fd(fd) {}
-    ~FdCloser() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/fd_closer.h"
 #include "platform/text.h"
 
 namespace ov2 {
@@ -277,23 +278,6 @@ int OpenPrivateFolder(int parentFd, const std::string& name, std::string* error)
     return fd;
 }
 
-class FdCloser {
-public:
-    explicit FdCloser(int fd) : m_fd(fd) {}
-    ~FdCloser() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd) {
-        if (m_fd >= 0) ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 // Copies the body of the entry at `entryPath` (a listing path) into `fd`. False when the source
 // no longer holds it, cannot be read through, or stores it under a name that leads outside it;
