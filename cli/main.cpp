@@ -230,6 +230,18 @@ int Freedb(int argc, char** argv) {
     return WriteOut(result.output);
 }
 
+// Takes "--NAME" (true) or "--no-NAME" (false) into `value` once; false for any other option
+// and for a second one of the pair.
+bool TakeSwitch(std::string_view option, std::string_view name, std::optional<bool>& value) {
+    if (value || !option.starts_with("--")) return false;
+    option.remove_prefix(2);
+    const bool off = option.starts_with("no-");
+    if (off) option.remove_prefix(3);
+    if (option != name) return false;
+    value = !off;
+    return true;
+}
+
 // scan SOURCE FILE.ovd [--name NAME] [--letter X] [--archives|--no-archives]
 // [--fingerprint|--no-fingerprint] [--force], the options in any order.
 int Scan(int argc, char** argv) {
@@ -242,14 +254,8 @@ int Scan(int argc, char** argv) {
             force = true;
             continue;
         }
-        if ((option == "--archives" || option == "--no-archives") && !archives) {
-            archives = option == "--archives";
+        if (TakeSwitch(option, "archives", archives) || TakeSwitch(option, "fingerprint", fingerprint))
             continue;
-        }
-        if ((option == "--fingerprint" || option == "--no-fingerprint") && !fingerprint) {
-            fingerprint = option == "--fingerprint";
-            continue;
-        }
         if (i + 1 >= argc) return Usage();
         if (option == "--name" && !name)
             name = argv[++i];
@@ -277,14 +283,8 @@ int Rescan(int argc, char** argv) {
             apply = true;
             continue;
         }
-        if ((option == "--archives" || option == "--no-archives") && !archives) {
-            archives = option == "--archives";
+        if (TakeSwitch(option, "archives", archives) || TakeSwitch(option, "fingerprint", fingerprint))
             continue;
-        }
-        if ((option == "--fingerprint" || option == "--no-fingerprint") && !fingerprint) {
-            fingerprint = option == "--fingerprint";
-            continue;
-        }
         if (option == "--force" && !force) {
             force = true;
             continue;
