@@ -137,6 +137,13 @@ std::optional<std::uint64_t> ParseBytes(std::string_view text) {
     return bytes;
 }
 
+// The comparison a filter's value starts with (">=", "<=", ">", "<", "="); empty for none.
+std::string_view ComparisonAt(std::string_view value) {
+    for (std::string_view op : {">=", "<=", ">", "<", "="})
+        if (value.starts_with(op)) return op;
+    return {};
+}
+
 constexpr std::string_view kSizeHelp =
     "size: takes a size such as >700mb, <=2gb, 100kb or 1gb..4gb.";
 
@@ -154,13 +161,7 @@ void ParseSize(std::string_view value, Condition& condition) {
         if (condition.low > condition.high) throw Fault{"The size range goes backwards."};
         return;
     }
-    constexpr std::string_view kOperators[] = {">=", "<=", ">", "<", "="};
-    std::string_view op;
-    for (std::string_view candidate : kOperators)
-        if (value.starts_with(candidate)) {
-            op = candidate;
-            break;
-        }
+    const std::string_view op = ComparisonAt(value);
     const std::uint64_t n = bytes(value.substr(op.size()));
     if (op == ">") {
         condition.low = n + 1;  // n + 1 cannot wrap: ParseBytes never gives the largest value
@@ -231,13 +232,7 @@ void ParseModified(std::string_view value, Condition& condition) {
         if (condition.from >= condition.until) throw Fault{"The date range goes backwards."};
         return;
     }
-    constexpr std::string_view kOperators[] = {">=", "<=", ">", "<", "="};
-    std::string_view op;
-    for (std::string_view candidate : kOperators)
-        if (value.starts_with(candidate)) {
-            op = candidate;
-            break;
-        }
+    const std::string_view op = ComparisonAt(value);
     const auto [start, next] = DatePeriod(value.substr(op.size()));
     if (op == ">")
         condition.from = next;
