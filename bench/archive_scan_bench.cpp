@@ -22,11 +22,14 @@
 #include <vector>
 
 #include "scan/disc_walk.h"
+#include "bench/bench_timing.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using ov2::bench::Clock;
+using ov2::bench::Median;
+using ov2::bench::SecondsSince;
 
 constexpr int kArchives = 1000;
 constexpr int kEntries = 100;
@@ -72,15 +75,6 @@ int ListInProcess(const std::string& path) {
     return count;
 }
 
-double Seconds(Clock::time_point start) {
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -97,7 +91,7 @@ int main(int argc, char** argv) {
         fs::create_directories(folder);
         for (int i = 0; i < kArchives; ++i) WriteZip(zips[static_cast<std::size_t>(i)], i);
         std::printf("made %d zips of %d entries in %s in %.1f s\n", kArchives, kEntries,
-                    folder.c_str(), Seconds(start));
+                    folder.c_str(), SecondsSince(start));
     }
     const std::string command =
         "cd '" + folder.string() + "' && for f in *.zip; do bsdtar -tf \"$f\"; done > /dev/null";
@@ -107,13 +101,13 @@ int main(int argc, char** argv) {
         auto start = Clock::now();
         CDiscWalk without("E:\\");
         without.WalkFolder(folder.string());
-        plain.push_back(Seconds(start));
+        plain.push_back(SecondsSince(start));
 
         start = Clock::now();
         CDiscWalk with("E:\\");
         with.SetListArchives(true);
         with.WalkFolder(folder.string());
-        listed.push_back(Seconds(start));
+        listed.push_back(SecondsSince(start));
         if (round == 0)
             std::printf("walk: %d files; %s\n", with.FileCount(),
                         with.Archives().Summary().c_str());
@@ -123,12 +117,12 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bsdtar failed\n");
             return 1;
         }
-        bsdtar.push_back(Seconds(start));
+        bsdtar.push_back(SecondsSince(start));
 
         start = Clock::now();
         int entries = 0;
         for (const std::string& zip : zips) entries += ListInProcess(zip);
-        inProcess.push_back(Seconds(start));
+        inProcess.push_back(SecondsSince(start));
         if (entries != kArchives * kEntries)
             std::fprintf(stderr, "libarchive listed %d entries\n", entries);
     }

@@ -23,11 +23,14 @@
 #include <vector>
 
 #include "scan/disc_walk.h"
+#include "bench/bench_timing.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using ov2::bench::Clock;
+using ov2::bench::Median;
+using ov2::bench::SecondsSince;
 
 constexpr int kFolders = 100;
 constexpr int kFilesPerFolder = 1000;
@@ -60,12 +63,7 @@ double WalkSeconds(const fs::path& folder, bool fingerprints, int* files) {
         std::exit(1);
     }
     if (files) *files = walk.FileCount();
-    return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    return SecondsSince(start);
 }
 
 }  // namespace
@@ -80,7 +78,7 @@ int main(int argc, char** argv) {
         const auto start = Clock::now();
         Fill(folder);
         std::printf("made %d files in %s in %.1f s\n", kFolders * kFilesPerFolder, folder.c_str(),
-                    std::chrono::duration<double>(Clock::now() - start).count());
+                    SecondsSince(start));
     }
     int files = 0;
     WalkSeconds(folder, true, &files);  // warms the cache: every byte read is read once here

@@ -18,11 +18,14 @@
 #include <vector>
 
 #include "scan/disc_walk.h"
+#include "bench/bench_timing.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using ov2::bench::Clock;
+using ov2::bench::Median;
+using ov2::bench::SecondsSince;
 
 // 50 albums of 100 folders (the album itself and 99 discs), 20 files of 0 to 99 bytes in each.
 void WriteImage(const std::string& path) {
@@ -63,11 +66,6 @@ void WriteImage(const std::string& path) {
     archive_write_free(a);
 }
 
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -79,7 +77,7 @@ int main(int argc, char** argv) {
         const auto start = Clock::now();
         WriteImage(image);
         std::printf("made %s (%.0f MB) in %.1f s\n", image.c_str(), fs::file_size(image) / 1e6,
-                    std::chrono::duration<double>(Clock::now() - start).count());
+                    SecondsSince(start));
     }
 
     std::vector<double> walks, lists;
@@ -91,7 +89,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "the walk failed: %s\n", walk.RootError().c_str());
             return 1;
         }
-        walks.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        walks.push_back(SecondsSince(start));
         if (round == 0) std::printf("walk: %d files, outline of %zu bytes\n", walk.FileCount(), walk.FolderOutline("1 Bench").size());
 
         start = Clock::now();
@@ -99,7 +97,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "bsdtar failed\n");
             return 1;
         }
-        lists.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        lists.push_back(SecondsSince(start));
     }
     const double walk = Median(walks), list = Median(lists);
     std::printf("median of %d rounds: WalkIsoImage %.3f s, bsdtar -tvf %.3f s, speed ratio %.2f\n", rounds, walk, list,
